@@ -1,0 +1,104 @@
+#include "Cipher.h"
+
+#include "CodePage.h"
+
+#include <algorithm>
+#include <array>
+#include <cassert>
+
+namespace quenzal {
+namespace {
+
+constexpr std::int64_t kModulus = 255;
+
+// The member of 1..255 congruent to v modulo 255; v itself when it is already there.
+std::uint8_t wrapIntoCodes(std::int64_t v)
+{
+    if (v >= 1 && v <= kModulus)
+        return std::uint8_t(v);
+    const std::int64_t r = (v - 1) % kModulus; // -254..254
+    return std::uint8_t((r < 0 ? r + kModulus : r) + 1);
+}
+
+// 100 * i / n rounded to the nearest whole number, halves up: the fraction i / n
+// shown with two decimals, read back and multiplied by 100.
+float percentage(std::int64_t i, std::int64_t n)
+{
+    return float((200 * i + n) / (2 * n));
+}
+
+} // namespace
+
+std::int64_t passwordKey(QStringView password)
+{
+    std::int64_t key = 0;
+    for (const QChar ch : password)
+        key += std::int64_t(CodePage::toCode(ch.unicode()).value_or('?')) + 13;
+    return key;
+}
+
+std::uint8_t scrambleCode(std::uint8_t code, std::int64_t key, std::int64_t position,
+                          bool scramble)
+{
+    const std::int64_t shift = key + position * position;
+    return wrapIntoCodes(scramble ? code + shift : code - shift);
+}
+
+QString ScrambleText(const QString &text, const QString &password, bool scramble,
+                     const ProgressHook &progress)
+{
+    assert(!CodePage::firstUnrepresentable(text) && !CodePage::firstUnrepresentable(password));
+    const std::int64_t key = passwordKey(password);
+    const std::int64_t n = text.size();
+    QString result(text.size(), Qt::Uninitialized);
+    QChar *out = result.data();
+    for (std::int64_t i = 1; i <= n; ++i) {
+        const auto code = CodePage::toCode(text[i - 1].unicode()).value_or('?');
+        const std::uint8_t shifted = scrambleCode(code, key, i, scramble);
+        if (progress)
+            progress(percentage(i, n));
+        *out++ = QChar(CodePage::toUnicode(shifted));
+    }
+    if (progress)
+        progress(0.0f);
+    return result;
+}
+
+void scrambleCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out,
+                   std::int64_t key, bool scramble)
+{
+    assert(in.size() == out.size());
+    // The shift (key + i²) modulo 255 repeats every 255 positions, so the text is
+    // handled in blocks of 255 against one table of offsets. Inside a block the
+    // arithmetic is on bytes, with the carry (or borrow) out of the byte standing
+    // for the one-sided wrap, which lets the compiler vectorise the loops.
+    std::array<std::uint8_t, kModulus> offsets{};
+    const std::int64_t keyMod = key % kModulus;
+    for (std::int64_t j = 0; j < kModulus; ++j)
+        offsets[std::size_t(j)] = std::uint8_t((keyMod + (j + 1) * (j + 1)) % kModulus);
+
+    const std::size_t n = in.size();
+    for (std::size_t base = 0; base < n; base += kModulus) {
+        const std::size_t len = std::min<std::size_t>(kModulus, n - base);
+        const std::uint8_t *src = in.data() + base;
+        std::uint8_t *dst = out.data() + base;
+        if (scramble) {
+            for (std::size_t j = 0; j < len; ++j) {
+                const std::uint8_t c = src[j];
+                std::uint8_t s = std::uint8_t(c + offsets[j]);
+                s = std::uint8_t(s + (s < c)); // past 255: one less than the byte sum
+                dst[j] = s == 0 ? 255 : s;
+            }
+        } else {
+            for (std::size_t j = 0; j < len; ++j) {
+                const std::uint8_t c = src[j];
+                const std::uint8_t o = offsets[j];
+                std::uint8_t d = std::uint8_t(c - o);
+                d = std::uint8_t(d - (c < o)); // below 0: one less than the byte difference
+                dst[j] = d == 0 ? 255 : d;
+            }
+        }
+    }
+}
+
+} // namespace quenzal

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+namespace quenzal {
+
+// Receives the cipher's progress, a whole percentage 0..100.
+using ProgressHook = std::function<void(float)>;
+
+// The password key: the sum of (code + 13) over the password's characters.
+// Every character must be representable in the code page.
+std::int64_t passwordKey(QStringView password);
+
+// The code that the character with code `code` at 1-based `position` becomes:
+// the member of 1..255 congruent modulo 255 to code + (key + position²) when
+// scrambling, or to code - (key + position²) when unscrambling. A value already
+// inside 1..255 stays as it is.
+std::uint8_t scrambleCode(std::uint8_t code, std::int64_t key, std::int64_t position,
+                          bool scramble);
+
+// The program's cipher. Shifts every character of `text` by the password key and
+// the square of its position, adding when `scramble` is true and subtracting
+// otherwise. Reports progress once per character, after its code is computed
+// (the whole percentage 100 * i / n, halves rounded up), then 0 at the end;
+// an empty text reports only the 0. Text and password must be representable in
+// the code page. 64-bit arithmetic: no length or password overflows.
+QString ScrambleText(const QString &text, const QString &password, bool scramble,
+                     const ProgressHook &progress = {});
+
+// The same transformation on raw codes, without progress, for long inputs.
+// `in` and `out` have the same size; they may be the same buffer.
+void scrambleCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out,
+                   std::int64_t key, bool scramble);
+
+} // namespace quenzal

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QPoint>
+#include <QTextEdit>
+
+namespace quenzal {
+
+// A rich-text area whose plain text is exact.
+//
+// QTextEdit::toPlainText() is lossy: it turns U+00A0 into a space and every
+// kind of line break into one paragraph break. This area keeps the kind of
+// each break with the block that follows it, so text() gives back exactly
+// what setText() was given: every code 1..255, lone CR, lone LF, CR LF, tab
+// and other control codes included. A break the user types (Enter, or
+// Shift+Enter, which Qt keeps as U+2028 inside the block) reads as CR LF.
+// The area's own copy, cut, paste and drag and drop carry the exact text.
+class RichTextArea : public QTextEdit
+{
+    Q_OBJECT
+
+public:
+    explicit RichTextArea(QWidget *parent = nullptr);
+
+    // The whole plain text. Pictures have no plain text and are left out.
+    QString text() const;
+    // Replaces the whole content with plain text. (Hides QTextEdit::setText,
+    // which would guess whether the text is HTML.)
+    void setText(const QString &text);
+
+    // Puts `text` in place of the selection, or at the caret when nothing is
+    // selected; the rest of the content stays as it was.
+    void replaceSelection(const QString &text);
+
+    // The plain text between two document positions.
+    QString textBetween(int from, int to) const;
+
+signals:
+    // A mouse button was pressed over the area.
+    void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &position);
+
+protected:
+    QMimeData *createMimeDataFromSelection() const override;
+    void insertFromMimeData(const QMimeData *source) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+};
+
+} // namespace quenzal

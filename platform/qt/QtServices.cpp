@@ -1,0 +1,95 @@
+#include "QtServices.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QSettings>
+
+namespace quenzal {
+
+void QtMessageBoxes::critical(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox::critical(parent, title, text, QMessageBox::Ok);
+}
+
+void QtProgramEnd::endNow()
+{
+    // Ends exec(): no window receives a close event, destructors and
+    // aboutToQuit still run, so the settings are written out.
+    QCoreApplication::exit(0);
+}
+
+namespace {
+
+std::optional<QString> runFileDialog(QWidget *parent, const QStringList &nameFilters,
+                                     QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters(nameFilters);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+std::optional<QString> QtFileDialogs::getOpenFileName(QWidget *parent,
+                                                      const QStringList &nameFilters)
+{
+    return runFileDialog(parent, nameFilters, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtFileDialogs::getSaveFileName(QWidget *parent,
+                                                      const QStringList &nameFilters)
+{
+    return runFileDialog(parent, nameFilters, QFileDialog::AcceptSave);
+}
+
+void QtClipboard::clear()
+{
+    QGuiApplication::clipboard()->clear();
+}
+
+void QtClipboard::setText(const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+}
+
+QString QtClipboard::text() const
+{
+    return QGuiApplication::clipboard()->text();
+}
+
+void QtShell::open(const QUrl &address, QWidget *)
+{
+    QDesktopServices::openUrl(address);
+}
+
+QtSettingsStore::QtSettingsStore(QString fileName) : m_fileName(std::move(fileName)) {}
+
+std::unique_ptr<QSettings> QtSettingsStore::open() const
+{
+    if (m_fileName.isEmpty())
+        return std::make_unique<QSettings>(QStringLiteral("Quenzal"), QStringLiteral("Quenzal"));
+    return std::make_unique<QSettings>(m_fileName, QSettings::IniFormat);
+}
+
+QString QtSettingsStore::read(const QString &section, const QString &key,
+                              const QString &defaultValue)
+{
+    return open()->value(section + u'/' + key, defaultValue).toString();
+}
+
+void QtSettingsStore::write(const QString &section, const QString &key, const QString &value)
+{
+    open()->setValue(section + u'/' + key, value);
+}
+
+} // namespace quenzal

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "ports/Clipboard.h"
+#include "ports/FileDialogs.h"
+#include "ports/MessageBoxes.h"
+#include "ports/ProgramEnd.h"
+#include "ports/Services.h"
+#include "ports/SettingsStore.h"
+#include "ports/Shell.h"
+
+#include <QString>
+
+#include <memory>
+
+class QSettings;
+
+namespace quenzal {
+
+class QtMessageBoxes final : public MessageBoxes
+{
+public:
+    void critical(QWidget *parent, const QString &title, const QString &text) override;
+};
+
+class QtProgramEnd final : public ProgramEnd
+{
+public:
+    void endNow() override;
+};
+
+class QtFileDialogs final : public FileDialogs
+{
+public:
+    std::optional<QString> getOpenFileName(QWidget *parent,
+                                           const QStringList &nameFilters) override;
+    std::optional<QString> getSaveFileName(QWidget *parent,
+                                           const QStringList &nameFilters) override;
+};
+
+class QtClipboard final : public Clipboard
+{
+public:
+    void clear() override;
+    void setText(const QString &text) override;
+    QString text() const override;
+};
+
+class QtShell final : public Shell
+{
+public:
+    void open(const QUrl &address, QWidget *owner) override;
+};
+
+// QSettings, per user, under the organisation and application "Quenzal".
+// An empty `fileName` means the platform's usual place.
+class QtSettingsStore final : public SettingsStore
+{
+public:
+    explicit QtSettingsStore(QString fileName = {});
+    QString read(const QString &section, const QString &key,
+                 const QString &defaultValue) override;
+    void write(const QString &section, const QString &key, const QString &value) override;
+
+private:
+    std::unique_ptr<QSettings> open() const;
+
+    QString m_fileName;
+};
+
+// The real desktop, as the program uses it.
+class QtServices
+{
+public:
+    Services services()
+    {
+        return {m_messages, m_programEnd, m_fileDialogs, m_clipboard, m_shell, m_settings};
+    }
+
+private:
+    QtMessageBoxes m_messages;
+    QtProgramEnd m_programEnd;
+    QtFileDialogs m_fileDialogs;
+    QtClipboard m_clipboard;
+    QtShell m_shell;
+    QtSettingsStore m_settings;
+};
+
+} // namespace quenzal

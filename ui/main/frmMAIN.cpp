@@ -1,0 +1,333 @@
+#include "frmMAIN.h"
+
+#include "Centring.h"
+#include "CipherCommand.h"
+#include "LegacyFonts.h"
+#include "PasswordBox.h"
+#include "ProgramIcon.h"
+#include "RichTextArea.h"
+#include "Twips.h"
+#include "ports/ProgramEnd.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolBar>
+
+namespace quenzal {
+namespace {
+
+constexpr int kClientWidth = 7770;
+constexpr int kClientHeight = 6270;
+
+template <typename W>
+W *place(W *widget, const char *name, QRect twips)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(twips);
+    return widget;
+}
+
+QPushButton *button(QWidget *client, const char *name, const QString &caption, QRect twips,
+                    const QFont &font)
+{
+    auto *b = place(new QPushButton(caption, client), name, twips);
+    b->setFont(font);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLabel *heading(QWidget *client, const char *name, const QString &caption, QRect twips)
+{
+    auto *label = place(new QLabel(caption, client), name, twips);
+    label->setFont(legacyFont(QStringLiteral("MS Sans Serif"), 8.25, true));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+RichTextArea *textArea(QWidget *client, const char *name, QRect twips)
+{
+    auto *area = place(new RichTextArea(client), name, twips);
+    area->setFont(legacyFont(QStringLiteral("Times New Roman"), 9.75));
+    return area;
+}
+
+QLineEdit *passwordField(QWidget *client, const char *name, QRect twips)
+{
+    auto *box = place(new QLineEdit(client), name, twips);
+    makePasswordBox(box);
+    return box;
+}
+
+QAction *separator(QMenu *menu, const char *name)
+{
+    QAction *action = menu->addSeparator();
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+} // namespace
+
+frmMAIN::frmMAIN(Services services, QWidget *parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint),
+      m_services(services), ImageList1(QSize(32, 32), QColor(192, 192, 192))
+{
+    setObjectName(QStringLiteral("frmMAIN"));
+    setWindowTitle(QStringLiteral("Quenzal"));
+    setWindowIcon(programIcon());
+
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(pixels(kClientWidth), pixels(kClientHeight));
+    // The window's own font, for the controls that name none.
+    client->setFont(legacyFont(QStringLiteral("MS Sans Serif"), 8.25));
+    setCentralWidget(client);
+
+    createControls(client);
+    createToolbar(client);
+    createMenus();
+    setTabOrder();
+
+    // Fixed border: the window keeps the size of its menu bar and client area.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    txtFILE->setFocus();
+
+    Form_Load();
+}
+
+frmMAIN::~frmMAIN() = default;
+
+void frmMAIN::createControls(QWidget *client)
+{
+    txtFILE = place(new QLineEdit(QStringLiteral("No File Specified..."), client), "txtFILE",
+                    twipsRect(120, 840, 6855, 375));
+    QPalette filePalette = txtFILE->palette();
+    filePalette.setColor(QPalette::Base, QColor(128, 128, 128));
+    filePalette.setColor(QPalette::Text, QColor(255, 255, 255));
+    txtFILE->setPalette(filePalette);
+
+    const QFont smallFonts = legacyFont(QStringLiteral("Small Fonts"), 6.75);
+    const QFont arial = legacyFont(QStringLiteral("Arial"), 14.25, true);
+    cmdFILE = button(client, "cmdFILE", QStringLiteral("FILE"), twipsRect(7080, 720, 615, 615),
+                     smallFonts);
+    Label2 = heading(client, "Label2", QStringLiteral("Text to Scramble / Unscramble:"),
+                     twipsRect(120, 1320, 7575, 255));
+    rtfOriginal = textArea(client, "rtfOriginal", twipsRect(120, 1560, 7575, 1455));
+    Label3 = heading(client, "Label3", QStringLiteral("Message Contents:"),
+                     twipsRect(120, 3120, 7575, 255));
+    rtfNew = textArea(client, "rtfNew", twipsRect(120, 3360, 7575, 1575));
+
+    ProgressBar = place(new QProgressBar(client), "ProgressBar", twipsRect(120, 5040, 7575, 255));
+    ProgressBar->setRange(0, 100);
+    ProgressBar->setValue(0);
+    ProgressBar->setTextVisible(false);
+
+    cmdLOCK = button(client, "cmdLOCK", QStringLiteral("Scramble"),
+                     twipsRect(120, 5400, 1800, 600), arial);
+    Command1 = button(client, "Command1", QStringLiteral("Unscramble"),
+                      twipsRect(2160, 5400, 2040, 600), arial);
+    cmdSAVE = button(client, "cmdSAVE", QStringLiteral("SAVE"), twipsRect(6000, 5400, 1560, 600),
+                     smallFonts);
+
+    // A one-pixel rule from (120, 6120) to (7680, 6120), end point excluded.
+    Line1 = place(new QFrame(client), "Line1", twipsRect(120, 6120, 7680 - 120, 15));
+    Line1->setFrameStyle(QFrame::HLine | QFrame::Plain);
+    Line1->setLineWidth(1);
+    QPalette linePalette = Line1->palette();
+    linePalette.setColor(QPalette::WindowText, Qt::black);
+    Line1->setPalette(linePalette);
+
+    // Below the client area's bottom edge (6270): never seen, reached with Tab.
+    txtPasswordOne = passwordField(client, "txtPasswordOne", twipsRect(240, 6480, 615, 375));
+    txtPasswordTwo = passwordField(client, "txtPasswordTwo", twipsRect(960, 6480, 615, 375));
+
+    connect(cmdLOCK, &QPushButton::clicked, this, &frmMAIN::cmdLOCK_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmMAIN::Command1_Click);
+    connect(cmdFILE, &QPushButton::clicked, this, &frmMAIN::cmdFILE_Click);
+    connect(cmdSAVE, &QPushButton::clicked, this, &frmMAIN::cmdSAVE_Click);
+    connect(rtfOriginal, &RichTextArea::mouseDown, this,
+            [this](Qt::MouseButton b) { rtfOriginal_MouseDown(b); });
+    connect(rtfNew, &RichTextArea::mouseDown, this,
+            [this](Qt::MouseButton b) { rtfNew_MouseDown(b); });
+}
+
+void frmMAIN::createToolbar(QWidget *client)
+{
+    const struct
+    {
+        const char *key;
+        const char *toolTip;
+    } pictures[] = {
+        {"openfile", "Open text file"},
+        {"savefile", "Save"},
+        {"scramble", "Scramble "},
+        {"unscramble", "Unscramble"},
+        {"copy", "Copy scrambled/unscrambled message contents box"},
+        {"paste", "Paste"},
+    };
+    for (const auto &picture : pictures)
+        ImageList1.add(QLatin1String(picture.key),
+                       QStringLiteral(":/icons/toolbar/%1.png").arg(QLatin1String(picture.key)));
+
+    Toolbar1 = place(new QToolBar(client), "Toolbar1", twipsRect(0, 0, kClientWidth, 660));
+    Toolbar1->setMovable(false);
+    Toolbar1->setFloatable(false);
+    Toolbar1->setIconSize(ImageList1.size());
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    const auto addButton = [&](int picture) {
+        QAction *action = Toolbar1->addAction(ImageList1.icon(picture), QString());
+        action->setData(ImageList1.key(picture));
+        action->setToolTip(QLatin1String(pictures[picture - 1].toolTip));
+    };
+    const auto addSeparators = [&](int count) {
+        for (int i = 0; i < count; ++i)
+            Toolbar1->addSeparator();
+    };
+    addButton(1);
+    addButton(2);
+    addSeparators(5);
+    addButton(3);
+    addButton(4);
+    addSeparators(4);
+    addButton(5);
+    addButton(6);
+    connect(Toolbar1, &QToolBar::actionTriggered, this,
+            [this](QAction *action) { Toolbar1_ButtonClick(action->data().toString()); });
+}
+
+void frmMAIN::createMenus()
+{
+    const auto item = [this](QMenu *menu, const char *name, const QString &caption,
+                             void (frmMAIN::*handler)()) {
+        QAction *action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, handler);
+    };
+
+    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    item(mnuFile, "mnuOpenItem", QStringLiteral("Open"), &frmMAIN::mnuOpenItem_Click);
+    separator(mnuFile, "mnuseppp");
+    item(mnuFile, "mnuFileSave", QStringLiteral("Save"), &frmMAIN::mnuFileSave_Click);
+    separator(mnuFile, "mnusepse");
+    item(mnuFile, "mnuchangepassword", QStringLiteral("Change Password"),
+         &frmMAIN::mnuchangepassword_Click);
+    separator(mnuFile, "sep01");
+    item(mnuFile, "mnuFileExit", QStringLiteral("Exit"), &frmMAIN::mnuFileExit_Click);
+
+    mnuedit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    mnuedit->setObjectName(QStringLiteral("mnuedit"));
+    item(mnuedit, "mnucopy",
+         QStringLiteral("Copy Scrambled/Unscrambled Message Contents to Clipboard"),
+         &frmMAIN::mnucopy_Click);
+    separator(mnuedit, "mnusepcopy");
+    item(mnuedit, "mnupaste", QStringLiteral("Paste"), &frmMAIN::mnupaste_Click);
+
+    mnua = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnua->setObjectName(QStringLiteral("mnua"));
+    item(mnua, "mnuhelp", QStringLiteral("Quenzal Help"), &frmMAIN::mnuhelp_Click);
+    separator(mnua, "mnusephelp");
+    item(mnua, "mnuhomepage", QStringLiteral("Quenzal Home Page"), &frmMAIN::mnuhomepage_Click);
+    separator(mnua, "mnusephomepage");
+    item(mnua, "mnucontactbrindlecove", QStringLiteral("Contact Brindlecove"),
+         &frmMAIN::mnucontactbrindlecove_Click);
+    separator(mnua, "mnusepabout");
+    item(mnua, "mnurecommend", QStringLiteral("Recommend Quenzal to my friends"),
+         &frmMAIN::mnurecommend_Click);
+    separator(mnua, "mnuseprefer");
+    item(mnua, "mnuabout", QStringLiteral("About Quenzal"), &frmMAIN::mnuabout_Click);
+}
+
+void frmMAIN::setTabOrder()
+{
+    // Labels, the progress bar and the toolbar take no focus and are passed over.
+    const QWidget *order[] = {txtFILE,        cmdFILE,        cmdLOCK,  rtfOriginal, rtfNew,
+                              txtPasswordTwo, txtPasswordOne, Command1, cmdSAVE};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(const_cast<QWidget *>(order[i - 1]), const_cast<QWidget *>(order[i]));
+}
+
+void frmMAIN::Form_Load()
+{
+    centreOnScreen(this, CentringRule::HalvesFirst);
+}
+
+void frmMAIN::Form_Unload()
+{
+    m_services.programEnd.endNow();
+}
+
+void frmMAIN::closeEvent(QCloseEvent *event)
+{
+    // Closing cannot be refused, and it ends the program.
+    event->accept();
+    Form_Unload();
+}
+
+void frmMAIN::mnuFileExit_Click()
+{
+    if (!close()) // should the window stay, end the program all the same
+        m_services.programEnd.endNow();
+}
+
+void frmMAIN::cmdLOCK_Click()
+{
+    runCipherCommand({*this, *rtfOriginal, *rtfNew, *txtPasswordOne, *txtPasswordTwo, *ProgressBar},
+                     m_services.messages, Direction::Scramble);
+}
+
+void frmMAIN::Command1_Click()
+{
+    runCipherCommand({*this, *rtfOriginal, *rtfNew, *txtPasswordOne, *txtPasswordTwo, *ProgressBar},
+                     m_services.messages, Direction::Unscramble);
+}
+
+void frmMAIN::Toolbar1_ButtonClick(const QString &key)
+{
+    // The keys in the order they are compared; the first match runs.
+    const std::pair<QLatin1String, void (frmMAIN::*)()> dispatch[] = {
+        {QLatin1String("openfile"), &frmMAIN::mnuOpenItem_Click},
+        {QLatin1String("savefile"), &frmMAIN::mnuFileSave_Click},
+        {QLatin1String("scramble"), &frmMAIN::cmdLOCK_Click},
+        {QLatin1String("unscramble"), &frmMAIN::Command1_Click},
+        {QLatin1String("copy"), &frmMAIN::mnucopy_Click},
+        {QLatin1String("paste"), &frmMAIN::mnupaste_Click},
+    };
+    for (const auto &[name, handler] : dispatch) {
+        if (key == name) {
+            (this->*handler)();
+            return;
+        }
+    }
+}
+
+// Commands that arrive with the file, clipboard, password and information
+// windows; their menu items and buttons are in place already.
+void frmMAIN::cmdFILE_Click() {}
+void frmMAIN::cmdSAVE_Click() {}
+void frmMAIN::mnuOpenItem_Click() {}
+void frmMAIN::mnuFileSave_Click() {}
+void frmMAIN::mnucopy_Click() {}
+void frmMAIN::mnupaste_Click() {}
+void frmMAIN::rtfOriginal_MouseDown(Qt::MouseButton) {}
+void frmMAIN::rtfNew_MouseDown(Qt::MouseButton) {}
+void frmMAIN::mnuhelp_Click() {}
+void frmMAIN::mnuhomepage_Click() {}
+void frmMAIN::mnucontactbrindlecove_Click() {}
+void frmMAIN::mnurecommend_Click() {}
+void frmMAIN::mnuabout_Click() {}
+
+void frmMAIN::mnuchangepassword_Click()
+{
+    emit changePasswordRequested();
+}
+
+} // namespace quenzal
