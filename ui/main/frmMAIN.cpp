@@ -7,6 +7,8 @@
 #include "ProgramIcon.h"
 #include "RichTextArea.h"
 #include "Twips.h"
+#include "WebLinks.h"
+#include "frmAbout.h"
 #include "ports/ProgramEnd.h"
 
 #include <QCloseEvent>
@@ -309,8 +311,8 @@ void frmMAIN::Toolbar1_ButtonClick(const QString &key)
     }
 }
 
-// Commands that arrive with the file, clipboard, password and information
-// windows; their menu items and buttons are in place already.
+// Commands that arrive with the file and clipboard work; their menu items and
+// buttons are in place already.
 void frmMAIN::cmdFILE_Click() {}
 void frmMAIN::cmdSAVE_Click() {}
 void frmMAIN::mnuOpenItem_Click() {}
@@ -319,11 +321,31 @@ void frmMAIN::mnucopy_Click() {}
 void frmMAIN::mnupaste_Click() {}
 void frmMAIN::rtfOriginal_MouseDown(Qt::MouseButton) {}
 void frmMAIN::rtfNew_MouseDown(Qt::MouseButton) {}
-void frmMAIN::mnuhelp_Click() {}
-void frmMAIN::mnuhomepage_Click() {}
-void frmMAIN::mnucontactbrindlecove_Click() {}
-void frmMAIN::mnurecommend_Click() {}
-void frmMAIN::mnuabout_Click() {}
+
+void frmMAIN::mnuhelp_Click()
+{
+    openWebLink(m_services.shell, WebLink::Help, this);
+}
+
+void frmMAIN::mnuhomepage_Click()
+{
+    openWebLink(m_services.shell, WebLink::HomePage, this);
+}
+
+void frmMAIN::mnucontactbrindlecove_Click()
+{
+    openWebLink(m_services.shell, WebLink::Contact, this);
+}
+
+void frmMAIN::mnurecommend_Click()
+{
+    openWebLink(m_services.shell, WebLink::Recommend, this);
+}
+
+void frmMAIN::mnuabout_Click()
+{
+    showAboutBox(m_services);
+}
 
 void frmMAIN::mnuchangepassword_Click()
 {

@@ -1,0 +1,7 @@
+#include "WebLinks.h"
+
+namespace quenzal {
+
+void openWebLink(Shell &, WebLink, QWidget *) {}
+
+} // namespace quenzal

@@ -1,0 +1,7 @@
+#include "frmAbout.h"
+
+namespace quenzal {
+
+void showAboutBox(Services) {}
+
+} // namespace quenzal
