@@ -1,0 +1,221 @@
+#include "Cipher.h"
+#include "CodePage.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <vector>
+
+using namespace quenzal;
+
+namespace {
+
+// A text made of the given codes.
+QString fromCodes(std::initializer_list<int> codes)
+{
+    QString text;
+    for (const int code : codes)
+        text += QChar(CodePage::toUnicode(std::uint8_t(code)));
+    return text;
+}
+
+QByteArray codesOf(const QString &text)
+{
+    return CodePage::encode(text);
+}
+
+QString allCodes(int from = 1)
+{
+    QString text;
+    for (int code = from; code <= 255; ++code)
+        text += QChar(CodePage::toUnicode(std::uint8_t(code)));
+    return text;
+}
+
+std::vector<float> progressOf(const QString &text)
+{
+    std::vector<float> values;
+    ScrambleText(text, QString(), true, [&](float v) { values.push_back(v); });
+    return values;
+}
+
+} // namespace
+
+class CipherTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void workedExamples_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("scramble");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("abc scrambles to bfl") << "abc" << "" << true << "bfl";
+        QTest::newRow("bfl unscrambles to abc") << "bfl" << "" << false << "abc";
+        QTest::newRow("empty text") << "" << "secret" << true << "";
+        // 250 + 3² = 259 wraps to 4; 4 - 3² = -5 wraps to 250.
+        QTest::newRow("wrap down when scrambling")
+            << fromCodes({1, 1, 250}) << "" << true << fromCodes({2, 5, 4});
+        QTest::newRow("wrap up when unscrambling")
+            << fromCodes({2, 5, 4}) << "" << false << fromCodes({1, 1, 250});
+        QTest::newRow("255 stays 255") << fromCodes({254}) << "" << true << fromCodes({255});
+        QTest::newRow("1 stays 1") << fromCodes({2}) << "" << false << fromCodes({1});
+        QTest::newRow("code 0 scrambles like 255")
+            << fromCodes({0}) << "" << true << fromCodes({1});
+        QTest::newRow("code 0 unscrambles to 255 less the shift")
+            << fromCodes({0}) << "" << false << fromCodes({254});
+        // Key of "a" is 97 + 13 = 110: 97 + 110 + 1 = 208.
+        QTest::newRow("password key") << "a" << "a" << true << fromCodes({208});
+        QTest::newRow("position 16 adds 256, which acts like 1")
+            << QString(15, u'\x01') + u'a' << "" << true
+            << fromCodes({2, 5, 10, 17, 26, 37, 50, 65, 82, 101, 122, 145, 170, 197, 226, 98});
+    }
+
+    void workedExamples()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, password);
+        QFETCH(bool, scramble);
+        QFETCH(QString, expected);
+        const QString result = ScrambleText(text, password, scramble);
+        QCOMPARE(codesOf(result), codesOf(expected));
+        QCOMPARE(result, expected);
+    }
+
+    void passwordKey_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<qint64>("key");
+        QTest::newRow("empty") << "" << qint64(0);
+        QTest::newRow("a") << "a" << qint64(110);
+        QTest::newRow("euro sign is code 128") << QStringLiteral("\u20AC") << qint64(141);
+        QTest::newRow("three million characters, past 32 bits")
+            << QString(3'000'000, QChar(0xFF)) << qint64(3'000'000) * 268;
+    }
+
+    void passwordKey()
+    {
+        QFETCH(QString, password);
+        QFETCH(qint64, key);
+        QCOMPARE(quenzal::passwordKey(password), key);
+    }
+
+    void keysCongruentModulo255GiveTheSameResult_data()
+    {
+        QTest::addColumn<QString>("one");
+        QTest::addColumn<QString>("other");
+        // "a": 110. "È‹" (200 + 13) + (139 + 13) = 365 = 110 + 255.
+        QTest::newRow("110 and 365") << "a" << fromCodes({200, 139});
+        // The empty password (0) and "ò" (242 + 13 = 255).
+        QTest::newRow("0 and 255") << "" << fromCodes({242});
+    }
+
+    void keysCongruentModulo255GiveTheSameResult()
+    {
+        QFETCH(QString, one);
+        QFETCH(QString, other);
+        QCOMPARE(quenzal::passwordKey(one) % 255, quenzal::passwordKey(other) % 255);
+        const QString text = allCodes();
+        QCOMPARE(ScrambleText(text, one, true), ScrambleText(text, other, true));
+        QCOMPARE(ScrambleText(text, one, false), ScrambleText(text, other, false));
+    }
+
+    void roundTripsEveryCode_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::newRow("no password") << "";
+        QTest::newRow("short") << "pw";
+        QTest::newRow("every code") << allCodes(0);
+    }
+
+    void roundTripsEveryCode()
+    {
+        QFETCH(QString, password);
+        QString text;
+        for (int repeat = 0; repeat < 40; ++repeat) // past position 46341, where i² leaves 32 bits
+            text += allCodes() + allCodes().sliced(0, 100);
+        const QString scrambled = ScrambleText(text, password, true);
+        QCOMPARE(scrambled.size(), text.size());
+        QVERIFY(!codesOf(scrambled).contains('\0'));
+        QCOMPARE(ScrambleText(scrambled, password, false), text);
+    }
+
+    void progress_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<std::vector<float>>("expected");
+        QTest::newRow("empty: only the final 0") << "" << std::vector<float>{0};
+        QTest::newRow("one character") << "a" << std::vector<float>{100, 0};
+        QTest::newRow("three characters") << "abc" << std::vector<float>{33, 67, 100, 0};
+        QTest::newRow("halves round up")
+            << "abcdefgh" << std::vector<float>{13, 25, 38, 50, 63, 75, 88, 100, 0};
+    }
+
+    void progress()
+    {
+        QFETCH(QString, text);
+        QFETCH(std::vector<float>, expected);
+        QCOMPARE(progressOf(text), expected);
+    }
+
+    void progressOfALongTextIsOnePerCharacter()
+    {
+        const std::vector<float> values = progressOf(QString(8000, u'x'));
+        QCOMPARE(values.size(), std::size_t(8001));
+        QCOMPARE(values[0], 0.0f);   // 1/8000 is .00
+        QCOMPARE(values[39], 1.0f);  // 40/8000 is .01
+        QCOMPARE(values[7999], 100.0f);
+        QCOMPARE(values[8000], 0.0f);
+    }
+
+    void bulkMatchesTheCipher_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<qint64>("key");
+        for (const int length : {0, 1, 254, 255, 256, 511, 4096, 70000})
+            for (const qint64 key : {qint64(0), qint64(1), qint64(254), qint64(255),
+                                     qint64(1'000'000'000'007)})
+                QTest::addRow("%d codes, key %lld", length, key) << length << key;
+    }
+
+    void bulkMatchesTheCipher()
+    {
+        QFETCH(int, length);
+        QFETCH(qint64, key);
+        QByteArray codes(length, Qt::Uninitialized);
+        QRandomGenerator random(std::uint32_t(length * 31 + key));
+        for (char &c : codes)
+            c = char(random.bounded(256));
+        const auto *in = reinterpret_cast<const std::uint8_t *>(codes.constData());
+        for (const bool scramble : {true, false}) {
+            std::vector<std::uint8_t> out(static_cast<std::size_t>(length));
+            scrambleCodes({in, std::size_t(length)}, out, key, scramble);
+            for (int i = 0; i < length; ++i) {
+                const std::uint8_t expected = scrambleCode(in[i], key, i + 1, scramble);
+                if (out[std::size_t(i)] != expected)
+                    QFAIL(qPrintable(QStringLiteral("position %1: %2 instead of %3")
+                                         .arg(i + 1)
+                                         .arg(out[std::size_t(i)])
+                                         .arg(expected)));
+            }
+        }
+    }
+
+    void bulkWorksInPlace()
+    {
+        QByteArray codes = CodePage::encode(allCodes());
+        const QByteArray original = codes;
+        auto *data = reinterpret_cast<std::uint8_t *>(codes.data());
+        const std::span<std::uint8_t> span(data, std::size_t(codes.size()));
+        scrambleCodes(span, span, 77, true);
+        QCOMPARE_NE(codes, original);
+        scrambleCodes(span, span, 77, false);
+        QCOMPARE(codes, original);
+    }
+};
+
+QTEST_APPLESS_MAIN(CipherTest)
+#include "CipherTest.moc"

@@ -1,0 +1,278 @@
+#include "CodePage.h"
+#include "RichTextArea.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextCursor>
+
+using namespace quenzal;
+
+namespace {
+
+QString everyCode()
+{
+    QString text;
+    for (int code = 1; code <= 255; ++code)
+        text += QChar(CodePage::toUnicode(std::uint8_t(code)));
+    return text;
+}
+
+// Shows a control's text with its control characters spelled out, so that a
+// failing comparison says what differs.
+QByteArray visible(const QString &text)
+{
+    QString out;
+    for (const QChar ch : text)
+        out += ch.unicode() < 0x20 || (ch.unicode() >= 0x7F && ch.unicode() <= 0xA0) ||
+                       ch.unicode() > 0xFF
+                   ? QStringLiteral("<%1>").arg(ch.unicode(), 0, 16)
+                   : QString(ch);
+    return out.toUtf8();
+}
+
+#define COMPARE_TEXT(actual, expected) QCOMPARE(visible(actual), visible(expected))
+
+void select(RichTextArea &area, int from, int to)
+{
+    QTextCursor cursor = area.textCursor();
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    area.setTextCursor(cursor);
+}
+
+} // namespace
+
+class RichTextAreaTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QGuiApplication::clipboard()->clear(); }
+
+    void textIsExact_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("every code 1..255") << everyCode();
+        QTest::newRow("lone CR") << QStringLiteral("a\rb");
+        QTest::newRow("lone LF") << QStringLiteral("a\nb");
+        QTest::newRow("CR LF") << QStringLiteral("a\r\nb");
+        QTest::newRow("LF CR is two breaks") << QStringLiteral("a\n\rb");
+        QTest::newRow("CR CR LF") << QStringLiteral("\r\r\n");
+        QTest::newRow("breaks at both ends") << QStringLiteral("\nmiddle\r");
+        QTest::newRow("only breaks") << QStringLiteral("\r\n\n\r\r\n");
+        QTest::newRow("tab, vertical tab, form feed") << QStringLiteral("\t\v\f");
+        QTest::newRow("no-break space and soft hyphen") << QStringLiteral("a\u00A0b\u00ADc");
+        QTest::newRow("C1 controls") << QStringLiteral("\u0081\u008D\u008F\u0090\u009D");
+        QTest::newRow("NUL") << QString(QChar(0)) + u'x';
+        QTest::newRow("paragraph separator") << QStringLiteral("a\u2029b");
+        QTest::newRow("frame markers") << QStringLiteral("a\uFDD0b\uFDD1c");
+        QTest::newRow("emoji") << QStringLiteral("\U0001F600");
+        QString scrambledLike;
+        for (int i = 0; i < 40; ++i)
+            scrambledLike += everyCode();
+        QTest::newRow("ten thousand codes") << scrambledLike;
+    }
+
+    void textIsExact()
+    {
+        QFETCH(QString, text);
+        RichTextArea area;
+        area.setText(text);
+        COMPARE_TEXT(area.text(), text);
+        // A second set replaces everything, breaks included.
+        area.setText(text + u'\r');
+        COMPARE_TEXT(area.text(), text + u'\r');
+    }
+
+    void typedBreaksReadAsCrLf_data()
+    {
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::newRow("Enter") << Qt::KeyboardModifiers(Qt::NoModifier);
+        QTest::newRow("Shift+Enter") << Qt::KeyboardModifiers(Qt::ShiftModifier);
+    }
+
+    void typedBreaksReadAsCrLf()
+    {
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        RichTextArea area;
+        QTest::keyClicks(&area, QStringLiteral("ab"));
+        QTest::keyClick(&area, Qt::Key_Return, modifiers);
+        QTest::keyClicks(&area, QStringLiteral("cd"));
+        QTest::keyClick(&area, Qt::Key_Enter, modifiers);
+        COMPARE_TEXT(area.text(), QStringLiteral("ab\r\ncd\r\n"));
+    }
+
+    void editingKeepsTheOtherBreaks_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("expected");
+        // Enter at the start of a line: the LF still ends the line before it.
+        QTest::newRow("Enter before a line that follows an LF")
+            << QStringLiteral("a\nb\rc") << 2 << int(Qt::Key_Return)
+            << QStringLiteral("a\n\r\nb\rc");
+        QTest::newRow("Enter inside a line")
+            << QStringLiteral("ab\rc") << 1 << int(Qt::Key_Return) << QStringLiteral("a\r\nb\rc");
+        QTest::newRow("Backspace joins across an LF")
+            << QStringLiteral("a\nb\rc") << 2 << int(Qt::Key_Backspace) << QStringLiteral("ab\rc");
+        QTest::newRow("Delete joins across a CR")
+            << QStringLiteral("a\nb\rc") << 3 << int(Qt::Key_Delete) << QStringLiteral("a\nbc");
+        QTest::newRow("typing keeps the breaks")
+            << QStringLiteral("a\nb\rc") << 3 << int(Qt::Key_X) << QStringLiteral("a\nbx\rc");
+    }
+
+    void editingKeepsTheOtherBreaks()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, position);
+        QFETCH(int, key);
+        QFETCH(QString, expected);
+        RichTextArea area;
+        area.setText(text);
+        select(area, position, position);
+        QTest::keyClick(&area, Qt::Key(key));
+        COMPARE_TEXT(area.text(), expected);
+    }
+
+    void keyboardCopyAndCutAreExact_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to"); // -1: Ctrl+A
+        QTest::addColumn<QString>("copied");
+        QTest::addColumn<QString>("leftAfterCut");
+        const QString all = everyCode() + QStringLiteral("\r\n\n\r");
+        QTest::newRow("everything") << all << 0 << -1 << all << QString();
+        // Positions count a break as one: a|\n|b|\r\n|c
+        QTest::newRow("across an LF") << QStringLiteral("a\nb\r\nc") << 0 << 3
+                                      << QStringLiteral("a\nb") << QStringLiteral("\r\nc");
+        QTest::newRow("a CR LF alone") << QStringLiteral("a\nb\r\nc") << 3 << 4
+                                       << QStringLiteral("\r\n") << QStringLiteral("a\nbc");
+        QTest::newRow("no-break space stays") << QStringLiteral("x\u00A0y\r") << 0 << 3
+                                              << QStringLiteral("x\u00A0y") << QStringLiteral("\r");
+    }
+
+    void keyboardCopyAndCutAreExact()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QString, copied);
+        QFETCH(QString, leftAfterCut);
+        for (const bool cut : {false, true}) {
+            RichTextArea area;
+            area.setText(text);
+            if (to < 0)
+                QTest::keyClick(&area, Qt::Key_A, Qt::ControlModifier);
+            else
+                select(area, from, to);
+            QTest::keyClick(&area, cut ? Qt::Key_X : Qt::Key_C, Qt::ControlModifier);
+            COMPARE_TEXT(QGuiApplication::clipboard()->text(), copied);
+            COMPARE_TEXT(area.text(), cut ? leftAfterCut : text);
+        }
+    }
+
+    void keyboardPasteIsExact_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("at the caret")
+            << QStringLiteral("a\nb") << 1 << 1 << QStringLiteral("\r1\r\n2\n")
+            << QStringLiteral("a\r1\r\n2\n\nb");
+        QTest::newRow("over a selection across a break")
+            << QStringLiteral("a\nb\rc") << 1 << 3 << QStringLiteral("\u00A0\t")
+            << QStringLiteral("a\u00A0\t\rc");
+        QTest::newRow("every code into an empty area")
+            << QString() << 0 << 0 << everyCode() << everyCode();
+    }
+
+    void keyboardPasteIsExact()
+    {
+        QFETCH(QString, before);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QString, pasted);
+        QFETCH(QString, expected);
+        RichTextArea area;
+        area.setText(before);
+        select(area, from, to);
+        QGuiApplication::clipboard()->setText(pasted);
+        QTest::keyClick(&area, Qt::Key_V, Qt::ControlModifier);
+        COMPARE_TEXT(area.text(), expected);
+        // The caret follows the pasted text; a CR LF is one position.
+        QCOMPARE(area.textCursor().position(),
+                 from + int(pasted.size() - pasted.count(QStringLiteral("\r\n"))));
+    }
+
+    void copyThenPasteBetweenAreasIsExact()
+    {
+        RichTextArea from, to;
+        from.setText(everyCode());
+        to.setText(QStringLiteral("\r"));
+        QTest::keyClick(&from, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(&from, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(&to, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(&to, Qt::Key_V, Qt::ControlModifier);
+        COMPARE_TEXT(to.text(), QStringLiteral("\r") + everyCode());
+    }
+
+    void pastedRichTextArrivesAsItsPlainText()
+    {
+        RichTextArea area;
+        auto *mime = new QMimeData;
+        mime->setHtml(QStringLiteral("<b>bold</b>"));
+        mime->setText(QStringLiteral("bold\r"));
+        QGuiApplication::clipboard()->setMimeData(mime);
+        QTest::keyClick(&area, Qt::Key_V, Qt::ControlModifier);
+        COMPARE_TEXT(area.text(), QStringLiteral("bold\r"));
+        QVERIFY(!area.textCursor().charFormat().font().bold());
+    }
+
+    void replaceSelection()
+    {
+        RichTextArea area;
+        area.setText(QStringLiteral("one\ntwo"));
+        select(area, 1, 5);
+        area.replaceSelection(QStringLiteral("X\rY"));
+        COMPARE_TEXT(area.text(), QStringLiteral("oX\rYwo"));
+        select(area, 0, 0);
+        area.replaceSelection(QString());
+        COMPARE_TEXT(area.text(), QStringLiteral("oX\rYwo"));
+    }
+
+    void picturesHaveNoPlainText()
+    {
+        RichTextArea area;
+        area.setText(QStringLiteral("a\u00A0b"));
+        QTextCursor cursor(area.document());
+        cursor.setPosition(1);
+        QTextImageFormat image;
+        image.setName(QStringLiteral("picture"));
+        cursor.insertImage(image);
+        COMPARE_TEXT(area.text(), QStringLiteral("a\u00A0b"));
+    }
+
+    void reportsEveryMouseButtonPressed()
+    {
+        RichTextArea area;
+        area.resize(200, 100);
+        QSignalSpy spy(&area, &RichTextArea::mouseDown);
+        for (const Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton})
+            QTest::mousePress(area.viewport(), button, Qt::ShiftModifier, QPoint(10, 10));
+        QCOMPARE(spy.size(), 3);
+        QCOMPARE(spy.at(1).at(0).value<Qt::MouseButton>(), Qt::RightButton);
+        QCOMPARE(spy.at(1).at(1).value<Qt::KeyboardModifiers>(), Qt::ShiftModifier);
+        QCOMPARE(spy.at(1).at(2).toPoint(), QPoint(10, 10));
+    }
+};
+
+QTEST_MAIN(RichTextAreaTest)
+#include "RichTextAreaTest.moc"
