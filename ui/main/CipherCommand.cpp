@@ -5,6 +5,7 @@
 #include "RichTextArea.h"
 #include "ports/MessageBoxes.h"
 
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProgressBar>
 
@@ -30,6 +31,37 @@ QString refusal(const CipherControls &c, const QString &text, Direction directio
     return {};
 }
 
+// Writes every value the cipher reports into the progress bar. The window takes
+// no events while the cipher runs, so the bar is painted there and then, but at
+// most once a frame: painting it for every whole percentage would cost more
+// than the cipher itself. Values written between two such paints are shown by
+// the next one, or by the window's next ordinary paint.
+class ProgressFeedback
+{
+public:
+    explicit ProgressFeedback(QProgressBar &bar) : m_bar(bar) { m_sincePaint.start(); }
+
+    void operator()(float value)
+    {
+        const int percent = int(value);
+        if (percent == m_bar.value())
+            return;
+        if (m_sincePaint.hasExpired(kFrameMilliseconds)) {
+            m_bar.setValue(percent); // QProgressBar repaints at once
+            m_sincePaint.restart();
+            return;
+        }
+        m_bar.setUpdatesEnabled(false);
+        m_bar.setValue(percent);
+        m_bar.setUpdatesEnabled(true); // schedules an ordinary paint
+    }
+
+private:
+    static constexpr qint64 kFrameMilliseconds = 16;
+    QProgressBar &m_bar;
+    QElapsedTimer m_sincePaint;
+};
+
 } // namespace
 
 void runCipherCommand(const CipherControls &c, MessageBoxes &messages, Direction direction)
@@ -42,9 +74,8 @@ void runCipherCommand(const CipherControls &c, MessageBoxes &messages, Direction
         return;
     }
     const bool scramble = direction == Direction::Scramble;
-    const ProgressHook progress = [&bar = c.progress](float value) {
-        bar.setValue(int(value));
-    };
+    ProgressFeedback feedback(c.progress);
+    const ProgressHook progress = [&feedback](float value) { feedback(value); };
     c.result.setText(ScrambleText(text, c.passwordOne.text(), scramble, progress));
     c.result.setText(ScrambleText(c.result.text(), c.passwordTwo.text(), scramble, progress));
 }

@@ -1,0 +1,70 @@
+// The bulk cipher against memcpy of the same bytes: both read every byte once
+// and write it once, so memcpy is the floor for a pass over memory.
+#include "Cipher.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kSize = 64u << 20; // 64 MiB
+
+const std::vector<std::uint8_t> &input()
+{
+    static const std::vector<std::uint8_t> bytes = [] {
+        std::vector<std::uint8_t> v(kSize);
+        std::mt19937 random(42);
+        for (auto &b : v)
+            b = std::uint8_t(random());
+        return v;
+    }();
+    return bytes;
+}
+
+void BM_Memcpy(benchmark::State &state)
+{
+    const auto &in = input();
+    std::vector<std::uint8_t> out(in.size());
+    for (auto _ : state) {
+        std::memcpy(out.data(), in.data(), in.size());
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(in.size()));
+}
+
+void BM_ScrambleCodes(benchmark::State &state)
+{
+    const auto &in = input();
+    std::vector<std::uint8_t> out(in.size());
+    const bool scramble = state.range(0) != 0;
+    for (auto _ : state) {
+        quenzal::scrambleCodes(in, out, 1234567, scramble);
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(in.size()));
+}
+
+// The cipher as the commands call it: one progress report per character.
+void BM_ScrambleText8000(benchmark::State &state)
+{
+    QString text;
+    for (int i = 0; i < 8000; ++i)
+        text += QChar(u'a' + i % 26);
+    int reports = 0;
+    const quenzal::ProgressHook progress = [&reports](float) { ++reports; };
+    for (auto _ : state)
+        benchmark::DoNotOptimize(quenzal::ScrambleText(text, QStringLiteral("pw"), true, progress));
+    benchmark::DoNotOptimize(reports);
+}
+
+} // namespace
+
+BENCHMARK(BM_ScrambleText8000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScrambleCodes)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();
