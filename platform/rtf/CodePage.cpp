@@ -1,0 +1,264 @@
+#include "CodePage.h"
+
+#include <QByteArray>
+#include <QList>
+
+namespace quenzal::rtf {
+namespace {
+
+// Windows-1252 bytes 0x80..0x9F. The five bytes it leaves unassigned (0x81,
+// 0x8D, 0x8F, 0x90, 0x9D) stand for the C1 controls of the same number, as
+// on Windows, so that every byte has its own character.
+constexpr std::array<char16_t, 32> kWindows1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void fillWindows1252(std::array<char16_t, 256> &table)
+{
+    for (int i = 0; i < 256; ++i)
+        table[i] = char16_t(i);
+    for (int i = 0; i < 32; ++i)
+        table[0x80 + i] = kWindows1252High[i];
+}
+
+// The Symbol font's letters and signs that documents use (list bullets,
+// Greek letters, arrows, maths); its other bytes read as Windows-1252.
+void fillSymbol(std::array<char16_t, 256> &table)
+{
+    fillWindows1252(table);
+    const char16_t upper[] = u"\u0391\u0392\u03A7\u0394\u0395\u03A6\u0393\u0397\u0399\u03D1\u039A"
+                             u"\u039B\u039C\u039D\u039F\u03A0\u0398\u03A1\u03A3\u03A4\u03A5\u03C2"
+                             u"\u03A9\u039E\u03A8\u0396";
+    const char16_t lower[] = u"\u03B1\u03B2\u03C7\u03B4\u03B5\u03C6\u03B3\u03B7\u03B9\u03D5\u03BA"
+                             u"\u03BB\u03BC\u03BD\u03BF\u03C0\u03B8\u03C1\u03C3\u03C4\u03C5\u03D6"
+                             u"\u03C9\u03BE\u03C8\u03B6";
+    for (int i = 0; i < 26; ++i) {
+        table[0x41 + i] = upper[i];
+        table[0x61 + i] = lower[i];
+    }
+    const std::pair<unsigned char, char16_t> signs[] = {
+        {0x22, 0x2200}, {0x24, 0x2203}, {0x27, 0x220B}, {0x2A, 0x2217}, {0x2D, 0x2212},
+        {0x40, 0x2245}, {0x5C, 0x2234}, {0x5E, 0x22A5}, {0x7E, 0x223C}, {0xA1, 0x03D2},
+        {0xA2, 0x2032}, {0xA3, 0x2264}, {0xA4, 0x2044}, {0xA5, 0x221E}, {0xA6, 0x0192},
+        {0xA7, 0x2663}, {0xA8, 0x2666}, {0xA9, 0x2665}, {0xAA, 0x2660}, {0xAB, 0x2194},
+        {0xAC, 0x2190}, {0xAD, 0x2191}, {0xAE, 0x2192}, {0xAF, 0x2193}, {0xB0, 0x00B0},
+        {0xB1, 0x00B1}, {0xB2, 0x2033}, {0xB3, 0x2265}, {0xB4, 0x00D7}, {0xB5, 0x221D},
+        {0xB6, 0x2202}, {0xB7, 0x2022}, {0xB8, 0x00F7}, {0xB9, 0x2260}, {0xBA, 0x2261},
+        {0xBB, 0x2248}, {0xBC, 0x2026}, {0xC5, 0x2295}, {0xC6, 0x2205}, {0xD2, 0x00AE},
+        {0xD3, 0x00A9}, {0xD4, 0x2122}, {0xD7, 0x22C5}, {0xD8, 0x00AC}, {0xE0, 0x25CA}};
+    for (const auto &[byte, ch] : signs)
+        table[byte] = ch;
+}
+
+// The Wingdings glyphs that list bullets use.
+void fillWingdings(std::array<char16_t, 256> &table)
+{
+    fillWindows1252(table);
+    const std::pair<unsigned char, char16_t> glyphs[] = {
+        {0x6C, 0x25CF}, {0x6E, 0x25A0}, {0x6F, 0x25A1}, {0x71, 0x2751}, {0x75, 0x25C6},
+        {0x76, 0x2756}, {0x9F, 0x2022}, {0xA7, 0x25AA}, {0xA8, 0x25FB}, {0xD8, 0x27A2},
+        {0xE0, 0x27A2}, {0xFB, 0x2717}, {0xFC, 0x2713}, {0xFE, 0x2611}};
+    for (const auto &[byte, ch] : glyphs)
+        table[byte] = ch;
+}
+
+bool isMultiByte(int number)
+{
+    switch (number) {
+    case 932:
+    case 936:
+    case 949:
+    case 950:
+    case 1361:
+    case 20932:
+    case 54936:
+    case 65001:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The names under which ICU may know a Windows code page, most exact first.
+QList<QByteArray> decoderNames(int number)
+{
+    switch (number) {
+    case 932:
+        return {"windows-31j", "Shift_JIS"};
+    case 936:
+        return {"GBK", "windows-936"};
+    case 949:
+        return {"windows-949", "EUC-KR"};
+    case 950:
+        return {"windows-950", "Big5"};
+    case 1361:
+        return {"ibm-1361", "johab"};
+    case 10000:
+        return {"macintosh"};
+    case 10006:
+        return {"x-mac-greek"};
+    case 10007:
+        return {"x-mac-cyrillic"};
+    case 10029:
+        return {"x-mac-centraleurroman"};
+    case 20127:
+        return {"US-ASCII"};
+    case 20866:
+        return {"KOI8-R"};
+    case 21866:
+        return {"KOI8-U"};
+    case 20932:
+        return {"EUC-JP"};
+    case 54936:
+        return {"GB18030"};
+    case 65001:
+        return {"UTF-8"};
+    default:
+        break;
+    }
+    if (number >= 28591 && number <= 28606)
+        return {"ISO-8859-" + QByteArray::number(number - 28590)};
+    const QByteArray digits = QByteArray::number(number);
+    return {"windows-" + digits, "cp" + digits, "IBM" + digits};
+}
+
+} // namespace
+
+CodePage::CodePage(int number) : m_number(number)
+{
+    if (number == kWindows1252) {
+        fillWindows1252(m_table);
+        return;
+    }
+    if (number == kSymbol) {
+        fillSymbol(m_table);
+        return;
+    }
+    if (number == kWingdings) {
+        fillWingdings(m_table);
+        return;
+    }
+    if (number > 0) {
+        for (const QByteArray &name : decoderNames(number)) {
+            m_decoder = QStringDecoder(name.constData(), QStringConverter::Flag::Stateless);
+            if (m_decoder.isValid())
+                break;
+        }
+    }
+    if (!m_decoder.isValid()) {
+        // Qt (built without ICU, or an ICU without this code page) has no
+        // decoder for it: read the bytes as Windows-1252, which keeps ASCII
+        // right and every other byte distinct.
+        m_known = false;
+        fillWindows1252(m_table);
+        return;
+    }
+    if (isMultiByte(number)) {
+        m_singleByte = false;
+        return;
+    }
+    // A single-byte code page: ask the decoder once for each byte.
+    for (int i = 0; i < 256; ++i) {
+        const char byte = char(i);
+        m_decoder.resetState();
+        const QString one = m_decoder.decode(QByteArrayView(&byte, 1));
+        m_table[i] = one.size() == 1 ? one.at(0).unicode() : char16_t(0xFFFD);
+    }
+}
+
+void CodePage::appendText(QByteArrayView bytes, QString &out)
+{
+    if (m_singleByte) {
+        const qsizetype start = out.size();
+        out.resize(start + bytes.size());
+        char16_t *dst = reinterpret_cast<char16_t *>(out.data()) + start;
+        for (const char byte : bytes)
+            *dst++ = m_table[static_cast<unsigned char>(byte)];
+        return;
+    }
+    m_decoder.resetState();
+    out += m_decoder.decode(bytes);
+}
+
+int CodePage::forCharset(int charset, int documentCodePage, bool wingdings)
+{
+    switch (charset) {
+    case 0:
+        return kWindows1252;
+    case 2:
+        return wingdings ? kWingdings : kSymbol;
+    case 77:
+        return 10000;
+    case 78:
+        return 932;
+    case 79:
+        return 949;
+    case 80:
+        return 936;
+    case 81:
+        return 950;
+    case 128:
+        return 932;
+    case 129:
+        return 949;
+    case 130:
+        return 1361;
+    case 134:
+        return 936;
+    case 136:
+        return 950;
+    case 161:
+        return 1253;
+    case 162:
+        return 1254;
+    case 163:
+        return 1258;
+    case 177:
+        return 1255;
+    case 178:
+        return 1256;
+    case 186:
+        return 1257;
+    case 204:
+        return 1251;
+    case 222:
+        return 874;
+    case 238:
+        return 1250;
+    case 254:
+        return 437;
+    case 255:
+        return 850;
+    default: // 1 (default charset) and anything unknown
+        return documentCodePage;
+    }
+}
+
+int CodePage::windows1252Byte(char16_t ch)
+{
+    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))
+        return ch;
+    for (int i = 0; i < 32; ++i) {
+        if (kWindows1252High[i] == ch)
+            return 0x80 + i;
+    }
+    return -1;
+}
+
+CodePage &CodePages::get(int number)
+{
+    if (m_last && m_last->number() == number)
+        return *m_last;
+    // A damaged file could name thousands of code pages; past a few dozen
+    // the rest read as Windows-1252.
+    if (m_pages.size() >= 64 && !m_pages.count(number))
+        number = CodePage::kWindows1252;
+    auto &page = m_pages[number];
+    if (!page)
+        page = std::make_unique<CodePage>(number);
+    m_last = page.get();
+    return *page;
+}
+
+} // namespace quenzal::rtf
