@@ -37,8 +37,7 @@ std::int64_t passwordKey(QStringView password)
     return key;
 }
 
-std::uint8_t scrambleCode(std::uint8_t code, std::int64_t key, std::int64_t position,
-                          bool scramble)
+std::uint8_t scrambleCode(std::uint8_t code, std::int64_t key, std::int64_t position, bool scramble)
 {
     const std::int64_t shift = key + position * position;
     return wrapIntoCodes(scramble ? code + shift : code - shift);
@@ -64,8 +63,8 @@ QString ScrambleText(const QString &text, const QString &password, bool scramble
     return result;
 }
 
-void scrambleCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out,
-                   std::int64_t key, bool scramble)
+void scrambleCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, std::int64_t key,
+                   bool scramble)
 {
     assert(in.size() == out.size());
     // The shift (key + i²) modulo 255 repeats every 255 positions, so the text is

@@ -34,7 +34,7 @@ QString ScrambleText(const QString &text, const QString &password, bool scramble
 
 // The same transformation on raw codes, without progress, for long inputs.
 // `in` and `out` have the same size; they may be the same buffer.
-void scrambleCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out,
-                   std::int64_t key, bool scramble);
+void scrambleCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, std::int64_t key,
+                   bool scramble);
 
 } // namespace quenzal

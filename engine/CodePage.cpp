@@ -64,8 +64,9 @@ std::optional<std::uint8_t> toCode(char16_t ch)
         return std::uint8_t(code);
     }
     const auto &others = kReverse.others;
-    const auto *it = std::lower_bound(others.begin(), others.end(), ch,
-                                      [](const auto &entry, char16_t c) { return entry.first < c; });
+    const auto *it =
+        std::lower_bound(others.begin(), others.end(), ch,
+                         [](const auto &entry, char16_t c) { return entry.first < c; });
     if (it != others.end() && it->first == ch)
         return it->second;
     return std::nullopt;

@@ -37,7 +37,8 @@ void centreNow(QWidget *window, CentringRule rule)
     if (!screen)
         return;
     const QRect area = screen->geometry();
-    window->move(area.topLeft() + centredPosition(area.size(), window->frameGeometry().size(), rule));
+    window->move(area.topLeft() +
+                 centredPosition(area.size(), window->frameGeometry().size(), rule));
 }
 
 // Places the window again by its outer size once the frame is known.
@@ -46,8 +47,7 @@ class CentreOnFirstExpose final : public QObject
 public:
     CentreOnFirstExpose(QWidget *window, CentringRule rule)
         : QObject(window), m_window(window), m_rule(rule)
-    {
-    }
+    {}
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {

@@ -53,9 +53,12 @@ private slots:
         QTest::addColumn<bool>("scramble");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("abc scrambles to bfl") << "abc" << "" << true << "bfl";
-        QTest::newRow("bfl unscrambles to abc") << "bfl" << "" << false << "abc";
-        QTest::newRow("empty text") << "" << "secret" << true << "";
+        QTest::newRow("abc scrambles to bfl") << "abc"
+                                              << "" << true << "bfl";
+        QTest::newRow("bfl unscrambles to abc") << "bfl"
+                                                << "" << false << "abc";
+        QTest::newRow("empty text") << ""
+                                    << "secret" << true << "";
         // 250 + 3² = 259 wraps to 4; 4 - 3² = -5 wraps to 250.
         QTest::newRow("wrap down when scrambling")
             << fromCodes({1, 1, 250}) << "" << true << fromCodes({2, 5, 4});
@@ -68,7 +71,8 @@ private slots:
         QTest::newRow("code 0 unscrambles to 255 less the shift")
             << fromCodes({0}) << "" << false << fromCodes({254});
         // Key of "a" is 97 + 13 = 110: 97 + 110 + 1 = 208.
-        QTest::newRow("password key") << "a" << "a" << true << fromCodes({208});
+        QTest::newRow("password key") << "a"
+                                      << "a" << true << fromCodes({208});
         QTest::newRow("position 16 adds 256, which acts like 1")
             << QString(15, u'\x01') + u'a' << "" << true
             << fromCodes({2, 5, 10, 17, 26, 37, 50, 65, 82, 101, 122, 145, 170, 197, 226, 98});
@@ -165,8 +169,8 @@ private slots:
     {
         const std::vector<float> values = progressOf(QString(8000, u'x'));
         QCOMPARE(values.size(), std::size_t(8001));
-        QCOMPARE(values[0], 0.0f);   // 1/8000 is .00
-        QCOMPARE(values[39], 1.0f);  // 40/8000 is .01
+        QCOMPARE(values[0], 0.0f);  // 1/8000 is .00
+        QCOMPARE(values[39], 1.0f); // 40/8000 is .01
         QCOMPARE(values[7999], 100.0f);
         QCOMPARE(values[8000], 0.0f);
     }
@@ -176,8 +180,8 @@ private slots:
         QTest::addColumn<int>("length");
         QTest::addColumn<qint64>("key");
         for (const int length : {0, 1, 254, 255, 256, 511, 4096, 70000})
-            for (const qint64 key : {qint64(0), qint64(1), qint64(254), qint64(255),
-                                     qint64(1'000'000'000'007)})
+            for (const qint64 key :
+                 {qint64(0), qint64(1), qint64(254), qint64(255), qint64(1'000'000'000'007)})
                 QTest::addRow("%d codes, key %lld", length, key) << length << key;
     }
 

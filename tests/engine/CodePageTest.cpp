@@ -58,9 +58,8 @@ private slots:
         QTest::addColumn<uint>("codePoint");
         QTest::addColumn<QString>("description");
         QTest::newRow("all representable") << QStringLiteral("a\u20AC\u00FF\r\n") << -1 << 0u << "";
-        QTest::newRow("emoji, a surrogate pair")
-            << QStringLiteral("ab\U0001F600c") << 2 << 0x1F600u
-            << QStringLiteral("\"\U0001F600\" (U+1F600)");
+        QTest::newRow("emoji, a surrogate pair") << QStringLiteral("ab\U0001F600c") << 2 << 0x1F600u
+                                                 << QStringLiteral("\"\U0001F600\" (U+1F600)");
         QTest::newRow("the first of two") << QStringLiteral("x\u0100\u4E2D") << 1 << 0x100u
                                           << QStringLiteral("\"\u0100\" (U+0100)");
         QTest::newRow("lone surrogate") << QString(QChar(0xDC00)) << 0 << 0xDC00u << "";

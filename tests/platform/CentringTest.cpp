@@ -21,16 +21,14 @@ private slots:
         QTest::addColumn<QPoint>("pixels");
         const int halves = int(CentringRule::HalvesFirst);
         const int difference = int(CentringRule::DifferenceFirst);
-        QTest::newRow("even differences")
-            << QSize(1024, 768) << QSize(520, 458) << halves << QPointF(3780, 2325)
-            << QPoint(252, 155);
+        QTest::newRow("even differences") << QSize(1024, 768) << QSize(520, 458) << halves
+                                          << QPointF(3780, 2325) << QPoint(252, 155);
         // 1024 - 519 = 505: half a pixel (7.5 twips) is kept in twips, rounded up in pixels.
         QTest::newRow("odd difference keeps its half")
             << QSize(1024, 768) << QSize(519, 457) << halves << QPointF(3787.5, 2332.5)
             << QPoint(253, 156);
-        QTest::newRow("difference first")
-            << QSize(1024, 768) << QSize(277, 222) << difference << QPointF(5602.5, 4095)
-            << QPoint(374, 273);
+        QTest::newRow("difference first") << QSize(1024, 768) << QSize(277, 222) << difference
+                                          << QPointF(5602.5, 4095) << QPoint(374, 273);
         QTest::newRow("window wider than the screen overhangs both sides")
             << QSize(400, 300) << QSize(520, 458) << halves << QPointF(-900, -1185)
             << QPoint(-60, -79);

@@ -1,5 +1,5 @@
-#include "CodePage.h"
 #include "RichTextArea.h"
+#include "CodePage.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -21,8 +21,7 @@ inline bool triggerAction(QWidget *window, const char *name)
 }
 
 // A child control by object name and type; fails the test when missing.
-template <typename T>
-T *control(QWidget *window, const char *name)
+template <typename T> T *control(QWidget *window, const char *name)
 {
     T *child = window->findChild<T *>(QLatin1String(name));
     if (!child)

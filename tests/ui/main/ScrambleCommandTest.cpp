@@ -49,15 +49,29 @@ private slots:
         QTest::addColumn<QString>("two");
         QTest::addColumn<bool>("scramble");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("abc, no passwords") << "abc" << "" << "" << true << "cju";
-        QTest::newRow("cju back, no passwords") << "cju" << "" << "" << false << "abc";
-        QTest::newRow("empty text empties the lower area") << "" << "x" << "y" << true << "";
+        QTest::newRow("abc, no passwords") << "abc"
+                                           << ""
+                                           << "" << true << "cju";
+        QTest::newRow("cju back, no passwords") << "cju"
+                                                << ""
+                                                << "" << false << "abc";
+        QTest::newRow("empty text empties the lower area") << ""
+                                                           << "x"
+                                                           << "y" << true << "";
         // key("a") = 110: 97 + 110 + 2·1 = 209 ("Ñ").
-        QTest::newRow("first field") << "a" << "a" << "" << true << QStringLiteral("\u00D1");
-        QTest::newRow("second field") << "a" << "" << "a" << true << QStringLiteral("\u00D1");
+        QTest::newRow("first field") << "a"
+                                     << "a"
+                                     << "" << true << QStringLiteral("\u00D1");
+        QTest::newRow("second field") << "a"
+                                      << ""
+                                      << "a" << true << QStringLiteral("\u00D1");
         // 97 + 110 + 110 + 2 = 319 - 255 = 64 ("@").
-        QTest::newRow("both fields") << "a" << "a" << "a" << true << "@";
-        QTest::newRow("both fields, back") << "@" << "a" << "a" << false << "a";
+        QTest::newRow("both fields") << "a"
+                                     << "a"
+                                     << "a" << true << "@";
+        QTest::newRow("both fields, back") << "@"
+                                           << "a"
+                                           << "a" << false << "a";
     }
 
     void bothPasses()
@@ -195,7 +209,8 @@ private slots:
         QTest::addColumn<bool>("scramble");
         QTest::addColumn<QString>("message");
         QTest::newRow("emoji in the text")
-            << QStringLiteral("hi \U0001F600 \u4E2D") << "" << "" << true
+            << QStringLiteral("hi \U0001F600 \u4E2D") << ""
+            << "" << true
             << QStringLiteral(
                    "The text contains a character that cannot be scrambled: \"\U0001F600\" "
                    "(U+1F600).");
@@ -204,7 +219,8 @@ private slots:
             << QStringLiteral("The first password contains a character that cannot be "
                               "unscrambled: \"\u0100\" (U+0100).");
         QTest::newRow("second password")
-            << "abc" << "ok" << QStringLiteral("\u2603") << true
+            << "abc"
+            << "ok" << QStringLiteral("\u2603") << true
             << QStringLiteral("The second password contains a character that cannot be "
                               "scrambled: \"\u2603\" (U+2603).");
     }
@@ -236,12 +252,18 @@ private slots:
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("scramble") << "scramble" << "cju";
-        QTest::newRow("unscramble") << "unscramble" << "_ZQ";
-        QTest::newRow("capitalised") << "Scramble" << "before";
-        QTest::newRow("trailing space") << "scramble " << "before";
-        QTest::newRow("unknown") << "lock" << "before";
-        QTest::newRow("empty") << "" << "before";
+        QTest::newRow("scramble") << "scramble"
+                                  << "cju";
+        QTest::newRow("unscramble") << "unscramble"
+                                    << "_ZQ";
+        QTest::newRow("capitalised") << "Scramble"
+                                     << "before";
+        QTest::newRow("trailing space") << "scramble "
+                                        << "before";
+        QTest::newRow("unknown") << "lock"
+                                 << "before";
+        QTest::newRow("empty") << ""
+                               << "before";
     }
 
     void toolbarKeysAreComparedExactly()

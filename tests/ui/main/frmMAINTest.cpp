@@ -69,13 +69,13 @@ private slots:
                                 << caption << QString::fromLatin1(family) << points << bold;
         };
         row("Toolbar1", "QToolBar", {0, 0, 518, 44}, {}, "MS Sans Serif", 8.25, false);
-        row("txtFILE", "QLineEdit", {8, 56, 457, 25}, "No File Specified...", "MS Sans Serif",
-            8.25, false);
+        row("txtFILE", "QLineEdit", {8, 56, 457, 25}, "No File Specified...", "MS Sans Serif", 8.25,
+            false);
         row("cmdFILE", "QPushButton", {472, 48, 41, 41}, "FILE", "Small Fonts", 6.75, false);
-        row("Label2", "QLabel", {8, 88, 505, 17}, "Text to Scramble / Unscramble:",
-            "MS Sans Serif", 8.25, true);
-        row("rtfOriginal", "quenzal::RichTextArea", {8, 104, 505, 97}, {}, "Times New Roman",
-            9.75, false);
+        row("Label2", "QLabel", {8, 88, 505, 17}, "Text to Scramble / Unscramble:", "MS Sans Serif",
+            8.25, true);
+        row("rtfOriginal", "quenzal::RichTextArea", {8, 104, 505, 97}, {}, "Times New Roman", 9.75,
+            false);
         row("Label3", "QLabel", {8, 208, 505, 17}, "Message Contents:", "MS Sans Serif", 8.25,
             true);
         row("rtfNew", "quenzal::RichTextArea", {8, 224, 505, 105}, {}, "Times New Roman", 9.75,
@@ -195,11 +195,17 @@ private slots:
         const QStringList expected = {
             QStringLiteral("openfile=Open text file"),
             QStringLiteral("savefile=Save"),
-            QStringLiteral("|"), QStringLiteral("|"), QStringLiteral("|"), QStringLiteral("|"),
+            QStringLiteral("|"),
+            QStringLiteral("|"),
+            QStringLiteral("|"),
+            QStringLiteral("|"),
             QStringLiteral("|"),
             QStringLiteral("scramble=Scramble "),
             QStringLiteral("unscramble=Unscramble"),
-            QStringLiteral("|"), QStringLiteral("|"), QStringLiteral("|"), QStringLiteral("|"),
+            QStringLiteral("|"),
+            QStringLiteral("|"),
+            QStringLiteral("|"),
+            QStringLiteral("|"),
             QStringLiteral("copy=Copy scrambled/unscrambled message contents box"),
             QStringLiteral("paste=Paste"),
         };
@@ -226,11 +232,10 @@ private slots:
     {
         QTest::addColumn<bool>("backwards");
         QTest::addColumn<QStringList>("order");
-        QTest::newRow("Tab") << false
-                             << QStringList{"txtFILE",        "cmdFILE",        "cmdLOCK",
-                                            "rtfOriginal",    "rtfNew",         "txtPasswordTwo",
-                                            "txtPasswordOne", "Command1",       "cmdSAVE",
-                                            "txtFILE"};
+        QTest::newRow("Tab") << false << QStringList{"txtFILE",        "cmdFILE",  "cmdLOCK",
+                                                     "rtfOriginal",    "rtfNew",   "txtPasswordTwo",
+                                                     "txtPasswordOne", "Command1", "cmdSAVE",
+                                                     "txtFILE"};
         QTest::newRow("Shift+Tab from Unscramble")
             << true << QStringList{"Command1", "txtPasswordOne", "txtPasswordTwo", "rtfNew"};
     }
