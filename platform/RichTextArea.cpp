@@ -1,8 +1,11 @@
 #include "RichTextArea.h"
 
+#include "Rtf.h"
+
 #include <QContextMenuEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -26,15 +29,15 @@ bool isBlockBreak(char16_t ch)
 
 // Calls f(line, breakAfter) for every line of `text`; the last line has an
 // empty break.
-template <typename F>
-void forEachLine(QStringView text, F f)
+template <typename F> void forEachLine(QStringView text, F f)
 {
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t ch = text[i].unicode();
         if (!isBlockBreak(ch))
             continue;
-        const qsizetype breakLength = ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1;
+        const qsizetype breakLength =
+            ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1;
         f(text.sliced(start, i - start), text.sliced(i, breakLength));
         i += breakLength - 1;
         start = i + 1;
@@ -149,6 +152,31 @@ void RichTextArea::setText(const QString &text)
         if (lineBreak != kCrLf)
             setBreakBefore(block, lineBreak);
     }
+}
+
+bool RichTextArea::loadRichText(QByteArrayView rtf, QString *error)
+{
+    rtf::ReadResult result = rtf::read(rtf);
+    if (!result.ok()) {
+        *error = result.error;
+        return false;
+    }
+    QTextDocument *loaded = result.document.release();
+    loaded->setParent(this);
+    // Text that names no font of its own shows in the area's font.
+    loaded->setDefaultFont(font());
+    // The area's first document belongs to Qt's text control, which deletes it
+    // when it is replaced; a document loaded before belongs to the area.
+    const QPointer<QTextDocument> previous = document();
+    setDocument(loaded);
+    if (previous && previous->parent() == this)
+        delete previous;
+    return true;
+}
+
+QByteArray RichTextArea::richText() const
+{
+    return rtf::write(*document());
 }
 
 void RichTextArea::replaceSelection(const QString &text)

@@ -27,6 +27,13 @@ public:
     // which would guess whether the text is HTML.)
     void setText(const QString &text);
 
+    // Replaces the whole content with a Rich Text Format document, formatting
+    // included. Bytes that are not rich text change nothing: false, with the
+    // reason in `error`.
+    bool loadRichText(QByteArrayView rtf, QString *error);
+    // The whole content as a Rich Text Format document.
+    QByteArray richText() const;
+
     // Puts `text` in place of the selection, or at the caret when nothing is
     // selected; the rest of the content stays as it was.
     void replaceSelection(const QString &text);
