@@ -2,6 +2,7 @@
 
 #include "Centring.h"
 #include "CipherCommand.h"
+#include "FileCommands.h"
 #include "LegacyFonts.h"
 #include "PasswordBox.h"
 #include "ProgramIcon.h"
@@ -9,9 +10,11 @@
 #include "Twips.h"
 #include "WebLinks.h"
 #include "frmAbout.h"
+#include "ports/Clipboard.h"
 #include "ports/ProgramEnd.h"
 
 #include <QCloseEvent>
+#include <QCursor>
 #include <QFrame>
 #include <QLabel>
 #include <QLayout>
@@ -28,8 +31,7 @@ namespace {
 constexpr int kClientWidth = 7770;
 constexpr int kClientHeight = 6270;
 
-template <typename W>
-W *place(W *widget, const char *name, QRect twips)
+template <typename W> W *place(W *widget, const char *name, QRect twips)
 {
     widget->setObjectName(QLatin1String(name));
     widget->setGeometry(twips);
@@ -132,8 +134,8 @@ void frmMAIN::createControls(QWidget *client)
     ProgressBar->setValue(0);
     ProgressBar->setTextVisible(false);
 
-    cmdLOCK = button(client, "cmdLOCK", QStringLiteral("Scramble"),
-                     twipsRect(120, 5400, 1800, 600), arial);
+    cmdLOCK = button(client, "cmdLOCK", QStringLiteral("Scramble"), twipsRect(120, 5400, 1800, 600),
+                     arial);
     Command1 = button(client, "Command1", QStringLiteral("Unscramble"),
                       twipsRect(2160, 5400, 2040, 600), arial);
     cmdSAVE = button(client, "cmdSAVE", QStringLiteral("SAVE"), twipsRect(6000, 5400, 1560, 600),
@@ -311,16 +313,56 @@ void frmMAIN::Toolbar1_ButtonClick(const QString &key)
     }
 }
 
-// Commands that arrive with the file and clipboard work; their menu items and
-// buttons are in place already.
-void frmMAIN::cmdFILE_Click() {}
-void frmMAIN::cmdSAVE_Click() {}
-void frmMAIN::mnuOpenItem_Click() {}
-void frmMAIN::mnuFileSave_Click() {}
-void frmMAIN::mnucopy_Click() {}
-void frmMAIN::mnupaste_Click() {}
-void frmMAIN::rtfOriginal_MouseDown(Qt::MouseButton) {}
-void frmMAIN::rtfNew_MouseDown(Qt::MouseButton) {}
+FileControls frmMAIN::fileControls()
+{
+    return {*this, *rtfOriginal, *rtfNew, *txtFILE};
+}
+
+void frmMAIN::cmdFILE_Click()
+{
+    OpenTextFile(fileControls(), m_services.fileDialogs, m_services.messages);
+}
+
+void frmMAIN::mnuOpenItem_Click()
+{
+    OpenTextFile(fileControls(), m_services.fileDialogs, m_services.messages);
+}
+
+void frmMAIN::cmdSAVE_Click()
+{
+    SaveTextFile(fileControls(), m_services.fileDialogs, m_services.messages);
+}
+
+void frmMAIN::mnuFileSave_Click()
+{
+    SaveTextFile(fileControls(), m_services.fileDialogs, m_services.messages);
+}
+
+// Copy: the lower area's whole text, whatever is selected.
+void frmMAIN::mnucopy_Click()
+{
+    m_services.clipboard.clear();
+    m_services.clipboard.setText(rtfNew->text());
+}
+
+// Paste: the clipboard's text in place of the upper area's selection.
+void frmMAIN::mnupaste_Click()
+{
+    rtfOriginal->replaceSelection(m_services.clipboard.text());
+}
+
+// The right button, pressed over either area, pops up the Edit menu.
+void frmMAIN::rtfOriginal_MouseDown(Qt::MouseButton button)
+{
+    if (button == Qt::RightButton)
+        mnuedit->popup(QCursor::pos());
+}
+
+void frmMAIN::rtfNew_MouseDown(Qt::MouseButton button)
+{
+    if (button == Qt::RightButton)
+        mnuedit->popup(QCursor::pos());
+}
 
 void frmMAIN::mnuhelp_Click()
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileCommands.h"
 #include "ImageList.h"
 #include "ports/Services.h"
 
@@ -64,6 +65,7 @@ private:
     void createToolbar(QWidget *client);
     void createMenus();
     void setTabOrder();
+    FileControls fileControls();
 
     Services m_services;
 

@@ -1,0 +1,157 @@
+#include "CodePage.h"
+#include "MainWindowFixture.h"
+
+#include <QMenu>
+#include <QTest>
+#include <QTextCursor>
+
+using namespace quenzal;
+using namespace quenzal::test;
+
+namespace {
+
+QString everyCode()
+{
+    QString text;
+    for (int code = 1; code <= 255; ++code)
+        text += QChar(CodePage::toUnicode(std::uint8_t(code)));
+    return text + QStringLiteral("\r\n\n\r");
+}
+
+void select(RichTextArea *area, int from, int to)
+{
+    QTextCursor cursor = area->textCursor();
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    area->setTextCursor(cursor);
+}
+
+} // namespace
+
+class ClipboardCommandsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void copyPutsTheWholeLowerAreaOnTheClipboard_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("toolbar");
+        QTest::newRow("every code, from the menu") << everyCode() << false;
+        QTest::newRow("every code, from the toolbar") << everyCode() << true;
+        QTest::newRow("empty") << QString() << false;
+    }
+
+    void copyPutsTheWholeLowerAreaOnTheClipboard()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, toolbar);
+        MainWindowFixture f;
+        f.fakes.clipboard.contents = QStringLiteral("before");
+        f.rtfNew->setText(text);
+        select(f.rtfNew, 1, 3); // the selection plays no part
+        f.rtfOriginal->setText(QStringLiteral("upper"));
+        if (toolbar)
+            f.window->Toolbar1_ButtonClick(QStringLiteral("copy"));
+        else
+            triggerAction(f.window.get(), "mnucopy");
+        QCOMPARE(f.fakes.clipboard.operations,
+                 (QStringList{QStringLiteral("clear"), QStringLiteral("setText")}));
+        QCOMPARE(f.fakes.clipboard.contents, std::optional<QString>(text));
+        QCOMPARE(f.rtfNew->text(), text);
+    }
+
+    void paste_data()
+    {
+        QTest::addColumn<QString>("upper");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<std::optional<QString>>("clipboard"); // nothing: no text on it
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("at the caret")
+            << "ac" << 1 << 1 << std::optional<QString>(u"b\r"_qs) << "ab\rc";
+        QTest::newRow("over the selection")
+            << "a\nXY\nb" << 2 << 4 << std::optional<QString>(u"\r\n"_qs) << "a\n\r\n\nb";
+        QTest::newRow("every code into an empty area")
+            << "" << 0 << 0 << std::optional<QString>(everyCode()) << everyCode();
+        QTest::newRow("no text deletes the selection")
+            << "abc" << 0 << 2 << std::optional<QString>() << "c";
+        QTest::newRow("no text and no selection changes nothing")
+            << "abc" << 1 << 1 << std::optional<QString>() << "abc";
+    }
+
+    void paste()
+    {
+        QFETCH(QString, upper);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(std::optional<QString>, clipboard);
+        QFETCH(QString, expected);
+        for (const bool toolbar : {false, true}) {
+            MainWindowFixture f;
+            f.rtfOriginal->setText(upper);
+            select(f.rtfOriginal, from, to);
+            f.rtfNew->setText(QStringLiteral("lower"));
+            f.rtfNew->setFocus(); // where the focus is plays no part
+            f.fakes.clipboard.contents = clipboard;
+            if (toolbar)
+                f.window->Toolbar1_ButtonClick(QStringLiteral("paste"));
+            else
+                triggerAction(f.window.get(), "mnupaste");
+            QCOMPARE(f.rtfOriginal->text(), expected);
+            QCOMPARE(f.rtfNew->text(), QStringLiteral("lower"));
+            QCOMPARE(f.fakes.clipboard.contents, clipboard);
+        }
+    }
+
+    void copyThenPasteRestoresEveryCode()
+    {
+        MainWindowFixture f;
+        f.rtfOriginal->setText(everyCode());
+        f.window->cmdLOCK_Click();
+        triggerAction(f.window.get(), "mnucopy");
+        f.rtfOriginal->setText(QString());
+        triggerAction(f.window.get(), "mnupaste");
+        f.window->Command1_Click();
+        QCOMPARE(f.rtfNew->text(), everyCode());
+    }
+
+    void rightButtonPopsUpTheEditMenu_data()
+    {
+        QTest::addColumn<QString>("area");
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<bool>("popsUp");
+        for (const char *area : {"rtfOriginal", "rtfNew"}) {
+            QTest::addRow("%s, right", area) << area << Qt::RightButton << true;
+            QTest::addRow("%s, left", area) << area << Qt::LeftButton << false;
+            QTest::addRow("%s, middle", area) << area << Qt::MiddleButton << false;
+        }
+    }
+
+    void rightButtonPopsUpTheEditMenu()
+    {
+        QFETCH(QString, area);
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(bool, popsUp);
+        MainWindowFixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        auto *menu = control<QMenu>(f.window.get(), "mnuedit");
+        auto *target = f.window->findChild<RichTextArea *>(area);
+        // Pressed, not released: the menu is up already.
+        QTest::mousePress(target->viewport(), button, Qt::NoModifier, QPoint(20, 20));
+        QCOMPARE(menu->isVisible(), popsUp);
+        if (popsUp) {
+            QStringList items;
+            for (QAction *action : menu->actions())
+                items << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+            QCOMPARE(items, (QStringList{QStringLiteral("mnucopy"), QStringLiteral("-"),
+                                         QStringLiteral("mnupaste")}));
+            menu->hide();
+        }
+        QVERIFY(f.fakes.clipboard.operations.isEmpty());
+    }
+};
+
+QTEST_MAIN(ClipboardCommandsTest)
+#include "ClipboardCommandsTest.moc"

@@ -1,0 +1,355 @@
+#include "CodePage.h"
+#include "MainWindowFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace quenzal;
+using namespace quenzal::test;
+
+namespace {
+
+const QString kNoFile = QStringLiteral("No File Specified...");
+
+QByteArray everyByte()
+{
+    QByteArray bytes;
+    for (int code = 1; code <= 255; ++code)
+        bytes += char(code);
+    return bytes + "\r\n\n\r\rend";
+}
+
+QByteArray contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+enum class Via { Button, Menu, Toolbar };
+
+void open(MainWindowFixture &f, Via via)
+{
+    switch (via) {
+    case Via::Button:
+        QTest::mouseClick(control<QPushButton>(f.window.get(), "cmdFILE"), Qt::LeftButton);
+        break;
+    case Via::Menu:
+        triggerAction(f.window.get(), "mnuOpenItem");
+        break;
+    case Via::Toolbar:
+        f.window->Toolbar1_ButtonClick(QStringLiteral("openfile"));
+        break;
+    }
+}
+
+void save(MainWindowFixture &f, Via via)
+{
+    switch (via) {
+    case Via::Button:
+        QTest::mouseClick(control<QPushButton>(f.window.get(), "cmdSAVE"), Qt::LeftButton);
+        break;
+    case Via::Menu:
+        triggerAction(f.window.get(), "mnuFileSave");
+        break;
+    case Via::Toolbar:
+        f.window->Toolbar1_ButtonClick(QStringLiteral("savefile"));
+        break;
+    }
+}
+
+// Lets a write past `bytes` fail, as on a full disk, for as long as it lives.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_signal = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_previous);
+        rlimit limit = m_previous;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_signal);
+    }
+
+private:
+    rlimit m_previous{};
+    void (*m_signal)(int);
+};
+
+} // namespace
+
+class FileCommandsTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+private slots:
+    void init() { QVERIFY(m_dir.isValid()); }
+    void cleanup()
+    {
+        QDir dir(m_dir.path());
+        for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden))
+            dir.remove(name);
+    }
+
+    void fileKind_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("kind");
+        const int rich = int(FileKind::RichText), plain = int(FileKind::PlainText),
+                  other = int(FileKind::Other);
+        QTest::newRow(".rtf") << "/tmp/a.rtf" << rich;
+        QTest::newRow(".txt") << "/tmp/a.txt" << plain;
+        QTest::newRow("the whole name is .txt") << ".txt" << plain;
+        QTest::newRow(".TXT") << "/tmp/a.TXT" << other;
+        QTest::newRow(".Rtf") << "/tmp/a.Rtf" << other;
+        QTest::newRow("no extension") << "/tmp/notes" << other;
+        QTest::newRow("shorter than four") << "txt" << other;
+        QTest::newRow("trailing space") << "/tmp/a.txt " << other;
+        QTest::newRow("another after .txt") << "/tmp/a.txt.bak" << other;
+        QTest::newRow("empty") << "" << other;
+    }
+
+    void fileKind()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, kind);
+        QCOMPARE(int(quenzal::fileKind(name)), kind);
+    }
+
+    void everyCommandOffersTheTwoTypes()
+    {
+        MainWindowFixture f;
+        for (const Via via : {Via::Button, Via::Menu, Via::Toolbar}) {
+            open(f, via);
+            save(f, via);
+        }
+        QCOMPARE(f.fakes.fileDialogs.calls.size(), 6);
+        const QStringList types = {QStringLiteral("Text Files (*.txt)"),
+                                   QStringLiteral("Rich Text Format (*.rtf)")};
+        for (int i = 0; i < 6; ++i) {
+            const auto &call = f.fakes.fileDialogs.calls[i];
+            QCOMPARE(call.kind, i % 2 ? FakeFileDialogs::Kind::Save : FakeFileDialogs::Kind::Open);
+            QCOMPARE(call.nameFilters, types);
+            QCOMPARE(call.parent, f.window.get());
+        }
+        // Cancelled every time: nothing changed, nothing said.
+        QCOMPARE(f.txtFILE->text(), kNoFile);
+        QVERIFY(f.fakes.messages.calls.isEmpty());
+        QVERIFY(QDir(m_dir.path()).isEmpty());
+    }
+
+    void openPlainText_data()
+    {
+        QTest::addColumn<int>("via");
+        QTest::newRow("FILE button") << int(Via::Button);
+        QTest::newRow("File, Open") << int(Via::Menu);
+        QTest::newRow("toolbar") << int(Via::Toolbar);
+    }
+
+    void openPlainText()
+    {
+        QFETCH(int, via);
+        MainWindowFixture f;
+        writeFile(path(QStringLiteral("in.txt")), everyByte());
+        f.fakes.fileDialogs.answers.enqueue(path(QStringLiteral("in.txt")));
+        open(f, Via(via));
+        QCOMPARE(f.rtfOriginal->text(), CodePage::decode(everyByte()));
+        QCOMPARE(f.txtFILE->text(), path(QStringLiteral("in.txt")));
+        QVERIFY(f.fakes.messages.calls.isEmpty());
+    }
+
+    void openRichText()
+    {
+        MainWindowFixture f;
+        writeFile(path(QStringLiteral("in.rtf")),
+                  "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 {\\b bold} plain\\par second}");
+        f.fakes.fileDialogs.answers.enqueue(path(QStringLiteral("in.rtf")));
+        open(f, Via::Button);
+        QCOMPARE(f.rtfOriginal->text(), QStringLiteral("bold plain\r\nsecond"));
+        QTextCursor cursor(f.rtfOriginal->document());
+        cursor.setPosition(2);
+        QVERIFY(cursor.charFormat().font().bold());
+        cursor.setPosition(7);
+        QVERIFY(!cursor.charFormat().font().bold());
+        QCOMPARE(f.txtFILE->text(), kNoFile);
+        QVERIFY(f.fakes.messages.calls.isEmpty());
+    }
+
+    void refusedOpens_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("contents"); // null: no such file
+        QTest::addColumn<QString>("message");     // %1: the full path
+        QTest::newRow("no extension")
+            << "notes" << QByteArray("text")
+            << "Only .txt and .rtf files can be opened; \"notes\" was not opened.";
+        QTest::newRow("capital .TXT")
+            << "NOTES.TXT" << QByteArray("text")
+            << "Only .txt and .rtf files can be opened; \"NOTES.TXT\" was not opened.";
+        QTest::newRow("no such file")
+            << "gone.txt" << QByteArray() << "Could not open \"%1\": No such file or directory.";
+        QTest::newRow("not rich text")
+            << "plain.rtf" << QByteArray("just words") << "Could not open \"%1\": %2.";
+    }
+
+    void refusedOpens()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, message);
+        MainWindowFixture f;
+        if (!contents.isNull())
+            writeFile(path(name), contents);
+        f.rtfOriginal->setText(QStringLiteral("keep\r"));
+        f.fakes.fileDialogs.answers.enqueue(path(name));
+        open(f, Via::Menu);
+        QCOMPARE(f.rtfOriginal->text(), QStringLiteral("keep\r"));
+        QCOMPARE(f.txtFILE->text(), kNoFile);
+        QCOMPARE(f.fakes.messages.calls.size(), 1);
+        QCOMPARE(f.fakes.messages.calls[0].title, QStringLiteral("Error"));
+        QString expected = message.arg(path(name));
+        if (expected.contains(QLatin1String("%2"))) // the reader's own reason
+            expected = expected.left(expected.indexOf(QLatin1String("%2")));
+        QVERIFY2(f.fakes.messages.calls[0].text.startsWith(expected),
+                 qPrintable(f.fakes.messages.calls[0].text));
+    }
+
+    void savePlainText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty area: zero bytes") << QByteArray("");
+        QTest::newRow("every code and every break") << everyByte();
+        QTest::newRow("no line ending added") << QByteArray("last line");
+    }
+
+    void savePlainText()
+    {
+        QFETCH(QByteArray, bytes);
+        for (const Via via : {Via::Button, Via::Menu, Via::Toolbar}) {
+            MainWindowFixture f;
+            const QString name = path(QStringLiteral("out.txt"));
+            writeFile(name, "an older and longer file that is replaced without a question");
+            f.rtfNew->setText(CodePage::decode(bytes));
+            f.rtfOriginal->setText(QStringLiteral("the upper area is never saved"));
+            f.fakes.fileDialogs.answers.enqueue(name);
+            save(f, via);
+            QCOMPARE(contentsOf(name), bytes);
+            QCOMPARE(f.txtFILE->text(), name);
+            QVERIFY(f.fakes.messages.calls.isEmpty());
+
+            // ... and it opens again exactly.
+            f.fakes.fileDialogs.answers.enqueue(name);
+            open(f, via);
+            QCOMPARE(f.rtfOriginal->text(), CodePage::decode(bytes));
+        }
+    }
+
+    void saveRichTextWritesTheLowerArea()
+    {
+        MainWindowFixture f;
+        const QString name = path(QStringLiteral("out.rtf"));
+        f.rtfNew->setText(QStringLiteral("lower {area}\r\n\\ line two \u00E9"));
+        f.rtfOriginal->setText(QStringLiteral("upper"));
+        f.fakes.fileDialogs.answers.enqueue(name);
+        save(f, Via::Menu);
+        QVERIFY(contentsOf(name).startsWith("{\\rtf1"));
+        QCOMPARE(f.txtFILE->text(), kNoFile);
+
+        f.fakes.fileDialogs.answers.enqueue(name);
+        open(f, Via::Menu);
+        QCOMPARE(f.rtfOriginal->text(), QStringLiteral("lower {area}\r\n\\ line two \u00E9"));
+        QVERIFY(f.fakes.messages.calls.isEmpty());
+    }
+
+    void refusedSaves_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message"); // %1: the full path
+        QTest::newRow("no extension")
+            << "notes"
+            << "x"
+            << "Only .txt and .rtf files can be saved; \"notes\" was not saved.";
+        QTest::newRow("capital .TXT")
+            << "OUT.TXT"
+            << "x"
+            << "Only .txt and .rtf files can be saved; \"OUT.TXT\" was not saved.";
+        QTest::newRow("no such folder") << "missing/out.txt"
+                                        << "x"
+                                        << "Could not save \"%1\": ";
+        QTest::newRow("a character a .txt file cannot hold")
+            << "out.txt" << QStringLiteral("ok \u4E2D \U0001F600")
+            << QStringLiteral("The text contains a character that a .txt file cannot hold: "
+                              "\"\u4E2D\" (U+4E2D). Nothing was saved; save it as a .rtf file "
+                              "instead.");
+    }
+
+    void refusedSaves()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        MainWindowFixture f;
+        f.rtfNew->setText(text);
+        f.fakes.fileDialogs.answers.enqueue(path(name));
+        save(f, Via::Button);
+        QCOMPARE(f.fakes.messages.calls.size(), 1);
+        QCOMPARE(f.fakes.messages.calls[0].title, QStringLiteral("Error"));
+        QVERIFY2(f.fakes.messages.calls[0].text.startsWith(message.arg(path(name))),
+                 qPrintable(f.fakes.messages.calls[0].text));
+        QCOMPARE(f.txtFILE->text(), kNoFile);
+        QVERIFY(QDir(m_dir.path()).isEmpty());
+    }
+
+    void aFailingSaveLeavesTheOldFileWhole_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain text") << "out.txt";
+        QTest::newRow("rich text") << "out.rtf";
+    }
+
+    void aFailingSaveLeavesTheOldFileWhole()
+    {
+        QFETCH(QString, name);
+        MainWindowFixture f;
+        const QByteArray old = "the old file";
+        writeFile(path(name), old);
+        f.rtfNew->setText(QString(5000, u'x'));
+        f.fakes.fileDialogs.answers.enqueue(path(name));
+        {
+            FileSizeLimit full(1000); // the disk fills up after 1,000 bytes
+            save(f, Via::Button);
+        }
+        QCOMPARE(contentsOf(path(name)), old);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+        QCOMPARE(f.fakes.messages.calls.size(), 1);
+        QVERIFY2(f.fakes.messages.calls[0].text.startsWith(
+                     QStringLiteral("Could not save \"%1\": ").arg(path(name))),
+                 qPrintable(f.fakes.messages.calls[0].text));
+        QCOMPARE(f.txtFILE->text(), kNoFile);
+    }
+};
+
+QTEST_MAIN(FileCommandsTest)
+#include "FileCommandsTest.moc"

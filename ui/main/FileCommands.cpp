@@ -1,0 +1,116 @@
+#include "FileCommands.h"
+
+#include "CodePage.h"
+#include "RichTextArea.h"
+#include "TextFiles.h"
+#include "ports/FileDialogs.h"
+#include "ports/MessageBoxes.h"
+
+#include <QFileInfo>
+#include <QLineEdit>
+
+namespace quenzal {
+namespace {
+
+void reportError(const FileControls &c, MessageBoxes &messages, const QString &text)
+{
+    messages.critical(&c.window, QStringLiteral("Error"), text);
+}
+
+QString otherKind(const QString &name, const QString &verb)
+{
+    return QStringLiteral("Only .txt and .rtf files can be %1; \"%2\" was not %1.")
+        .arg(verb, QFileInfo(name).fileName());
+}
+
+QString failure(const QString &verb, const QString &name, const QString &reason)
+{
+    return QStringLiteral("Could not %1 \"%2\": %3.").arg(verb, name, reason);
+}
+
+} // namespace
+
+QStringList nameFilters(const QString &fileTypes)
+{
+    const QStringList parts = fileTypes.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString &description = parts[i];
+        const QString pattern = QStringLiteral("(%1)").arg(parts[i + 1]);
+        filters << (description.contains(pattern) ? description : description + u' ' + pattern);
+    }
+    return filters;
+}
+
+FileKind fileKind(const QString &name)
+{
+    const QString ending = name.right(4);
+    if (ending == QLatin1String(".rtf"))
+        return FileKind::RichText;
+    if (ending == QLatin1String(".txt"))
+        return FileKind::PlainText;
+    return FileKind::Other;
+}
+
+void OpenTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &messages)
+{
+    const auto chosen = dialogs.getOpenFileName(&c.window, nameFilters(QLatin1String(kFileTypes)));
+    if (!chosen)
+        return;
+    const QString &name = *chosen;
+    const FileKind kind = fileKind(name);
+    if (kind == FileKind::Other) {
+        reportError(c, messages, otherKind(name, QStringLiteral("opened")));
+        return;
+    }
+    QString error;
+    const auto bytes = TextFiles::readAll(name, &error);
+    if (!bytes) {
+        reportError(c, messages, failure(QStringLiteral("open"), name, error));
+        return;
+    }
+    if (kind == FileKind::RichText) {
+        if (!c.original.loadRichText(*bytes, &error))
+            reportError(c, messages, failure(QStringLiteral("open"), name, error));
+        return;
+    }
+    c.original.setText(CodePage::decode(*bytes));
+    c.fileBox.setText(QFileInfo(name).absoluteFilePath());
+}
+
+void SaveTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &messages)
+{
+    const auto chosen = dialogs.getSaveFileName(&c.window, nameFilters(QLatin1String(kFileTypes)));
+    if (!chosen)
+        return;
+    const QString &name = *chosen;
+    const FileKind kind = fileKind(name);
+    if (kind == FileKind::Other) {
+        reportError(c, messages, otherKind(name, QStringLiteral("saved")));
+        return;
+    }
+    QByteArray bytes;
+    if (kind == FileKind::RichText) {
+        bytes = c.result.richText();
+    } else {
+        const QString text = c.result.text();
+        if (const auto bad = CodePage::firstUnrepresentable(text)) {
+            reportError(c, messages,
+                        QStringLiteral("The text contains a character that a .txt file cannot "
+                                       "hold: %1. Nothing was saved; save it as a .rtf file "
+                                       "instead.")
+                            .arg(CodePage::describe(bad->codePoint)));
+            return;
+        }
+        bytes = CodePage::encode(text);
+    }
+    QString error;
+    if (!TextFiles::writeAll(name, bytes, &error)) {
+        reportError(c, messages, failure(QStringLiteral("save"), name, error));
+        return;
+    }
+    if (kind == FileKind::PlainText)
+        c.fileBox.setText(name);
+}
+
+} // namespace quenzal
