@@ -1,0 +1,158 @@
+#include "PasswordStore.h"
+#include "FakeServices.h"
+#include "TestHashing.h"
+
+#include <QTest>
+
+#include <optional>
+
+using namespace quenzal;
+using namespace quenzal::test;
+
+namespace {
+
+const QString kEntry = QStringLiteral("Settings/PassSet");
+
+} // namespace
+
+class PasswordStoreTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void matches_data();
+    void matches();
+    void writesEmptyAsEmptyAndOthersAsHash();
+    void readsEveryTimeAndLastWriteWins();
+    void same_data();
+    void same();
+};
+
+void PasswordStoreTest::matches_data()
+{
+    // What an earlier run stored: nothing, a raw value, or a password the
+    // store wrote itself.
+    QTest::addColumn<std::optional<QString>>("raw");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("expected");
+    QTest::addColumn<bool>("isSet");
+
+    const std::optional<QString> none;
+    const QString secret = QStringLiteral("Secret");
+    QTest::newRow("no entry, empty typed") << none << QString() << QString() << true << false;
+    QTest::newRow("no entry, text typed") << none << QString() << secret << false << false;
+    QTest::newRow("empty entry, empty typed")
+        << std::optional(QString()) << QString() << QString() << true << false;
+    QTest::newRow("empty entry, text typed")
+        << std::optional(QString()) << QString() << secret << false << false;
+    QTest::newRow("hashed, same") << none << secret << secret << true << true;
+    QTest::newRow("hashed, case differs")
+        << none << secret << QStringLiteral("secret") << false << true;
+    QTest::newRow("hashed, trailing space")
+        << none << secret << QStringLiteral("Secret ") << false << true;
+    QTest::newRow("hashed, leading space")
+        << none << secret << QStringLiteral(" Secret") << false << true;
+    QTest::newRow("hashed, empty typed") << none << secret << QString() << false << true;
+    QTest::newRow("hashed, a prefix typed")
+        << none << secret << QStringLiteral("Secre") << false << true;
+    const QString accented = QStringLiteral("p\u00e4ss w\u00f6rd \u20ac\u00a0");
+    QTest::newRow("hashed, non-ASCII same") << none << accented << accented << true << true;
+    QTest::newRow("hashed, non-ASCII without the no-break space")
+        << none << accented << accented.chopped(1) << false << true;
+    // A value written by hand or by an older build.
+    QTest::newRow("plain text, same")
+        << std::optional(secret) << QString() << secret << true << true;
+    QTest::newRow("plain text, case differs")
+        << std::optional(secret) << QString() << QStringLiteral("SECRET") << false << true;
+    // A hash string is never a password that can be typed in.
+    QTest::newRow("the hash string itself typed")
+        << std::optional(QStringLiteral("$argon2id$v=19$m=8,t=1,p=1$c2FsdHNhbHRzYWx0c2FsdA$"
+                                        "aGFzaGhhc2hoYXNoaGFzaGhhc2hoYXNoaGFzaGhhc2g"))
+        << QString()
+        << QStringLiteral("$argon2id$v=19$m=8,t=1,p=1$c2FsdHNhbHRzYWx0c2FsdA$"
+                          "aGFzaGhhc2hoYXNoaGFzaGhhc2hoYXNoaGFzaGhhc2g")
+        << false << true;
+}
+
+void PasswordStoreTest::matches()
+{
+    QFETCH(std::optional<QString>, raw);
+    QFETCH(QString, written);
+    QFETCH(QString, typed);
+    QFETCH(bool, expected);
+    QFETCH(bool, isSet);
+
+    FakeSettingsStore settings;
+    PasswordStore store(settings, cheapHashing());
+    if (raw)
+        settings.values.insert(kEntry, *raw);
+    else if (!written.isEmpty())
+        store.write(written);
+
+    QCOMPARE(store.matches(typed), expected);
+    QCOMPARE(store.isSet(), isSet);
+}
+
+void PasswordStoreTest::writesEmptyAsEmptyAndOthersAsHash()
+{
+    FakeSettingsStore settings;
+    PasswordStore store(settings, cheapHashing());
+
+    store.write(QStringLiteral("Secret"));
+    store.write(QString());
+    store.write(QStringLiteral("Secret"));
+
+    QCOMPARE(settings.writes.size(), 3);
+    QCOMPARE(settings.writes.at(1), std::pair(kEntry, QString()));
+    const QString first = settings.writes.at(0).second;
+    const QString again = settings.writes.at(2).second;
+    QVERIFY2(first.startsWith(QLatin1String("$argon2id$")), qPrintable(first));
+    QVERIFY(!first.contains(QLatin1String("Secret")));
+    QVERIFY2(first != again, "each hash has its own salt");
+}
+
+void PasswordStoreTest::readsEveryTimeAndLastWriteWins()
+{
+    // Two running copies of the program on one store.
+    FakeSettingsStore settings;
+    PasswordStore one(settings, cheapHashing());
+    PasswordStore two(settings, cheapHashing());
+
+    one.write(QStringLiteral("first"));
+    QVERIFY(two.matches(QStringLiteral("first")));
+    two.write(QStringLiteral("second"));
+    QVERIFY(one.matches(QStringLiteral("second")));
+    QVERIFY(!one.matches(QStringLiteral("first")));
+    settings.values.insert(kEntry, QString());
+    QVERIFY(!one.isSet());
+    QVERIFY(one.matches(QString()));
+}
+
+void PasswordStoreTest::same_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("retyped");
+    QTest::addColumn<bool>("expected");
+
+    QTest::newRow("equal") << QStringLiteral("abc") << QStringLiteral("abc") << true;
+    QTest::newRow("both empty") << QString() << QString() << true;
+    QTest::newRow("second empty") << QStringLiteral("abc") << QString() << false;
+    QTest::newRow("case") << QStringLiteral("abc") << QStringLiteral("aBc") << false;
+    QTest::newRow("trailing space") << QStringLiteral("abc") << QStringLiteral("abc ") << false;
+    QTest::newRow("leading space") << QStringLiteral(" abc") << QStringLiteral("abc") << false;
+    // Composed and decomposed forms look alike but are not normalised.
+    QTest::newRow("not normalised")
+        << QStringLiteral("\u00e9") << QStringLiteral("e\u0301") << false;
+}
+
+void PasswordStoreTest::same()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, retyped);
+    QFETCH(bool, expected);
+    QCOMPARE(PasswordStore::same(typed, retyped), expected);
+}
+
+QTEST_GUILESS_MAIN(PasswordStoreTest)
+#include "PasswordStoreTest.moc"

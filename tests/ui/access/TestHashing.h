@@ -1,0 +1,16 @@
+#pragma once
+
+#include "PasswordStore.h"
+
+#include <sodium.h>
+
+namespace quenzal::test {
+
+// libsodium's cheapest Argon2id limits: the tests hash many passwords, and
+// what they check does not depend on the cost.
+inline PasswordHashing cheapHashing()
+{
+    return {crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN};
+}
+
+} // namespace quenzal::test
