@@ -3,7 +3,10 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QSettings>
@@ -87,9 +90,45 @@ QString QtSettingsStore::read(const QString &section, const QString &key,
     return open()->value(section + u'/' + key, defaultValue).toString();
 }
 
+namespace {
+
+constexpr QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
+
+// A settings file that does not exist yet is made empty and readable by its
+// owner only, before anything is written into it: the file's later
+// replacements keep that mode.
+void createPrivately(const QString &fileName)
+{
+    if (fileName.isEmpty() || QFileInfo::exists(fileName))
+        return;
+    QDir().mkpath(QFileInfo(fileName).absolutePath());
+    QFile file(fileName);
+    file.open(QIODevice::WriteOnly | QIODevice::NewOnly, kOwnerOnly);
+}
+
+// Windows keeps the native settings in the registry, not in a file.
+bool isFile(const QSettings &settings)
+{
+#ifdef Q_OS_WIN
+    if (settings.format() == QSettings::NativeFormat)
+        return false;
+#endif
+    return !settings.fileName().isEmpty();
+}
+
+} // namespace
+
 void QtSettingsStore::write(const QString &section, const QString &key, const QString &value)
 {
-    open()->setValue(section + u'/' + key, value);
+    const std::unique_ptr<QSettings> settings = open();
+    const bool inFile = isFile(*settings);
+    if (inFile)
+        createPrivately(settings->fileName());
+    settings->setValue(section + u'/' + key, value);
+    settings->sync();
+    // Also a file made by hand or by an older build: the owner's only.
+    if (inFile)
+        QFile::setPermissions(settings->fileName(), kOwnerOnly);
 }
 
 } // namespace quenzal

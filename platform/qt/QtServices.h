@@ -52,13 +52,14 @@ public:
 };
 
 // QSettings, per user, under the organisation and application "Quenzal".
-// An empty `fileName` means the platform's usual place.
+// An empty `fileName` means the platform's usual place. Every call opens the
+// store afresh. A write reaches the file before it returns, and the file is
+// readable and writable by its owner only.
 class QtSettingsStore final : public SettingsStore
 {
 public:
     explicit QtSettingsStore(QString fileName = {});
-    QString read(const QString &section, const QString &key,
-                 const QString &defaultValue) override;
+    QString read(const QString &section, const QString &key, const QString &defaultValue) override;
     void write(const QString &section, const QString &key, const QString &value) override;
 
 private:
