@@ -1,5 +1,5 @@
+#include "AccessGate.h"
 #include "ProgramIcon.h"
-#include "frmMAIN.h"
 #include "qt/QtServices.h"
 
 #include <QApplication>
@@ -12,9 +12,12 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(QUENZAL_VERSION));
     QApplication::setWindowIcon(quenzal::programIcon());
     QApplication::setDesktopFileName(QStringLiteral("quenzal"));
+    // The program ends only through its own windows (closing the main window,
+    // Cancel in the Set Password or Login window), at once and without any
+    // other window's close handling; never because its last window went.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     quenzal::QtServices desktop;
-    quenzal::frmMAIN window(desktop.services());
-    window.show();
+    const auto gate = quenzal::OpenAccessGate(desktop.services());
     return QApplication::exec();
 }
