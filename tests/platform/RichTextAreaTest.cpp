@@ -1,4 +1,5 @@
 #include "RichTextArea.h"
+#include "Texts.h"
 #include "CodePage.h"
 
 #include <QClipboard>
@@ -9,16 +10,9 @@
 #include <QTextCursor>
 
 using namespace quenzal;
+using quenzal::test::everyCode;
 
 namespace {
-
-QString everyCode()
-{
-    QString text;
-    for (int code = 1; code <= 255; ++code)
-        text += QChar(CodePage::toUnicode(std::uint8_t(code)));
-    return text;
-}
 
 // Shows a control's text with its control characters spelled out, so that a
 // failing comparison says what differs.

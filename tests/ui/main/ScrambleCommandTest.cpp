@@ -1,5 +1,6 @@
 #include "CodePage.h"
 #include "MainWindowFixture.h"
+#include "Texts.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -8,14 +9,6 @@ using namespace quenzal;
 using namespace quenzal::test;
 
 namespace {
-
-QString everyCode()
-{
-    QString text;
-    for (int code = 1; code <= 255; ++code)
-        text += QChar(CodePage::toUnicode(std::uint8_t(code)));
-    return text;
-}
 
 enum class Trigger { Button, Toolbar, Handler };
 
