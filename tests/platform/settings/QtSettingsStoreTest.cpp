@@ -6,8 +6,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <optional>
-
 using namespace quenzal;
 
 namespace {
@@ -20,13 +18,21 @@ QByteArray contents(const QString &fileName)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The permission bits that the file system reports (QFile adds the
-// "user" bits, which mirror the owner's).
+bool save(const QString &fileName, const QByteArray &bytes)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+// The file's mode bits (QFile also reports the "user" bits, which mirror the
+// owner's).
 QFile::Permissions mode(const QString &fileName)
 {
-    return QFile::permissions(fileName) & (QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                           QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
-                                           QFile::ReadOther | QFile::WriteOther | QFile::ExeOther);
+    const QFile::Permissions owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                      QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    return QFile::permissions(fileName) & (owner | others);
 }
 
 } // namespace
@@ -37,105 +43,61 @@ class QtSettingsStoreTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void readsWhatWasWritten();
-    void emptyValueIsAnEntry();
-    void newFileIsTheOwnersOnly();
-    void existingFileBecomesTheOwnersOnly();
+    void fileIsTheOwnersOnly_data();
+    void fileIsTheOwnersOnly();
     void readsAfreshEveryTime();
     void passwordIsStoredAsHash();
-
-private:
-    std::optional<QTemporaryDir> m_dir;
-    QString m_fileName;
 };
 
-void QtSettingsStoreTest::init()
+void QtSettingsStoreTest::fileIsTheOwnersOnly_data()
 {
-    m_dir.emplace();
-    QVERIFY(m_dir->isValid());
-    m_fileName = m_dir->filePath(QStringLiteral("Quenzal/Quenzal.conf"));
+    QTest::addColumn<bool>("existing");
+    QTest::newRow("new file in a new folder") << false;
+    QTest::newRow("readable by all, left by an older build") << true;
 }
 
-void QtSettingsStoreTest::readsWhatWasWritten()
+void QtSettingsStoreTest::fileIsTheOwnersOnly()
 {
-    QtSettingsStore store(m_fileName);
-    const QString missing = QStringLiteral("missing");
-    QCOMPARE(store.read(QStringLiteral("Settings"), QStringLiteral("PassSet"), missing), missing);
+    QFETCH(bool, existing);
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath(QStringLiteral("Quenzal/Quenzal.conf"));
+    if (existing) {
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("Quenzal")));
+        QVERIFY(save(fileName, "[Settings]\nPassSet=old\n"));
+        QVERIFY(QFile::setPermissions(fileName, kOwnerOnly | QFile::ReadGroup | QFile::ReadOther));
+    }
 
-    const QString value = QStringLiteral(" Two words, \u00e9 = \"quoted\"; ");
-    store.write(QStringLiteral("Settings"), QStringLiteral("PassSet"), value);
-    QCOMPARE(QtSettingsStore(m_fileName)
-                 .read(QStringLiteral("Settings"), QStringLiteral("PassSet"), missing),
-             value);
-}
-
-void QtSettingsStoreTest::emptyValueIsAnEntry()
-{
-    QtSettingsStore(m_fileName)
-        .write(QStringLiteral("Settings"), QStringLiteral("PassSet"), QString());
-    QVERIFY(contents(m_fileName).contains("PassSet="));
-    QCOMPARE(QtSettingsStore(m_fileName)
-                 .read(QStringLiteral("Settings"), QStringLiteral("PassSet"), QStringLiteral("x")),
-             QString());
-}
-
-void QtSettingsStoreTest::newFileIsTheOwnersOnly()
-{
-    QtSettingsStore(m_fileName)
-        .write(QStringLiteral("Settings"), QStringLiteral("PassSet"), QStringLiteral("value"));
-    QVERIFY(QFile::exists(m_fileName));
-    QCOMPARE(mode(m_fileName), kOwnerOnly);
-}
-
-void QtSettingsStoreTest::existingFileBecomesTheOwnersOnly()
-{
-    // A file that an older build left readable by everyone.
-    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("Quenzal")));
-    QFile file(m_fileName);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[Settings]\nPassSet=old\n");
-    file.close();
-    QVERIFY(QFile::setPermissions(m_fileName, kOwnerOnly | QFile::ReadGroup | QFile::ReadOther));
-
-    QtSettingsStore(m_fileName)
-        .write(QStringLiteral("Settings"), QStringLiteral("PassSet"), QStringLiteral("new"));
-    QCOMPARE(mode(m_fileName), kOwnerOnly);
-    QVERIFY(contents(m_fileName).contains("PassSet=new"));
+    QtSettingsStore(fileName).write(QStringLiteral("Settings"), QStringLiteral("PassSet"),
+                                    QStringLiteral("new"));
+    QVERIFY(contents(fileName).contains("PassSet=new"));
+    QCOMPARE(mode(fileName), kOwnerOnly);
 }
 
 void QtSettingsStoreTest::readsAfreshEveryTime()
 {
     // Another running copy of the program writes the same file.
-    QtSettingsStore mine(m_fileName);
-    QtSettingsStore theirs(m_fileName);
-    mine.write(QStringLiteral("Settings"), QStringLiteral("PassSet"), QStringLiteral("mine"));
-    theirs.write(QStringLiteral("Settings"), QStringLiteral("PassSet"), QStringLiteral("theirs"));
-    QCOMPARE(mine.read(QStringLiteral("Settings"), QStringLiteral("PassSet"), QString()),
-             QStringLiteral("theirs"));
-
-    QFile file(m_fileName);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write("[Settings]\nPassSet=changed behind its back\n");
-    file.close();
-    QCOMPARE(mine.read(QStringLiteral("Settings"), QStringLiteral("PassSet"), QString()),
-             QStringLiteral("changed behind its back"));
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath(QStringLiteral("Quenzal.conf"));
+    QtSettingsStore store(fileName);
+    store.write(QStringLiteral("Settings"), QStringLiteral("PassSet"), QStringLiteral("mine"));
+    QVERIFY(save(fileName, "[Settings]\nPassSet=written by the other copy\n"));
+    QCOMPARE(store.read(QStringLiteral("Settings"), QStringLiteral("PassSet"), QString()),
+             QStringLiteral("written by the other copy"));
 }
 
 void QtSettingsStoreTest::passwordIsStoredAsHash()
 {
     // The program's own limits, once.
-    QtSettingsStore settings(m_fileName);
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath(QStringLiteral("Quenzal.conf"));
+    QtSettingsStore settings(fileName);
     const QString password = QStringLiteral("correct horse");
     PasswordStore(settings).write(password);
 
-    const QByteArray onDisk = contents(m_fileName);
+    const QByteArray onDisk = contents(fileName);
     QVERIFY2(onDisk.contains("$argon2id$v=19$m=65536,t=2,p=1$"), onDisk.constData());
-    QVERIFY(!onDisk.contains("correct"));
-    QVERIFY(!onDisk.contains("horse"));
-    QCOMPARE(mode(m_fileName), kOwnerOnly);
-
-    QtSettingsStore again(m_fileName);
+    QVERIFY(!onDisk.contains("correct") && !onDisk.contains("horse"));
+    QtSettingsStore again(fileName);
     QVERIFY(PasswordStore(again).matches(password));
 }
 

@@ -24,8 +24,6 @@ private slots:
     void matches();
     void writesEmptyAsEmptyAndOthersAsHash();
     void readsEveryTimeAndLastWriteWins();
-    void same_data();
-    void same();
 };
 
 void PasswordStoreTest::matches_data()
@@ -41,9 +39,6 @@ void PasswordStoreTest::matches_data()
     const std::optional<QString> none;
     const QString secret = QStringLiteral("Secret");
     QTest::newRow("no entry, empty typed") << none << QString() << QString() << true << false;
-    QTest::newRow("no entry, text typed") << none << QString() << secret << false << false;
-    QTest::newRow("empty entry, empty typed")
-        << std::optional(QString()) << QString() << QString() << true << false;
     QTest::newRow("empty entry, text typed")
         << std::optional(QString()) << QString() << secret << false << false;
     QTest::newRow("hashed, same") << none << secret << secret << true << true;
@@ -51,28 +46,19 @@ void PasswordStoreTest::matches_data()
         << none << secret << QStringLiteral("secret") << false << true;
     QTest::newRow("hashed, trailing space")
         << none << secret << QStringLiteral("Secret ") << false << true;
-    QTest::newRow("hashed, leading space")
-        << none << secret << QStringLiteral(" Secret") << false << true;
     QTest::newRow("hashed, empty typed") << none << secret << QString() << false << true;
-    QTest::newRow("hashed, a prefix typed")
-        << none << secret << QStringLiteral("Secre") << false << true;
     const QString accented = QStringLiteral("p\u00e4ss w\u00f6rd \u20ac\u00a0");
     QTest::newRow("hashed, non-ASCII same") << none << accented << accented << true << true;
-    QTest::newRow("hashed, non-ASCII without the no-break space")
-        << none << accented << accented.chopped(1) << false << true;
     // A value written by hand or by an older build.
     QTest::newRow("plain text, same")
         << std::optional(secret) << QString() << secret << true << true;
     QTest::newRow("plain text, case differs")
         << std::optional(secret) << QString() << QStringLiteral("SECRET") << false << true;
     // A hash string is never a password that can be typed in.
+    const QString hash = QStringLiteral("$argon2id$v=19$m=8,t=1,p=1$c2FsdHNhbHRzYWx0c2FsdA$"
+                                        "aGFzaGhhc2hoYXNoaGFzaGhhc2hoYXNoaGFzaGhhc2g");
     QTest::newRow("the hash string itself typed")
-        << std::optional(QStringLiteral("$argon2id$v=19$m=8,t=1,p=1$c2FsdHNhbHRzYWx0c2FsdA$"
-                                        "aGFzaGhhc2hoYXNoaGFzaGhhc2hoYXNoaGFzaGhhc2g"))
-        << QString()
-        << QStringLiteral("$argon2id$v=19$m=8,t=1,p=1$c2FsdHNhbHRzYWx0c2FsdA$"
-                          "aGFzaGhhc2hoYXNoaGFzaGhhc2hoYXNoaGFzaGhhc2g")
-        << false << true;
+        << std::optional(hash) << QString() << hash << false << true;
 }
 
 void PasswordStoreTest::matches()
@@ -120,38 +106,11 @@ void PasswordStoreTest::readsEveryTimeAndLastWriteWins()
     PasswordStore two(settings, cheapHashing());
 
     one.write(QStringLiteral("first"));
-    QVERIFY(two.matches(QStringLiteral("first")));
     two.write(QStringLiteral("second"));
     QVERIFY(one.matches(QStringLiteral("second")));
     QVERIFY(!one.matches(QStringLiteral("first")));
     settings.values.insert(kEntry, QString());
     QVERIFY(!one.isSet());
-    QVERIFY(one.matches(QString()));
-}
-
-void PasswordStoreTest::same_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("retyped");
-    QTest::addColumn<bool>("expected");
-
-    QTest::newRow("equal") << QStringLiteral("abc") << QStringLiteral("abc") << true;
-    QTest::newRow("both empty") << QString() << QString() << true;
-    QTest::newRow("second empty") << QStringLiteral("abc") << QString() << false;
-    QTest::newRow("case") << QStringLiteral("abc") << QStringLiteral("aBc") << false;
-    QTest::newRow("trailing space") << QStringLiteral("abc") << QStringLiteral("abc ") << false;
-    QTest::newRow("leading space") << QStringLiteral(" abc") << QStringLiteral("abc") << false;
-    // Composed and decomposed forms look alike but are not normalised.
-    QTest::newRow("not normalised")
-        << QStringLiteral("\u00e9") << QStringLiteral("e\u0301") << false;
-}
-
-void PasswordStoreTest::same()
-{
-    QFETCH(QString, typed);
-    QFETCH(QString, retyped);
-    QFETCH(bool, expected);
-    QCOMPARE(PasswordStore::same(typed, retyped), expected);
 }
 
 QTEST_GUILESS_MAIN(PasswordStoreTest)
