@@ -178,7 +178,39 @@ void CodePage::appendText(QByteArrayView bytes, QString &out)
         return;
     }
     m_decoder.resetState();
+    const qsizetype start = out.size();
     out += m_decoder.decode(bytes);
+    // ICU writes SUB (U+001A) for a byte pair that is no character; a lead
+    // byte at the very end it drops. Both become U+FFFD, so that a damaged
+    // character shows as one.
+    if (!bytes.contains('\x1a')) {
+        for (qsizetype i = start; i < out.size(); ++i) {
+            if (out.at(i) == u'\x1a')
+                out[i] = QChar::ReplacementCharacter;
+        }
+    }
+    if (endsInLeadByte(bytes))
+        out += QChar::ReplacementCharacter;
+}
+
+bool CodePage::endsInLeadByte(QByteArrayView bytes) const
+{
+    const auto isLead = [this](unsigned char byte) {
+        switch (m_number) {
+        case 932:
+            return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+        case 936:
+        case 949:
+        case 950:
+            return byte >= 0x81 && byte <= 0xFE;
+        default:
+            return false;
+        }
+    };
+    bool lead = false;
+    for (const char byte : bytes)
+        lead = !lead && isLead(static_cast<unsigned char>(byte));
+    return lead;
 }
 
 int CodePage::forCharset(int charset, int documentCodePage, bool wingdings)

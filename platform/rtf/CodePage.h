@@ -41,6 +41,8 @@ public:
     static int windows1252Byte(char16_t ch);
 
 private:
+    bool endsInLeadByte(QByteArrayView bytes) const;
+
     int m_number;
     bool m_known = true;
     bool m_singleByte = true;

@@ -15,8 +15,10 @@ namespace quenzal::rtf {
 namespace {
 
 // Limits that keep damaged or hostile input from exhausting the machine.
-constexpr int kMaxGroupDepth = 1000;  // deeper groups share the innermost state
-constexpr int kMaxTableDepth = 16;    // deeper \itap levels join the deepest table
+constexpr int kMaxGroupDepth = 1000; // deeper groups share the innermost state
+// Deeper \itap levels join the deepest table. Qt's layout of nested tables
+// takes about twice as long for each level, so this stays small.
+constexpr int kMaxTableDepth = 8;
 constexpr int kMaxColumns = 63;       // as in Word; further cells join the last one
 constexpr qint64 kMaxCells = 200'000; // over all tables; further cells join the last one
 constexpr qint64 kMaxPictureBytes = 512LL * 1024 * 1024; // decoded pixels, all pictures
@@ -415,6 +417,9 @@ ReadResult Reader::read()
     m_document = std::make_unique<QTextDocument>();
     m_document->setUndoRedoEnabled(false);
     m_cursor = QTextCursor(m_document.get());
+    // One edit for the whole document: Qt then finds the tables' frames once
+    // at the end instead of scanning the whole document after each cell.
+    m_cursor.beginEditBlock();
     m_stack.reserve(64);
     m_stack.emplace_back(); // below the document's own group; never closed
 
@@ -431,6 +436,7 @@ ReadResult Reader::read()
         font.setFamilies({m_fonts.value(m_defaultFont).name});
         m_document->setDefaultFont(font);
     }
+    m_cursor.endEditBlock();
     m_cursor = QTextCursor();
     m_document->setUndoRedoEnabled(true);
     m_document->setModified(false);

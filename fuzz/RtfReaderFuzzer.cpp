@@ -1,0 +1,55 @@
+// libFuzzer target: any bytes through the RTF reader, and what it reads
+// through the writer and the reader again.
+#include "Rtf.h"
+
+#include <QGuiApplication>
+#include <QTextDocument>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// A warning from the text document's own API means the reader asked it
+// something impossible (a position out of range, a cell that is not there):
+// a fault, so stop here and keep the input.
+void failOnTextWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg)
+        return;
+    if (message.startsWith(QLatin1String("QText")) || type == QtFatalMsg) {
+        std::fprintf(stderr, "Qt: %s\n", qPrintable(message));
+        std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "rtf_reader_fuzzer";
+    static char *argv[] = {name, nullptr};
+    static QGuiApplication application(argc, argv);
+    qInstallMessageHandler(failOnTextWarnings);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const auto first =
+        quenzal::rtf::read(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)));
+    if (!first.ok())
+        return 0;
+    // What the writer makes of any document is rich text that reads back to
+    // the same text.
+    const QByteArray written = quenzal::rtf::write(*first.document);
+    const auto second = quenzal::rtf::read(written);
+    if (!second.ok() || second.document->toRawText() != first.document->toRawText()) {
+        std::fprintf(stderr, "write/read changed the text\n");
+        std::abort();
+    }
+    return 0;
+}
