@@ -527,25 +527,7 @@ void Reader::readControl()
                 ++p;
             if (p + 1 < m_end && p[0] == '\\' && isLetter(p[1])) {
                 m_pos = p + 1;
-                const char *wordStart = m_pos;
-                while (m_pos < m_end && isLetter(*m_pos))
-                    ++m_pos;
-                const std::string_view word(wordStart, std::min<size_t>(m_pos - wordStart, 32));
-                bool negative = false;
-                if (m_pos < m_end && *m_pos == '-' && m_pos + 1 < m_end && isDigit(m_pos[1])) {
-                    negative = true;
-                    ++m_pos;
-                }
-                qint64 value = 0;
-                bool hasParameter = false;
-                while (m_pos < m_end && isDigit(*m_pos)) {
-                    value = std::min<qint64>(value * 10 + (*m_pos++ - '0'), 1LL << 32);
-                    hasParameter = true;
-                }
-                if (m_pos < m_end && *m_pos == ' ')
-                    ++m_pos;
-                value = std::clamp<qint64>(negative ? -value : value, INT_MIN, INT_MAX);
-                controlWord(word, hasParameter, int(value), true);
+                readWord(true);
             } else {
                 skipGroup();
             }
@@ -557,6 +539,13 @@ void Reader::readControl()
         return;
     }
 
+    readWord(false);
+}
+
+// A control word from its first letter on: letters, an optional signed
+// number, and the space that may end it.
+void Reader::readWord(bool starred)
+{
     const char *wordStart = m_pos;
     while (m_pos < m_end && isLetter(*m_pos))
         ++m_pos;
@@ -567,6 +556,7 @@ void Reader::readControl()
         negative = true;
         ++m_pos;
     }
+    // Numbers beyond 32 bits are read to their end and clamped.
     qint64 value = 0;
     bool hasParameter = false;
     while (m_pos < m_end && isDigit(*m_pos)) {
@@ -576,7 +566,7 @@ void Reader::readControl()
     if (m_pos < m_end && *m_pos == ' ')
         ++m_pos;
     value = std::clamp<qint64>(negative ? -value : value, INT_MIN, INT_MAX);
-    controlWord(word, hasParameter, int(value), false);
+    controlWord(word, hasParameter, int(value), starred);
 }
 
 void Reader::controlSymbol(char symbol)

@@ -136,6 +136,7 @@ private:
     void parse();
     void readText();
     void readControl();
+    void readWord(bool starred);
     void controlWord(std::string_view word, bool hasParameter, int parameter, bool starred);
     void controlSymbol(char symbol);
     void skipGroup();
