@@ -148,6 +148,8 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
 
     QTemporaryDir scratch;
+    // unrtf writes the pictures it finds into the current folder.
+    QDir::setCurrent(scratch.path());
     const QString generated = scratch.filePath(QStringLiteral("generated-5MiB.rtf"));
     {
         QFile file(generated);
