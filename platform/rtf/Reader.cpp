@@ -663,7 +663,7 @@ void Reader::controlWord(std::string_view word, bool hasParameter, int parameter
     case Word::NestedTableProps:
         break;
     case Word::Ansi:
-        m_documentCodePage = CodePage::kWindows1252;
+        m_documentCodePage = CodePageDecoder::kWindows1252;
         break;
     case Word::Mac:
         m_documentCodePage = 10000;
@@ -1143,9 +1143,11 @@ void Reader::flushBytes()
     case Destination::FontTable: {
         const int codePage = m_fontCodePage > 0 ? m_fontCodePage
                              : m_fontCharset >= 0
-                                 ? CodePage::forCharset(m_fontCharset, m_documentCodePage)
+                                 ? CodePageDecoder::forCharset(m_fontCharset, m_documentCodePage)
                                  : m_documentCodePage;
-        m_codePages.get(codePage == CodePage::kSymbol ? int(CodePage::kWindows1252) : codePage)
+        m_codePages
+            .get(codePage == CodePageDecoder::kSymbol ? int(CodePageDecoder::kWindows1252)
+                                                      : codePage)
             .appendText(m_bytes, m_fontName);
         break;
     }
@@ -1385,8 +1387,9 @@ void Reader::commitFont()
     if (m_fontCodePage > 0)
         font.codePage = m_fontCodePage;
     else if (m_fontCharset >= 0)
-        font.codePage = CodePage::forCharset(m_fontCharset, m_documentCodePage,
-                                             font.name.contains(u"Wingdings", Qt::CaseInsensitive));
+        font.codePage =
+            CodePageDecoder::forCharset(m_fontCharset, m_documentCodePage,
+                                        font.name.contains(u"Wingdings", Qt::CaseInsensitive));
     else
         font.codePage = m_documentCodePage;
     m_fonts.insert(m_fontNumber, font);

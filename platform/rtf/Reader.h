@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CodePage.h"
+#include "CodePageDecoder.h"
 #include "Rtf.h"
 
 #include <QColor>
@@ -184,9 +184,9 @@ private:
     int m_overflowDepth = 0;
     int m_skip = 0; // \uN fallback characters still to skip
 
-    int m_documentCodePage = CodePage::kWindows1252;
+    int m_documentCodePage = CodePageDecoder::kWindows1252;
     int m_defaultFont = -1;
-    CodePages m_codePages;
+    CodePageDecoders m_codePages;
     QHash<int, Font> m_fonts;
     QList<QColor> m_colors;
     QList<QString> m_links;

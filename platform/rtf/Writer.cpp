@@ -1,6 +1,6 @@
 #include "Writer.h"
 
-#include "CodePage.h"
+#include "CodePageDecoder.h"
 #include "Rtf.h"
 
 #include <QBuffer>
@@ -332,7 +332,7 @@ void Writer::writeText(QStringView text, QByteArray &out) const
             out += char(ch);
             continue;
         }
-        const int byte = CodePage::windows1252Byte(ch);
+        const int byte = CodePageDecoder::windows1252Byte(ch);
         if (byte >= 0) {
             out += "\\'";
             out += hexDigits[byte >> 4];

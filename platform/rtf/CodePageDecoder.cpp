@@ -1,3 +1,5 @@
+#include "CodePageDecoder.h"
+
 #include "CodePage.h"
 
 #include <QByteArray>
@@ -6,20 +8,12 @@
 namespace quenzal::rtf {
 namespace {
 
-// Windows-1252 bytes 0x80..0x9F. The five bytes it leaves unassigned (0x81,
-// 0x8D, 0x8F, 0x90, 0x9D) stand for the C1 controls of the same number, as
-// on Windows, so that every byte has its own character.
-constexpr std::array<char16_t, 32> kWindows1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
+// The program's own code page: Windows-1252, its five unassigned bytes
+// standing for the C1 controls of the same number.
 void fillWindows1252(std::array<char16_t, 256> &table)
 {
     for (int i = 0; i < 256; ++i)
-        table[i] = char16_t(i);
-    for (int i = 0; i < 32; ++i)
-        table[0x80 + i] = kWindows1252High[i];
+        table[std::size_t(i)] = CodePage::toUnicode(std::uint8_t(i));
 }
 
 // The Symbol font's letters and signs that documents use (list bullets,
@@ -125,7 +119,7 @@ QList<QByteArray> decoderNames(int number)
 
 } // namespace
 
-CodePage::CodePage(int number) : m_number(number)
+CodePageDecoder::CodePageDecoder(int number) : m_number(number)
 {
     if (number == kWindows1252) {
         fillWindows1252(m_table);
@@ -167,7 +161,7 @@ CodePage::CodePage(int number) : m_number(number)
     }
 }
 
-void CodePage::appendText(QByteArrayView bytes, QString &out)
+void CodePageDecoder::appendText(QByteArrayView bytes, QString &out)
 {
     if (m_singleByte) {
         const qsizetype start = out.size();
@@ -193,7 +187,7 @@ void CodePage::appendText(QByteArrayView bytes, QString &out)
         out += QChar::ReplacementCharacter;
 }
 
-bool CodePage::endsInLeadByte(QByteArrayView bytes) const
+bool CodePageDecoder::endsInLeadByte(QByteArrayView bytes) const
 {
     const auto isLead = [this](unsigned char byte) {
         switch (m_number) {
@@ -213,7 +207,7 @@ bool CodePage::endsInLeadByte(QByteArrayView bytes) const
     return lead;
 }
 
-int CodePage::forCharset(int charset, int documentCodePage, bool wingdings)
+int CodePageDecoder::forCharset(int charset, int documentCodePage, bool wingdings)
 {
     switch (charset) {
     case 0:
@@ -267,28 +261,23 @@ int CodePage::forCharset(int charset, int documentCodePage, bool wingdings)
     }
 }
 
-int CodePage::windows1252Byte(char16_t ch)
+int CodePageDecoder::windows1252Byte(char16_t ch)
 {
-    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))
-        return ch;
-    for (int i = 0; i < 32; ++i) {
-        if (kWindows1252High[i] == ch)
-            return 0x80 + i;
-    }
-    return -1;
+    const auto code = CodePage::toCode(ch);
+    return code ? int(*code) : -1;
 }
 
-CodePage &CodePages::get(int number)
+CodePageDecoder &CodePageDecoders::get(int number)
 {
     if (m_last && m_last->number() == number)
         return *m_last;
     // A damaged file could name thousands of code pages; past a few dozen
     // the rest read as Windows-1252.
     if (m_pages.size() >= 64 && !m_pages.count(number))
-        number = CodePage::kWindows1252;
+        number = CodePageDecoder::kWindows1252;
     auto &page = m_pages[number];
     if (!page)
-        page = std::make_unique<CodePage>(number);
+        page = std::make_unique<CodePageDecoder>(number);
     m_last = page.get();
     return *page;
 }

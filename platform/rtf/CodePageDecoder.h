@@ -14,7 +14,7 @@ namespace quenzal::rtf {
 //
 // Single-byte code pages decode through a 256-entry table; the double-byte
 // ones (932, 936, 949, 950) and UTF-8 through Qt's ICU-backed decoder.
-class CodePage
+class CodePageDecoder
 {
 public:
     // Code page numbers that RTF has no number for: the symbol fonts.
@@ -22,7 +22,7 @@ public:
     static constexpr int kWingdings = -42; // our own: Symbol charset, Wingdings font
     static constexpr int kWindows1252 = 1252;
 
-    explicit CodePage(int number);
+    explicit CodePageDecoder(int number);
 
     // The code page as asked for; it decodes as Windows-1252 when Qt knows no
     // decoder for it (see isKnown()).
@@ -51,14 +51,14 @@ private:
 };
 
 // The code pages met in one document, each made once.
-class CodePages
+class CodePageDecoders
 {
 public:
-    CodePage &get(int number);
+    CodePageDecoder &get(int number);
 
 private:
-    std::unordered_map<int, std::unique_ptr<CodePage>> m_pages;
-    CodePage *m_last = nullptr;
+    std::unordered_map<int, std::unique_ptr<CodePageDecoder>> m_pages;
+    CodePageDecoder *m_last = nullptr;
 };
 
 } // namespace quenzal::rtf
