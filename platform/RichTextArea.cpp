@@ -3,6 +3,7 @@
 #include "Rtf.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
@@ -45,27 +46,34 @@ template <typename F> void forEachLine(QStringView text, F f)
     f(text.sliced(start), QStringView());
 }
 
-// The line break that precedes a block, when it is not CR LF. A block without
-// it (one split off by Enter, or a paragraph read from a document) follows a
-// CR LF. QTextDocument keeps this data with the upper block when a block is
-// split and drops the lower block's data when two blocks are joined, so the
-// data stays with the break it describes while the user edits.
-class BreakBefore final : public QTextBlockUserData
+// The line break that precedes a block, when it is not CR LF, is a property
+// of the break character itself: QTextDocument deletes, moves and restores it
+// with the character, undo and redo included. A break without it (one typed
+// with Enter, or a paragraph break read from a document) is a CR LF.
+void setBreakBefore(const QTextBlock &block, QStringView chars)
 {
-public:
-    explicit BreakBefore(QStringView breakChars) : chars(breakChars.toString()) {}
-    const QString chars;
-};
-
-void setBreakBefore(QTextBlock block, QStringView chars)
-{
-    block.setUserData(chars == kCrLf ? nullptr : new BreakBefore(chars));
+    QTextCursor cursor(block);
+    cursor.setPosition(block.position() - 1);
+    cursor.setPosition(block.position(), QTextCursor::KeepAnchor);
+    QTextCharFormat kind;
+    kind.setProperty(rtf::kLineBreakProperty, chars.toString());
+    cursor.mergeCharFormat(kind);
 }
 
-QStringView breakBefore(const QTextBlock &block)
+QString breakBefore(const QTextBlock &block)
 {
-    const auto *data = static_cast<const BreakBefore *>(block.userData());
-    return data ? QStringView(data->chars) : QStringView(kCrLf);
+    const QVariant chars = block.charFormat().property(rtf::kLineBreakProperty);
+    return chars.isValid() ? chars.toString() : kCrLf;
+}
+
+// Starts a new block at the cursor with a CR LF before it. Text typed at the
+// start of a line takes the format of the break before it, kind included, so
+// the new break character is given the format without the kind.
+void insertCrLfBlock(QTextCursor &cursor)
+{
+    QTextCharFormat chars = cursor.charFormat();
+    chars.clearProperty(rtf::kLineBreakProperty);
+    cursor.insertBlock(cursor.blockFormat(), chars);
 }
 
 bool isPicture(const QTextBlock &block, int offset)
@@ -146,12 +154,15 @@ void RichTextArea::setText(const QString &text)
         }
     });
     setPlainText(lines);
+    // Marking the breaks is part of setting the text, not an edit to undo.
+    document()->setUndoRedoEnabled(false);
     QTextBlock block = document()->begin();
     for (const QStringView lineBreak : std::as_const(breaks)) {
         block = block.next();
         if (lineBreak != kCrLf)
             setBreakBefore(block, lineBreak);
     }
+    document()->setUndoRedoEnabled(true);
 }
 
 bool RichTextArea::loadRichText(QByteArrayView rtf, QString *error)
@@ -188,8 +199,9 @@ void RichTextArea::replaceSelection(const QString &text)
         if (!line.isEmpty())
             cursor.insertText(line.toString());
         if (!lineBreak.isEmpty()) {
-            cursor.insertBlock();
-            setBreakBefore(cursor.block(), lineBreak);
+            insertCrLfBlock(cursor);
+            if (lineBreak != kCrLf)
+                setBreakBefore(cursor.block(), lineBreak);
         }
     });
     cursor.endEditBlock();
@@ -217,6 +229,25 @@ void RichTextArea::mousePressEvent(QMouseEvent *event)
 {
     emit mouseDown(event->button(), event->modifiers(), event->position().toPoint());
     QTextEdit::mousePressEvent(event);
+}
+
+void RichTextArea::keyPressEvent(QKeyEvent *event)
+{
+    // Enter starts a new line with a CR LF before it (Shift+Enter, a line
+    // separator inside the block, reads as CR LF by itself).
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & Qt::ShiftModifier) || isReadOnly()) {
+        QTextEdit::keyPressEvent(event);
+        return;
+    }
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    insertCrLfBlock(cursor);
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    event->accept();
 }
 
 void RichTextArea::contextMenuEvent(QContextMenuEvent *event)

@@ -9,11 +9,12 @@ namespace quenzal {
 //
 // QTextEdit::toPlainText() is lossy: it turns U+00A0 into a space and every
 // kind of line break into one paragraph break. This area keeps the kind of
-// each break with the block that follows it, so text() gives back exactly
-// what setText() was given: every code 1..255, lone CR, lone LF, CR LF, tab
-// and other control codes included. A break the user types (Enter, or
-// Shift+Enter, which Qt keeps as U+2028 inside the block) reads as CR LF.
-// The area's own copy, cut, paste and drag and drop carry the exact text.
+// each break on the document's break character, so text() gives back exactly
+// what setText() was given, every code 1..255, lone CR, lone LF, CR LF, tab
+// and other control codes included, also through editing, undo and redo. A
+// break the user types (Enter, or Shift+Enter, which Qt keeps as U+2028
+// inside the block) reads as CR LF. The area's own copy, cut, paste and drag
+// and drop carry the exact text.
 class RichTextArea : public QTextEdit
 {
     Q_OBJECT
@@ -48,6 +49,7 @@ signals:
 protected:
     QMimeData *createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData *source) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 };

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QTextDocument>
+#include <QTextFormat>
 
 #include <memory>
 
@@ -19,6 +20,13 @@ struct ReadResult
 
     bool ok() const { return document != nullptr; }
 };
+
+// A character format property of a block's break character (the format that
+// QTextBlock::charFormat() gives): the characters of the line break that
+// precedes the block when it is not a paragraph break (CR LF), such as a lone
+// CR or LF of a scrambled text. The writer keeps it in an ignorable group
+// that other programs skip, and the reader gives it back.
+inline constexpr int kLineBreakProperty = QTextFormat::UserProperty + 0x51;
 
 // Reads RTF bytes into a new document. Bytes that do not begin with the
 // "{\rtf" header are not rich text; damaged rich text (unbalanced braces,

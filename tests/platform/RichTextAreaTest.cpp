@@ -1,10 +1,11 @@
 #include "RichTextArea.h"
-#include "Texts.h"
 #include "CodePage.h"
+#include "Texts.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextCursor>
@@ -116,6 +117,14 @@ private slots:
             << QStringLiteral("a\nb\rc") << 2 << int(Qt::Key_Backspace) << QStringLiteral("ab\rc");
         QTest::newRow("Delete joins across a CR")
             << QStringLiteral("a\nb\rc") << 3 << int(Qt::Key_Delete) << QStringLiteral("a\nbc");
+        // The empty line's own break stays; the one after it goes.
+        QTest::newRow("Backspace joins a line to an empty one")
+            << QStringLiteral("x\n\rb") << 3 << int(Qt::Key_Backspace) << QStringLiteral("x\nb");
+        QTest::newRow("Delete joins an empty line to the next")
+            << QStringLiteral("x\n\rb") << 2 << int(Qt::Key_Delete) << QStringLiteral("x\nb");
+        QTest::newRow("Enter on an empty line after a CR")
+            << QStringLiteral("x\r\r\nb") << 2 << int(Qt::Key_Return)
+            << QStringLiteral("x\r\r\n\r\nb");
         QTest::newRow("typing keeps the breaks")
             << QStringLiteral("a\nb\rc") << 3 << int(Qt::Key_X) << QStringLiteral("a\nbx\rc");
     }
@@ -131,6 +140,78 @@ private slots:
         select(area, position, position);
         QTest::keyClick(&area, Qt::Key(key));
         COMPARE_TEXT(area.text(), expected);
+    }
+
+    // Random edits of texts made of letters and every kind of break, against
+    // the same edit made on the string; each edit is then undone and redone.
+    void editsUndoAndRedoKeepEveryBreak_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed = 1; seed <= 4; ++seed)
+            QTest::addRow("seed %u", seed) << seed;
+    }
+
+    void editsUndoAndRedoKeepEveryBreak()
+    {
+        QFETCH(quint32, seed);
+        QRandomGenerator random(seed);
+        const QStringList atoms = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("\r"),
+                                   QStringLiteral("\n"), QStringLiteral("\r\n")};
+        const auto randomText = [&](int most) {
+            QStringList tokens;
+            for (int i = int(random.bounded(most)); i >= 0; --i)
+                tokens << atoms.at(int(random.bounded(int(atoms.size()))));
+            return tokens;
+        };
+        for (int round = 0; round < 250; ++round) {
+            const QString before = randomText(8).join(QString());
+            // A position holds a letter or a break, a CR LF counting as one.
+            QStringList tokens;
+            for (qsizetype i = 0; i < before.size(); ++i) {
+                const bool crLf = before.sliced(i).startsWith(QLatin1String("\r\n"));
+                tokens << before.sliced(i, crLf ? 2 : 1);
+                i += crLf ? 1 : 0;
+            }
+            const int size = int(tokens.size());
+            const int from = int(random.bounded(size + 1));
+            const int to = from + int(random.bounded(size - from + 1));
+            RichTextArea area;
+            area.setText(before);
+            select(area, from, to);
+            QString inserted;
+            int removeFrom = from, removeTo = to;
+            switch (random.bounded(5)) {
+            case 0:
+                inserted = randomText(3).join(QString());
+                QGuiApplication::clipboard()->setText(inserted);
+                QTest::keyClick(&area, Qt::Key_V, Qt::ControlModifier);
+                break;
+            case 1:
+                QTest::keyClick(&area, Qt::Key_Return);
+                inserted = QStringLiteral("\r\n");
+                break;
+            case 2:
+                QTest::keyClick(&area, Qt::Key_Backspace);
+                if (from == to)
+                    removeFrom = qMax(0, from - 1);
+                break;
+            case 3:
+                QTest::keyClick(&area, Qt::Key_Delete);
+                if (from == to)
+                    removeTo = qMin(size, to + 1);
+                break;
+            default:
+                area.replaceSelection(inserted = randomText(3).join(QString()));
+                break;
+            }
+            const QString after = tokens.mid(0, removeFrom).join(QString()) + inserted +
+                                  tokens.mid(removeTo).join(QString());
+            COMPARE_TEXT(area.text(), after);
+            area.undo();
+            COMPARE_TEXT(area.text(), before);
+            area.redo();
+            COMPARE_TEXT(area.text(), after);
+        }
     }
 
     void keyboardCopyAndCutAreExact_data()
