@@ -1,5 +1,7 @@
 #include "Reader.h"
 
+#include "CodePage.h"
+
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
@@ -28,6 +30,19 @@ constexpr int kMaxHalfPoints = 3276;                     // 1638 points, Word's 
 
 constexpr char16_t kLineSeparator = 0x2028;
 
+// The line breaks, other than a paragraph break, that a document can keep
+// before a paragraph: one or two of CR, LF and the other characters at which
+// a document starts a new block, but not CR LF, which a paragraph break is.
+bool isLineBreakKind(QStringView chars)
+{
+    const auto isBreak = [](QChar ch) {
+        return ch == u'\r' || ch == u'\n' || ch == QChar(0x2029) || ch == QChar(0xFDD0) ||
+               ch == QChar(0xFDD1);
+    };
+    return !chars.isEmpty() && chars.size() <= 2 && chars != u"\r\n" &&
+           std::all_of(chars.begin(), chars.end(), isBreak);
+}
+
 enum class Word : quint8 {
     Unknown,
     // Destinations.
@@ -40,6 +55,7 @@ enum class Word : quint8 {
     Picture,
     ShapePicture,
     NestedTableProps,
+    LineBreakKind,
     // Document.
     Ansi,
     Mac,
@@ -132,6 +148,7 @@ const std::unordered_map<std::string_view, Word> &words()
             {"pict", Word::Picture},
             {"shppict", Word::ShapePicture},
             {"nesttableprops", Word::NestedTableProps},
+            {"quenzalbreak", Word::LineBreakKind},
             {"ansi", Word::Ansi},
             {"mac", Word::Mac},
             {"pc", Word::Pc},
@@ -603,7 +620,7 @@ void Reader::controlWord(std::string_view word, bool hasParameter, int parameter
 {
     const Word kind = lookUp(word);
     if (starred && kind != Word::FieldInstruction && kind != Word::ShapePicture &&
-        kind != Word::NestedTableProps) {
+        kind != Word::NestedTableProps && kind != Word::LineBreakKind) {
         skipGroup();
         return;
     }
@@ -661,6 +678,14 @@ void Reader::controlWord(std::string_view word, bool hasParameter, int parameter
         break;
     case Word::ShapePicture:
     case Word::NestedTableProps:
+        break;
+    case Word::LineBreakKind:
+        if (body) {
+            beginDestination(Destination::LineBreak);
+            m_lineBreak.clear();
+        } else {
+            skipGroup();
+        }
         break;
     case Word::Ansi:
         m_documentCodePage = CodePageDecoder::kWindows1252;
@@ -1003,6 +1028,10 @@ void Reader::endDestination(const State &closed)
     case Destination::Picture:
         finishPicture();
         break;
+    case Destination::LineBreak:
+        if (isLineBreakKind(m_lineBreak))
+            m_pendingLineBreak = m_lineBreak;
+        break;
     case Destination::Body:
     case Destination::Ignored:
         break;
@@ -1060,6 +1089,7 @@ void Reader::addBytes(const char *begin, const char *end)
             }
         }
         break;
+    case Destination::LineBreak: // its characters come as \'hh and \uN only
     case Destination::Ignored:
         break;
     }
@@ -1073,6 +1103,8 @@ void Reader::addByte(char byte)
         m_bytes.append(byte);
     } else if (destination == Destination::ColorTable && byte == ';') {
         commitColor();
+    } else if (destination == Destination::LineBreak && m_lineBreak.size() < 2) {
+        m_lineBreak += QChar(CodePage::toUnicode(static_cast<std::uint8_t>(byte)));
     }
 }
 
@@ -1098,6 +1130,9 @@ void Reader::addText(QStringView text)
             flushBytes();
             m_fontName += text;
         }
+        break;
+    case Destination::LineBreak:
+        m_lineBreak += text.first(qMin(text.size(), 2 - m_lineBreak.size()));
         break;
     default:
         break;
@@ -1196,11 +1231,16 @@ void Reader::endParagraph(ParagraphEnd end)
     enterTableDepth(depth);
 
     const QTextBlockFormat format = blockFormat(props);
-    if (m_needBlock)
-        m_cursor.insertBlock(format, QTextCharFormat());
-    else
+    if (m_needBlock) {
+        QTextCharFormat breakChar;
+        if (!m_pendingLineBreak.isEmpty())
+            breakChar.setProperty(kLineBreakProperty, m_pendingLineBreak);
+        m_cursor.insertBlock(format, breakChar);
+    } else {
         m_cursor.setBlockFormat(format);
+    }
     m_needBlock = false;
+    m_pendingLineBreak.clear();
     for (const Segment &segment : m_paragraph) {
         if (segment.format.isImageFormat())
             m_cursor.insertImage(segment.format.toImageFormat());

@@ -45,6 +45,7 @@ private:
         ColorTable,       // \red \green \blue entries
         FieldInstruction, // a field's code, kept for HYPERLINK
         Picture,          // \pict data
+        LineBreak,        // the kind of line break before a paragraph
         Ignored,          // words are read, text is dropped
     };
 
@@ -221,6 +222,10 @@ private:
     std::vector<Table> m_tables;
     qint64 m_cells = 0;
     bool m_needBlock = false; // the last paragraph ended with \par
+    // The kind of line break that the next paragraph follows, when it is not
+    // a paragraph break, and the one being read.
+    QString m_pendingLineBreak;
+    QString m_lineBreak;
 };
 
 } // namespace quenzal::rtf

@@ -186,6 +186,14 @@ void Writer::writeBlock(const QTextBlock &block, int depth, BlockEnd end)
         if (format.bottomMargin() != 0)
             appendNumber(m_body, "\\sa", toTwips(format.bottomMargin()));
         m_body += ' ';
+        // A line break other than a paragraph break before this paragraph (a
+        // lone CR or LF of a scrambled text), in a group other programs skip.
+        const QString lineBreak = block.charFormat().property(kLineBreakProperty).toString();
+        if (!lineBreak.isEmpty()) {
+            m_body += "{\\*\\quenzalbreak ";
+            writeText(lineBreak, m_body);
+            m_body += '}';
+        }
 
         QString openLink; // the target of the HYPERLINK field being written
         for (auto it = block.begin(); !it.atEnd(); ++it) {
