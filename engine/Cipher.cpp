@@ -72,7 +72,7 @@ void scrambleCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out
     // arithmetic is on bytes, with the carry (or borrow) out of the byte standing
     // for the one-sided wrap, which lets the compiler vectorise the loops.
     std::array<std::uint8_t, kModulus> offsets{};
-    const std::int64_t keyMod = key % kModulus;
+    const std::int64_t keyMod = (key % kModulus + kModulus) % kModulus;
     for (std::int64_t j = 0; j < kModulus; ++j)
         offsets[std::size_t(j)] = std::uint8_t((keyMod + (j + 1) * (j + 1)) % kModulus);
 

@@ -6,6 +6,7 @@
 #include "ports/FileDialogs.h"
 #include "ports/MessageBoxes.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 
@@ -23,9 +24,12 @@ QString otherKind(const QString &name, const QString &verb)
         .arg(verb, QFileInfo(name).fileName());
 }
 
-QString failure(const QString &verb, const QString &name, const QString &reason)
+QString failure(const QString &verb, const QString &name, QString reason)
 {
-    return QStringLiteral("Could not %1 \"%2\": %3.").arg(verb, name, reason);
+    while (reason.endsWith(u'.'))
+        reason.chop(1);
+    return QStringLiteral("Could not %1 \"%2\": %3.")
+        .arg(verb, QDir::toNativeSeparators(name), reason);
 }
 
 } // namespace
@@ -75,7 +79,7 @@ void OpenTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &mes
         return;
     }
     c.original.setText(CodePage::decode(*bytes));
-    c.fileBox.setText(QFileInfo(name).absoluteFilePath());
+    c.fileBox.setText(QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath()));
 }
 
 void SaveTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &messages)
@@ -110,7 +114,7 @@ void SaveTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &mes
         return;
     }
     if (kind == FileKind::PlainText)
-        c.fileBox.setText(name);
+        c.fileBox.setText(QDir::toNativeSeparators(name));
 }
 
 } // namespace quenzal

@@ -96,7 +96,7 @@ private slots:
         QTest::newRow("every code") << everyCode();
         QTest::newRow("breaks of every kind") << QStringLiteral("\r\n\r\n\n\r\rx\n");
         QString long_;
-        for (int i = 0; i < 31; ++i)
+        for (int i = 0; i < 32; ++i)
             long_ += everyCode() + QStringLiteral("\r\n");
         QTest::newRow("8,000 characters") << long_.left(8000);
     }
