@@ -50,29 +50,22 @@ template <typename F> void forEachLine(QStringView text, F f)
 // of the break character itself: QTextDocument deletes, moves and restores it
 // with the character, undo and redo included. A break without it (one typed
 // with Enter, or a paragraph break read from a document) is a CR LF.
-void setBreakBefore(const QTextBlock &block, QStringView chars)
-{
-    QTextCursor cursor(block);
-    cursor.setPosition(block.position() - 1);
-    cursor.setPosition(block.position(), QTextCursor::KeepAnchor);
-    QTextCharFormat kind;
-    kind.setProperty(rtf::kLineBreakProperty, chars.toString());
-    cursor.mergeCharFormat(kind);
-}
-
 QString breakBefore(const QTextBlock &block)
 {
     const QVariant chars = block.charFormat().property(rtf::kLineBreakProperty);
     return chars.isValid() ? chars.toString() : kCrLf;
 }
 
-// Starts a new block at the cursor with a CR LF before it. Text typed at the
-// start of a line takes the format of the break before it, kind included, so
-// the new break character is given the format without the kind.
-void insertCrLfBlock(QTextCursor &cursor)
+// Starts a new block at the cursor after a line break of the given kind.
+// Text typed at the start of a line takes the format of the break before it,
+// kind included, so the new break character's format is set afresh.
+void insertBlock(QTextCursor &cursor, QStringView lineBreak = kCrLf)
 {
     QTextCharFormat chars = cursor.charFormat();
-    chars.clearProperty(rtf::kLineBreakProperty);
+    if (lineBreak == kCrLf)
+        chars.clearProperty(rtf::kLineBreakProperty);
+    else
+        chars.setProperty(rtf::kLineBreakProperty, lineBreak.toString());
     cursor.insertBlock(cursor.blockFormat(), chars);
 }
 
@@ -141,28 +134,23 @@ QString RichTextArea::textBetween(int from, int to) const
 
 void RichTextArea::setText(const QString &text)
 {
-    // QTextDocument turns every kind of break into the same block break, so
-    // hand it the text with one break character and note each kind.
-    QString lines;
-    lines.reserve(text.size());
-    QList<QStringView> breaks;
-    forEachLine(text, [&](QStringView line, QStringView lineBreak) {
-        lines += line;
-        if (!lineBreak.isEmpty()) {
-            lines += u'\n';
-            breaks.append(lineBreak);
-        }
-    });
-    setPlainText(lines);
-    // Marking the breaks is part of setting the text, not an edit to undo.
+    // Built line by line in one edit, with each break's kind on its break
+    // character, so the document is laid out once; as with setPlainText(),
+    // there is nothing to undo afterwards and the caret is at the start.
+    clear();
     document()->setUndoRedoEnabled(false);
-    QTextBlock block = document()->begin();
-    for (const QStringView lineBreak : std::as_const(breaks)) {
-        block = block.next();
-        if (lineBreak != kCrLf)
-            setBreakBefore(block, lineBreak);
-    }
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    const QTextCharFormat plain;
+    forEachLine(text, [&](QStringView line, QStringView lineBreak) {
+        if (!line.isEmpty())
+            cursor.insertText(line.toString(), plain);
+        if (!lineBreak.isEmpty())
+            insertBlock(cursor, lineBreak);
+    });
+    cursor.endEditBlock();
     document()->setUndoRedoEnabled(true);
+    setTextCursor(QTextCursor(document()));
 }
 
 bool RichTextArea::loadRichText(QByteArrayView rtf, QString *error)
@@ -198,11 +186,8 @@ void RichTextArea::replaceSelection(const QString &text)
     forEachLine(text, [&](QStringView line, QStringView lineBreak) {
         if (!line.isEmpty())
             cursor.insertText(line.toString());
-        if (!lineBreak.isEmpty()) {
-            insertCrLfBlock(cursor);
-            if (lineBreak != kCrLf)
-                setBreakBefore(cursor.block(), lineBreak);
-        }
+        if (!lineBreak.isEmpty())
+            insertBlock(cursor, lineBreak);
     });
     cursor.endEditBlock();
     setTextCursor(cursor);
@@ -243,7 +228,7 @@ void RichTextArea::keyPressEvent(QKeyEvent *event)
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     cursor.removeSelectedText();
-    insertCrLfBlock(cursor);
+    insertBlock(cursor);
     cursor.endEditBlock();
     setTextCursor(cursor);
     ensureCursorVisible();
