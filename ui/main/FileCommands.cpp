@@ -32,6 +32,30 @@ QString failure(const QString &verb, const QString &name, QString reason)
         .arg(verb, QDir::toNativeSeparators(name), reason);
 }
 
+struct ChosenFile
+{
+    QString name;
+    FileKind kind;
+};
+
+// The name chosen in a dialog, when it names a kind of file the commands
+// take. A cancelled dialog gives nothing silently; another kind of name gives
+// nothing with a message that says it was not `done` ("opened", "saved").
+template <typename Dialog>
+std::optional<ChosenFile> chooseFile(const FileControls &c, MessageBoxes &messages, Dialog dialog,
+                                     const QString &done)
+{
+    const auto chosen = dialog(&c.window, nameFilters(QLatin1String(kFileTypes)));
+    if (!chosen)
+        return std::nullopt;
+    const FileKind kind = fileKind(*chosen);
+    if (kind == FileKind::Other) {
+        reportError(c, messages, otherKind(*chosen, done));
+        return std::nullopt;
+    }
+    return ChosenFile{*chosen, kind};
+}
+
 } // namespace
 
 QStringList nameFilters(const QString &fileTypes)
@@ -58,15 +82,15 @@ FileKind fileKind(const QString &name)
 
 void OpenTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &messages)
 {
-    const auto chosen = dialogs.getOpenFileName(&c.window, nameFilters(QLatin1String(kFileTypes)));
+    const auto chosen = chooseFile(
+        c, messages,
+        [&](QWidget *parent, const QStringList &filters) {
+            return dialogs.getOpenFileName(parent, filters);
+        },
+        QStringLiteral("opened"));
     if (!chosen)
         return;
-    const QString &name = *chosen;
-    const FileKind kind = fileKind(name);
-    if (kind == FileKind::Other) {
-        reportError(c, messages, otherKind(name, QStringLiteral("opened")));
-        return;
-    }
+    const auto &[name, kind] = *chosen;
     QString error;
     const auto bytes = TextFiles::readAll(name, &error);
     if (!bytes) {
@@ -84,15 +108,15 @@ void OpenTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &mes
 
 void SaveTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &messages)
 {
-    const auto chosen = dialogs.getSaveFileName(&c.window, nameFilters(QLatin1String(kFileTypes)));
+    const auto chosen = chooseFile(
+        c, messages,
+        [&](QWidget *parent, const QStringList &filters) {
+            return dialogs.getSaveFileName(parent, filters);
+        },
+        QStringLiteral("saved"));
     if (!chosen)
         return;
-    const QString &name = *chosen;
-    const FileKind kind = fileKind(name);
-    if (kind == FileKind::Other) {
-        reportError(c, messages, otherKind(name, QStringLiteral("saved")));
-        return;
-    }
+    const auto &[name, kind] = *chosen;
     QByteArray bytes;
     if (kind == FileKind::RichText) {
         bytes = c.result.richText();
