@@ -1,5 +1,6 @@
 #include "RichTextArea.h"
 #include "CodePage.h"
+#include "TestHelpers.h"
 #include "Texts.h"
 
 #include <QClipboard>
@@ -32,10 +33,7 @@ QByteArray visible(const QString &text)
 
 void select(RichTextArea &area, int from, int to)
 {
-    QTextCursor cursor = area.textCursor();
-    cursor.setPosition(from);
-    cursor.setPosition(to, QTextCursor::KeepAnchor);
-    area.setTextCursor(cursor);
+    test::select(&area, from, to);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextEdit>
 #include <QWidget>
 
 namespace quenzal::test {
@@ -18,6 +20,15 @@ inline bool triggerAction(QWidget *window, const char *name)
     }
     action->trigger();
     return true;
+}
+
+// Selects document positions [from, to) of a text area (the caret at `to`).
+inline void select(QTextEdit *area, int from, int to)
+{
+    QTextCursor cursor = area->textCursor();
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    area->setTextCursor(cursor);
 }
 
 // A child control by object name and type; fails the test when missing.

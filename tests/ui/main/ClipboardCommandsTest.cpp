@@ -16,14 +16,6 @@ QString everyCodeAndBreak()
     return everyCode() + QStringLiteral("\r\n\n\r");
 }
 
-void select(RichTextArea *area, int from, int to)
-{
-    QTextCursor cursor = area->textCursor();
-    cursor.setPosition(from);
-    cursor.setPosition(to, QTextCursor::KeepAnchor);
-    area->setTextCursor(cursor);
-}
-
 } // namespace
 
 class ClipboardCommandsTest : public QObject
