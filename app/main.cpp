@@ -11,7 +11,9 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Quenzal"));
     QApplication::setApplicationVersion(QStringLiteral(QUENZAL_VERSION));
     QApplication::setWindowIcon(quenzal::programIcon());
-    QApplication::setDesktopFileName(QStringLiteral("quenzal"));
+    // The installed menu entry's name, which Wayland compositors match the
+    // windows to.
+    QApplication::setDesktopFileName(QStringLiteral(QUENZAL_APP_ID));
     // The program ends only through its own windows (closing the main window,
     // Cancel in the Set Password or Login window), at once and without any
     // other window's close handling; never because its last window went.
