@@ -274,6 +274,15 @@ void RtfReaderTest::damaged_data()
     QTest::newRow("a row without cells") << QByteArray(R"({\rtf1 a\par\row b})") << "a\r\nb";
     QTest::newRow("a field without instruction, an instruction without field")
         << QByteArray(R"({\rtf1 {\field{\fldrslt a}}{\fldinst b}})") << "a";
+    QTest::newRow("bin-N in a skipped group as outside it")
+        << QByteArray(R"({\rtf1 {\*\foo\bin-1 }a}b})") << "a";
+    const QByteArray deep(1000, '{'), deepEnd(1000, '}');
+    QTest::newRow("a field deeper than the whole states")
+        << "{\\rtf1 " + deep + R"({\field{\*\fldinst HYPERLINK "http://a"}{\fldrslt x}})" +
+               deepEnd + "y}"
+        << "xy";
+    QTest::newRow("uc deeper than the whole states")
+        << "{\\rtf1 " + deep + R"({\uc3 a}\u8364?bc)" + deepEnd + "d}" << u"a\u20ACbcd"_qs;
 }
 
 void RtfReaderTest::damaged()
