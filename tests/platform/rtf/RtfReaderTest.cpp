@@ -147,6 +147,9 @@ void RtfReaderTest::text_data()
     QTest::newRow("text after the document") << QByteArray(R"({\rtf1 a}b)") << "a";
     QTest::newRow("unknown words and symbols")
         << QByteArray(R"({\rtf1\foo12 a\|\:\bar-3 b})") << "ab";
+    QTest::newRow("kept line break kinds")
+        << QByteArray(R"({\rtf1 a\par{\*\quenzalbreak \'0d}b\par{\*\quenzalbreak \'0a\'0d}c})")
+        << "a\rb\n\rc";
     QTest::newRow("table cells are lines")
         << QByteArray(R"({\rtf1 x\par\trowd\cellx1\cellx2\intbl a\cell b\cell\row\pard y})")
         << "x\r\na\r\nb\r\ny";

@@ -96,6 +96,8 @@ void RtfWriterTest::exactText_data()
     QTest::newRow("scripts") << u"\u041F\u0440\u0438 \u65E5\u672C \uD55C \u03B1 \U0001F600"_qs;
     QTest::newRow("RTF's own characters") << R"({\rtf1 \par} \'41 \u65?)";
     QTest::newRow("spaces") << "  a  \t ";
+    QTest::newRow("lone CR and lone LF") << "a\rb\nc\r";
+    QTest::newRow("LF CR and CR CR") << "\n\ra\r\rb\n\n";
 }
 
 // Whatever the user typed comes back exactly, in the text area's terms.
