@@ -1,6 +1,7 @@
 // The RTF reader on small documents, one feature or fault per row.
 #include "DocumentSummary.h"
 #include "Rtf.h"
+#include "TestCase.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -63,7 +64,7 @@ QByteArray pictureHex(const QImage &image, const char *format)
 
 } // namespace
 
-class RtfReaderTest : public QObject
+class RtfReaderTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 

@@ -2,6 +2,7 @@
 // Word, WordPad, LibreOffice) read back to the same text and formatting.
 #include "DocumentSummary.h"
 #include "Rtf.h"
+#include "TestCase.h"
 
 #include <QApplication>
 #include <QTest>
@@ -20,7 +21,7 @@ std::unique_ptr<QTextDocument> readBack(const QTextDocument &document)
 
 } // namespace
 
-class RtfWriterTest : public QObject
+class RtfWriterTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 

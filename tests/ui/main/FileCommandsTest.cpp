@@ -1,5 +1,6 @@
 #include "CodePage.h"
 #include "MainWindowFixture.h"
+#include "TestCase.h"
 #include "Texts.h"
 
 #include <QDir>
@@ -142,7 +143,7 @@ enum class Target { LinkToFile, LinkToFifo, Fifo, Folder, HardLinked, OtherOwner
 
 } // namespace
 
-class FileCommandsTest : public QObject
+class FileCommandsTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 
@@ -150,8 +151,9 @@ class FileCommandsTest : public QObject
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
+    void initRow() override { QVERIFY(m_dir.isValid()); }
+
 private slots:
-    void init() { QVERIFY(m_dir.isValid()); }
     void cleanup()
     {
         QDir dir(m_dir.path());
@@ -277,7 +279,7 @@ private slots:
         QCOMPARE(f.txtFILE->text(), kNoFile);
         QCOMPARE(f.fakes.messages.calls.size(), 1);
         QCOMPARE(f.fakes.messages.calls[0].title, QStringLiteral("Error"));
-        QCOMPARE(f.fakes.messages.calls[0].text, message.arg(path(name)));
+        QCOMPARE(f.fakes.messages.calls[0].text, message.replace(QLatin1String("%1"), path(name)));
     }
 
     void savePlainText_data()
@@ -394,7 +396,8 @@ private slots:
         save(f, Via::Button);
         QCOMPARE(f.fakes.messages.calls.size(), 1);
         QCOMPARE(f.fakes.messages.calls[0].title, QStringLiteral("Error"));
-        QVERIFY2(f.fakes.messages.calls[0].text.startsWith(message.arg(path(name))),
+        QVERIFY2(f.fakes.messages.calls[0].text.startsWith(
+                     message.replace(QLatin1String("%1"), path(name))),
                  qPrintable(f.fakes.messages.calls[0].text));
         QCOMPARE(f.txtFILE->text(), kNoFile);
         QVERIFY(QDir(m_dir.path()).isEmpty());

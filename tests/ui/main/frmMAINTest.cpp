@@ -1,5 +1,6 @@
 #include "Cipher.h"
 #include "MainWindowFixture.h"
+#include "TestCase.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -29,7 +30,7 @@ QString captionOf(const QWidget *widget)
 
 } // namespace
 
-class frmMAINTest : public QObject
+class frmMAINTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 
