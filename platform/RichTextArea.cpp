@@ -214,6 +214,9 @@ void RichTextArea::mousePressEvent(QMouseEvent *event)
 {
     emit mouseDown(event->button(), event->modifiers(), event->position().toPoint());
     QTextEdit::mousePressEvent(event);
+    // Every button's press is the area's own, reported above, also where the
+    // text has no use for it.
+    event->accept();
 }
 
 void RichTextArea::keyPressEvent(QKeyEvent *event)

@@ -25,17 +25,23 @@ void QtProgramEnd::endNow()
     QCoreApplication::exit(0);
 }
 
+void setUpFileDialog(QFileDialog &dialog, QFileDialog::AcceptMode mode,
+                     const QStringList &nameFilters)
+{
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters(nameFilters);
+}
+
 namespace {
 
 std::optional<QString> runFileDialog(QWidget *parent, const QStringList &nameFilters,
                                      QFileDialog::AcceptMode mode)
 {
     QFileDialog dialog(parent);
-    dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                       : QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setNameFilters(nameFilters);
+    setUpFileDialog(dialog, mode, nameFilters);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();

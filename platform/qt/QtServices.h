@@ -8,6 +8,7 @@
 #include "ports/SettingsStore.h"
 #include "ports/Shell.h"
 
+#include <QFileDialog>
 #include <QString>
 
 #include <memory>
@@ -27,6 +28,11 @@ class QtProgramEnd final : public ProgramEnd
 public:
     void endNow() override;
 };
+
+// How the file dialogs are set up: Open takes only a file that exists, Save
+// any name; neither adds an extension nor asks before a file is replaced.
+void setUpFileDialog(QFileDialog &dialog, QFileDialog::AcceptMode mode,
+                     const QStringList &nameFilters);
 
 class QtFileDialogs final : public FileDialogs
 {

@@ -17,7 +17,7 @@ namespace quenzal::rtf {
 namespace {
 
 // Limits that keep damaged or hostile input from exhausting the machine.
-constexpr int kMaxGroupDepth = 1000; // deeper groups share the innermost state
+constexpr int kMaxGroupDepth = 1000; // deeper groups share the innermost formatting
 // Deeper \itap levels join the deepest table. Qt's layout of nested tables
 // takes about twice as long for each level, so this stays small.
 constexpr int kMaxTableDepth = 8;
@@ -563,11 +563,18 @@ void Reader::readControl()
 // number, and the space that may end it.
 void Reader::readWord(bool starred)
 {
+    const ControlWord read = lexWord();
+    controlWord(read.word, read.hasParameter, read.parameter, starred);
+}
+
+Reader::ControlWord Reader::lexWord()
+{
     const char *wordStart = m_pos;
     while (m_pos < m_end && isLetter(*m_pos))
         ++m_pos;
+    ControlWord read;
     // Words are at most 32 letters; longer ones are unknown anyway.
-    const std::string_view word(wordStart, std::min<size_t>(m_pos - wordStart, 32));
+    read.word = std::string_view(wordStart, std::min<size_t>(m_pos - wordStart, 32));
     bool negative = false;
     if (m_pos + 1 < m_end && *m_pos == '-' && isDigit(m_pos[1])) {
         negative = true;
@@ -575,15 +582,14 @@ void Reader::readWord(bool starred)
     }
     // Numbers beyond 32 bits are read to their end and clamped.
     qint64 value = 0;
-    bool hasParameter = false;
     while (m_pos < m_end && isDigit(*m_pos)) {
         value = std::min<qint64>(value * 10 + (*m_pos++ - '0'), 1LL << 32);
-        hasParameter = true;
+        read.hasParameter = true;
     }
     if (m_pos < m_end && *m_pos == ' ')
         ++m_pos;
-    value = std::clamp<qint64>(negative ? -value : value, INT_MIN, INT_MAX);
-    controlWord(word, hasParameter, int(value), starred);
+    read.parameter = int(std::clamp<qint64>(negative ? -value : value, INT_MIN, INT_MAX));
+    return read;
 }
 
 void Reader::controlSymbol(char symbol)
@@ -947,19 +953,11 @@ void Reader::skipGroup()
                 ++m_pos; // \{ \} \\ and the other symbols
                 continue;
             }
-            const char *wordStart = m_pos;
-            while (m_pos < m_end && isLetter(*m_pos))
-                ++m_pos;
-            const bool isBin = m_pos - wordStart == 3 && std::string_view(wordStart, 3) == "bin";
-            qint64 value = 0;
-            if (m_pos < m_end && *m_pos == '-')
-                ++m_pos;
-            while (m_pos < m_end && isDigit(*m_pos))
-                value = std::min<qint64>(value * 10 + (*m_pos++ - '0'), 1LL << 32);
-            if (m_pos < m_end && *m_pos == ' ')
-                ++m_pos;
-            if (isBin)
-                m_pos += std::min<qint64>(value, m_end - m_pos);
+            // Read as outside a skipped group, so that \bin skips the same
+            // bytes here as there.
+            const ControlWord read = lexWord();
+            if (read.word == "bin")
+                m_pos += std::clamp<qint64>(read.parameter, 0, m_end - m_pos);
         }
     }
 }
@@ -979,6 +977,16 @@ void Reader::openGroup()
     flushBytes();
     m_skip = 0;
     if (m_stack.size() >= kMaxGroupDepth) {
+        // Deeper groups share the innermost state, but each keeps what
+        // decides where its text goes, so that a destination in it ends with
+        // it.
+        State &s = state();
+        const OuterState saved{s.destination, s.ownsDestination, s.unicodeSkip, s.field};
+        if (!m_outerStates.empty() && m_outerStates.back().first == saved)
+            ++m_outerStates.back().second;
+        else
+            m_outerStates.emplace_back(saved, 1);
+        s.ownsDestination = false;
         ++m_overflowDepth;
         return;
     }
@@ -992,17 +1000,32 @@ bool Reader::closeGroup()
     m_skip = 0;
     if (m_overflowDepth > 0) {
         --m_overflowDepth;
+        auto &[saved, count] = m_outerStates.back();
+        State &s = state();
+        const State closed = s;
+        s.destination = saved.destination;
+        s.ownsDestination = saved.ownsDestination;
+        s.unicodeSkip = saved.unicodeSkip;
+        s.field = saved.field;
+        if (--count == 0)
+            m_outerStates.pop_back();
+        finishGroup(closed);
         return true;
     }
     if (m_stack.size() <= 2)
         return false; // the document's own group: the end of the document
     const State closed = m_stack.back();
     m_stack.pop_back();
+    finishGroup(closed);
+    return true;
+}
+
+void Reader::finishGroup(const State &closed)
+{
     if (closed.ownsDestination)
         endDestination(closed);
     else if (closed.destination == Destination::FontTable)
         commitFont(); // {\f1 Name} without the closing ;
-    return true;
 }
 
 void Reader::beginDestination(Destination destination)

@@ -133,11 +133,34 @@ private:
 
     enum class ParagraphEnd { Paragraph, Cell, Document };
 
+    // A control word as the lexer reads it: at most 32 letters, and its
+    // number clamped to 32 bits.
+    struct ControlWord
+    {
+        std::string_view word;
+        bool hasParameter = false;
+        int parameter = 0;
+    };
+
+    // What a group past the deepest whole state keeps of the state around
+    // it: what decides where its text goes. Formatting set in such a group
+    // stays for the groups around it.
+    struct OuterState
+    {
+        Destination destination = Destination::Body;
+        bool ownsDestination = false;
+        int unicodeSkip = 1;
+        int field = -1;
+
+        bool operator==(const OuterState &) const = default;
+    };
+
     // Tokens.
     void parse();
     void readText();
     void readControl();
     void readWord(bool starred);
+    ControlWord lexWord();
     void controlWord(std::string_view word, bool hasParameter, int parameter, bool starred);
     void controlSymbol(char symbol);
     void skipGroup();
@@ -147,6 +170,7 @@ private:
     // Groups.
     void openGroup();
     bool closeGroup();
+    void finishGroup(const State &closed);
     State &state() { return m_stack.back(); }
     void beginDestination(Destination destination);
     void endDestination(const State &closed);
@@ -182,7 +206,10 @@ private:
     std::unique_ptr<QTextDocument> m_document;
     QTextCursor m_cursor;
     std::vector<State> m_stack;
+    // Groups past the deepest whole state: how many are open, and what each
+    // saved, equal ones run together.
     int m_overflowDepth = 0;
+    std::vector<std::pair<OuterState, int>> m_outerStates;
     int m_skip = 0; // \uN fallback characters still to skip
 
     int m_documentCodePage = CodePageDecoder::kWindows1252;

@@ -1,5 +1,6 @@
 #include "Cipher.h"
 #include "CodePage.h"
+#include "TestCase.h"
 #include "Texts.h"
 
 #include <QRandomGenerator>
@@ -35,7 +36,7 @@ std::vector<float> progressOf(const QString &text)
 
 } // namespace
 
-class CipherTest : public QObject
+class CipherTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 

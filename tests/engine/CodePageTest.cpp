@@ -1,10 +1,11 @@
 #include "CodePage.h"
+#include "TestCase.h"
 
 #include <QTest>
 
 using namespace quenzal;
 
-class CodePageTest : public QObject
+class CodePageTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 

@@ -1,4 +1,5 @@
 #include "Centring.h"
+#include "TestCase.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -7,7 +8,7 @@
 
 using namespace quenzal;
 
-class CentringTest : public QObject
+class CentringTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 

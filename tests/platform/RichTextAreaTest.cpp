@@ -1,5 +1,6 @@
 #include "RichTextArea.h"
 #include "CodePage.h"
+#include "TestCase.h"
 #include "TestHelpers.h"
 #include "Texts.h"
 
@@ -38,12 +39,13 @@ void select(RichTextArea &area, int from, int to)
 
 } // namespace
 
-class RichTextAreaTest : public QObject
+class RichTextAreaTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 
+    void initRow() override { QGuiApplication::clipboard()->clear(); }
+
 private slots:
-    void init() { QGuiApplication::clipboard()->clear(); }
 
     void textIsExact_data()
     {

@@ -3,6 +3,7 @@
 // per file below, and every file survives write and read unchanged.
 #include "DocumentSummary.h"
 #include "Rtf.h"
+#include "TestCase.h"
 
 #include <QApplication>
 #include <QDir>
@@ -73,7 +74,7 @@ int pictureCount(const QTextDocument &document)
 
 } // namespace
 
-class RtfCorpusTest : public QObject
+class RtfCorpusTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 

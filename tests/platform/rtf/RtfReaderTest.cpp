@@ -1,6 +1,7 @@
 // The RTF reader on small documents, one feature or fault per row.
 #include "DocumentSummary.h"
 #include "Rtf.h"
+#include "TestCase.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -63,7 +64,7 @@ QByteArray pictureHex(const QImage &image, const char *format)
 
 } // namespace
 
-class RtfReaderTest : public QObject
+class RtfReaderTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 
@@ -147,6 +148,9 @@ void RtfReaderTest::text_data()
     QTest::newRow("text after the document") << QByteArray(R"({\rtf1 a}b)") << "a";
     QTest::newRow("unknown words and symbols")
         << QByteArray(R"({\rtf1\foo12 a\|\:\bar-3 b})") << "ab";
+    QTest::newRow("kept line break kinds")
+        << QByteArray(R"({\rtf1 a\par{\*\quenzalbreak \'0d}b\par{\*\quenzalbreak \'0a\'0d}c})")
+        << "a\rb\n\rc";
     QTest::newRow("table cells are lines")
         << QByteArray(R"({\rtf1 x\par\trowd\cellx1\cellx2\intbl a\cell b\cell\row\pard y})")
         << "x\r\na\r\nb\r\ny";
@@ -274,6 +278,15 @@ void RtfReaderTest::damaged_data()
     QTest::newRow("a row without cells") << QByteArray(R"({\rtf1 a\par\row b})") << "a\r\nb";
     QTest::newRow("a field without instruction, an instruction without field")
         << QByteArray(R"({\rtf1 {\field{\fldrslt a}}{\fldinst b}})") << "a";
+    QTest::newRow("bin-N in a skipped group as outside it")
+        << QByteArray(R"({\rtf1 {\*\foo\bin-1 }a}b})") << "a";
+    const QByteArray deep(1000, '{'), deepEnd(1000, '}');
+    QTest::newRow("a field deeper than the whole states")
+        << "{\\rtf1 " + deep + R"({\field{\*\fldinst HYPERLINK "http://a"}{\fldrslt x}})" +
+               deepEnd + "y}"
+        << "xy";
+    QTest::newRow("uc deeper than the whole states")
+        << "{\\rtf1 " + deep + R"({\uc3 a}\u8364?bc)" + deepEnd + "d}" << u"a\u20ACbcd"_qs;
 }
 
 void RtfReaderTest::damaged()

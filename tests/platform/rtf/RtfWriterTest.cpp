@@ -2,6 +2,7 @@
 // Word, WordPad, LibreOffice) read back to the same text and formatting.
 #include "DocumentSummary.h"
 #include "Rtf.h"
+#include "TestCase.h"
 
 #include <QApplication>
 #include <QTest>
@@ -20,7 +21,7 @@ std::unique_ptr<QTextDocument> readBack(const QTextDocument &document)
 
 } // namespace
 
-class RtfWriterTest : public QObject
+class RtfWriterTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 
@@ -96,6 +97,8 @@ void RtfWriterTest::exactText_data()
     QTest::newRow("scripts") << u"\u041F\u0440\u0438 \u65E5\u672C \uD55C \u03B1 \U0001F600"_qs;
     QTest::newRow("RTF's own characters") << R"({\rtf1 \par} \'41 \u65?)";
     QTest::newRow("spaces") << "  a  \t ";
+    QTest::newRow("lone CR and lone LF") << "a\rb\nc\r";
+    QTest::newRow("LF CR and CR CR") << "\n\ra\r\rb\n\n";
 }
 
 // Whatever the user typed comes back exactly, in the text area's terms.

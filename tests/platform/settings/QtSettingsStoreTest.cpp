@@ -1,4 +1,5 @@
 #include "PasswordStore.h"
+#include "TestCase.h"
 #include "qt/QtServices.h"
 
 #include <QDir>
@@ -38,7 +39,7 @@ QFile::Permissions mode(const QString &fileName)
 } // namespace
 
 // The settings store on a real QSettings file in a temporary folder.
-class QtSettingsStoreTest : public QObject
+class QtSettingsStoreTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 

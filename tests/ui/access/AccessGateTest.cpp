@@ -1,4 +1,5 @@
 #include "AccessFixture.h"
+#include "TestCase.h"
 
 #include <QPointer>
 #include <QTest>
@@ -22,7 +23,7 @@ const QStringList kLoggingInWhileWorking{QStringLiteral("frmLogin"), QStringLite
 
 // The way into the program, state by state: which windows show, what is
 // stored, and when the program ends.
-class AccessGateTest : public QObject
+class AccessGateTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 

@@ -1,4 +1,5 @@
 #include "AccessFixture.h"
+#include "TestCase.h"
 
 #include "Centring.h"
 #include "LegacyFonts.h"
@@ -47,7 +48,7 @@ QStringList tabOrder(QWidget *window)
 } // namespace
 
 // The three password windows as they look and answer the keyboard.
-class AccessWindowsTest : public QObject
+class AccessWindowsTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 

@@ -1,5 +1,6 @@
 #include "PasswordStore.h"
 #include "FakeServices.h"
+#include "TestCase.h"
 #include "TestHashing.h"
 
 #include <QTest>
@@ -15,7 +16,7 @@ const QString kEntry = QStringLiteral("Settings/PassSet");
 
 } // namespace
 
-class PasswordStoreTest : public QObject
+class PasswordStoreTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 

@@ -1,6 +1,7 @@
 #include "WebLinks.h"
 #include "FakeServices.h"
 #include "RichTextArea.h"
+#include "TestCase.h"
 #include "TestHelpers.h"
 #include "frmAbout.h"
 #include "frmMAIN.h"
@@ -61,7 +62,7 @@ void clickLabel4(QWidget *box)
 
 } // namespace
 
-class WebLinksTest : public QObject
+class WebLinksTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 
@@ -81,8 +82,7 @@ class WebLinksTest : public QObject
         return m_main.get();
     }
 
-private slots:
-    void init()
+    void initRow() override
     {
         // Each test starts as a fresh run: no pointer set yet.
         while (QGuiApplication::overrideCursor())
@@ -99,6 +99,7 @@ private slots:
         control<RichTextArea>(m_main.get(), "rtfNew")->setText(QStringLiteral("Qfbs\u00a0Boo"));
     }
 
+private slots:
     void cleanup()
     {
         for (QWidget *w : QApplication::topLevelWidgets())

@@ -2,6 +2,7 @@
 #include "Centring.h"
 #include "FakeServices.h"
 #include "ProgramIcon.h"
+#include "TestCase.h"
 #include "TestHelpers.h"
 #include "Twips.h"
 #include "WebLinks.h"
@@ -16,7 +17,7 @@
 using namespace quenzal;
 using namespace quenzal::test;
 
-class frmAboutTest : public QObject
+class frmAboutTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 

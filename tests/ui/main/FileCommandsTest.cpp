@@ -1,5 +1,6 @@
 #include "CodePage.h"
 #include "MainWindowFixture.h"
+#include "TestCase.h"
 #include "Texts.h"
 
 #include <QDir>
@@ -10,6 +11,8 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quenzal;
 using namespace quenzal::test;
@@ -94,9 +97,53 @@ private:
     void (*m_signal)(int);
 };
 
+// What a file is to everyone else, after symbolic links.
+struct Identity
+{
+    ino_t inode = 0;
+    mode_t type = 0;
+    uid_t owner = 0;
+    gid_t group = 0;
+    nlink_t links = 0;
+
+    bool operator==(const Identity &) const = default;
+};
+
+Identity identityOf(const QString &path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return {st.st_ino, mode_t(st.st_mode & S_IFMT), st.st_uid, st.st_gid, st.st_nlink};
+}
+
+// Runs as a user other than root for as long as it lives, when the test runs
+// as root: no folder is read-only to root.
+class NotAsRoot
+{
+public:
+    static constexpr uid_t kNobody = 65534;
+    NotAsRoot() : m_wasRoot(::geteuid() == 0)
+    {
+        if (m_wasRoot)
+            QVERIFY(::seteuid(kNobody) == 0);
+    }
+    ~NotAsRoot()
+    {
+        if (m_wasRoot)
+            QVERIFY(::seteuid(0) == 0);
+    }
+
+private:
+    bool m_wasRoot;
+};
+
+// The kinds of save target, by what a replacement would change.
+enum class Target { LinkToFile, LinkToFifo, Fifo, Folder, HardLinked, OtherOwner, ReadOnlyFolder };
+
 } // namespace
 
-class FileCommandsTest : public QObject
+class FileCommandsTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 
@@ -104,13 +151,14 @@ class FileCommandsTest : public QObject
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
+    void initRow() override { QVERIFY(m_dir.isValid()); }
+
 private slots:
-    void init() { QVERIFY(m_dir.isValid()); }
     void cleanup()
     {
         QDir dir(m_dir.path());
-        for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden))
-            dir.remove(name);
+        dir.removeRecursively();
+        QVERIFY(dir.mkpath(m_dir.path()));
     }
 
     void fileKind_data()
@@ -231,7 +279,7 @@ private slots:
         QCOMPARE(f.txtFILE->text(), kNoFile);
         QCOMPARE(f.fakes.messages.calls.size(), 1);
         QCOMPARE(f.fakes.messages.calls[0].title, QStringLiteral("Error"));
-        QCOMPARE(f.fakes.messages.calls[0].text, message.arg(path(name)));
+        QCOMPARE(f.fakes.messages.calls[0].text, message.replace(QLatin1String("%1"), path(name)));
     }
 
     void savePlainText_data()
@@ -348,7 +396,8 @@ private slots:
         save(f, Via::Button);
         QCOMPARE(f.fakes.messages.calls.size(), 1);
         QCOMPARE(f.fakes.messages.calls[0].title, QStringLiteral("Error"));
-        QVERIFY2(f.fakes.messages.calls[0].text.startsWith(message.arg(path(name))),
+        QVERIFY2(f.fakes.messages.calls[0].text.startsWith(
+                     message.replace(QLatin1String("%1"), path(name))),
                  qPrintable(f.fakes.messages.calls[0].text));
         QCOMPARE(f.txtFILE->text(), kNoFile);
         QVERIFY(QDir(m_dir.path()).isEmpty());
@@ -380,6 +429,122 @@ private slots:
                      QStringLiteral("Could not save \"%1\": ").arg(path(name))),
                  qPrintable(f.fakes.messages.calls[0].text));
         QCOMPARE(f.txtFILE->text(), kNoFile);
+    }
+
+    // A save writes the file that is there, as the same file, or refuses.
+    void savesKeepWhatTheFileIs_data()
+    {
+        QTest::addColumn<int>("target");
+        QTest::addColumn<QString>("refusal"); // empty: saved
+        const QString fifo = QStringLiteral("It is a named pipe (FIFO), not a regular file.");
+        QTest::newRow("a link to a file: the file") << int(Target::LinkToFile) << QString();
+        QTest::newRow("a link to a FIFO") << int(Target::LinkToFifo) << fifo;
+        QTest::newRow("a FIFO") << int(Target::Fifo) << fifo;
+        QTest::newRow("a folder") << int(Target::Folder) << "It is a folder, not a file.";
+        QTest::newRow("hard-linked: in place") << int(Target::HardLinked) << QString();
+        QTest::newRow("another user's: in place") << int(Target::OtherOwner) << QString();
+        QTest::newRow("world-writable in a read-only folder: in place")
+            << int(Target::ReadOnlyFolder) << QString();
+    }
+
+    void savesKeepWhatTheFileIs()
+    {
+        QFETCH(int, target);
+        QFETCH(QString, refusal);
+        const QByteArray old = "the old text";
+        QString name = path(QStringLiteral("out.txt"));
+        const QString real = path(QStringLiteral("real"));
+        const auto encoded = [](const QString &p) { return QFile::encodeName(p); };
+        switch (Target(target)) {
+        case Target::LinkToFile:
+            writeFile(real, old);
+            QVERIFY(QFile::link(real, name));
+            break;
+        case Target::LinkToFifo:
+            QVERIFY(::mkfifo(encoded(real).constData(), 0600) == 0);
+            QVERIFY(QFile::link(real, name));
+            break;
+        case Target::Fifo:
+            QVERIFY(::mkfifo(encoded(name).constData(), 0600) == 0);
+            break;
+        case Target::Folder:
+            QVERIFY(QDir().mkdir(name));
+            break;
+        case Target::HardLinked:
+            writeFile(real, old);
+            QVERIFY(::link(encoded(real).constData(), encoded(name).constData()) == 0);
+            break;
+        case Target::OtherOwner:
+            if (::geteuid() != 0)
+                QSKIP("only root can give a file to another user");
+            writeFile(name, old);
+            QVERIFY(::chown(encoded(name).constData(), NotAsRoot::kNobody, 0) == 0);
+            break;
+        case Target::ReadOnlyFolder:
+            QVERIFY(QDir().mkdir(path(QStringLiteral("ro"))));
+            name = path(QStringLiteral("ro/out.txt"));
+            writeFile(name, old);
+            QVERIFY(::chmod(encoded(name).constData(), 0666) == 0);
+            if (::geteuid() == 0) // the file is nobody's, the folder root's
+                QVERIFY(::chown(encoded(name).constData(), NotAsRoot::kNobody, 0) == 0);
+            QVERIFY(::chmod(encoded(m_dir.path()).constData(), 0755) == 0);
+            QVERIFY(::chmod(encoded(path(QStringLiteral("ro"))).constData(), 0555) == 0);
+            break;
+        }
+        const Identity before = identityOf(name);
+        const bool wasLink = QFileInfo(name).isSymLink();
+
+        MainWindowFixture f;
+        f.rtfNew->setText(QStringLiteral("new text"));
+        f.fakes.fileDialogs.answers.enqueue(name);
+        {
+            std::optional<NotAsRoot> notRoot;
+            if (Target(target) == Target::ReadOnlyFolder)
+                notRoot.emplace();
+            save(f, Via::Menu);
+        }
+        ::chmod(encoded(path(QStringLiteral("ro"))).constData(), 0755);
+
+        QCOMPARE(QFileInfo(name).isSymLink(), wasLink);
+        if (!refusal.isEmpty()) {
+            QCOMPARE(identityOf(name), before);
+            QCOMPARE(f.fakes.messages.calls.size(), 1);
+            QCOMPARE(f.fakes.messages.calls[0].text,
+                     QStringLiteral("Could not save \"%1\": %2").arg(name, refusal));
+            QCOMPARE(f.txtFILE->text(), kNoFile);
+            return;
+        }
+        QVERIFY2(f.fakes.messages.calls.isEmpty(),
+                 qPrintable(f.fakes.messages.calls.value(0).text));
+        QCOMPARE(contentsOf(name), QByteArray("new text"));
+        if (Target(target) == Target::LinkToFile)
+            QCOMPARE(contentsOf(real), QByteArray("new text"));
+        else
+            QCOMPARE(identityOf(name), before);
+    }
+
+    // Written in place, a failed save cannot keep the old text: it says so.
+    void aFailureInPlaceSaysWhatItLeaves()
+    {
+        MainWindowFixture f;
+        const QString name = path(QStringLiteral("out.txt"));
+        writeFile(name, "the old text");
+        const QString otherName = path(QStringLiteral("other name"));
+        QVERIFY(::link(QFile::encodeName(name).constData(),
+                       QFile::encodeName(otherName).constData()) == 0);
+        f.rtfNew->setText(QString(5000, u'x'));
+        f.fakes.fileDialogs.answers.enqueue(name);
+        {
+            FileSizeLimit full(1000);
+            save(f, Via::Menu);
+        }
+        QCOMPARE(contentsOf(otherName), QByteArray(1000, 'x'));
+        QCOMPARE(f.fakes.messages.calls.size(), 1);
+        QCOMPARE(f.fakes.messages.calls[0].text,
+                 QStringLiteral("Could not save \"%1\": File too large. The file could not be "
+                                "replaced as a whole, so it was written in place and now holds "
+                                "only the part written before the failure.")
+                     .arg(name));
     }
 };
 

@@ -1,5 +1,6 @@
 #include "CodePage.h"
 #include "MainWindowFixture.h"
+#include "TestCase.h"
 #include "Texts.h"
 
 #include <QSignalSpy>
@@ -30,7 +31,7 @@ void run(MainWindowFixture &f, bool scramble, Trigger trigger = Trigger::Button)
 
 } // namespace
 
-class ScrambleCommandTest : public QObject
+class ScrambleCommandTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 

@@ -1,5 +1,6 @@
 #include "Cipher.h"
 #include "MainWindowFixture.h"
+#include "TestCase.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -29,7 +30,7 @@ QString captionOf(const QWidget *widget)
 
 } // namespace
 
-class frmMAINTest : public QObject
+class frmMAINTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 
@@ -227,6 +228,58 @@ private slots:
                     opaque = qAlpha(picture.pixel(x, y)) == 255;
             QVERIFY(opaque);
         }
+    }
+
+    // A click on each toolbar button does what the control it stands for does.
+    void toolbarButtonsRunTheirCommands_data()
+    {
+        QTest::addColumn<int>("button"); // among the buttons, from the left
+        QTest::addColumn<QString>("sameAs");
+        int button = 0;
+        for (const char *sameAs :
+             {"mnuOpenItem", "mnuFileSave", "cmdLOCK", "Command1", "mnucopy", "mnupaste"})
+            QTest::addRow("%s", sameAs) << button++ << QString::fromLatin1(sameAs);
+    }
+
+    void toolbarButtonsRunTheirCommands()
+    {
+        QFETCH(int, button);
+        QFETCH(QString, sameAs);
+        const auto prepared = [] {
+            auto f = std::make_unique<MainWindowFixture>();
+            f->rtfOriginal->setText(QStringLiteral("Dear Ann"));
+            f->rtfNew->setText(QStringLiteral("Qfbs"));
+            f->txtPasswordOne->setText(QStringLiteral("one"));
+            f->fakes.clipboard.contents = QStringLiteral("pasted");
+            return f;
+        };
+        const auto outcome = [](const MainWindowFixture &f) {
+            QStringList parts = f.fakes.clipboard.operations;
+            for (const auto &call : f.fakes.fileDialogs.calls)
+                parts << (call.kind == FakeFileDialogs::Kind::Open ? QStringLiteral("Open dialog")
+                                                                   : QStringLiteral("Save dialog"));
+            return parts << f.rtfOriginal->text() << f.rtfNew->text();
+        };
+        const auto clicked = prepared(), used = prepared(), untouched = prepared();
+
+        clicked->window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(clicked->window.get()));
+        auto *toolbar = control<QToolBar>(clicked->window.get(), "Toolbar1");
+        QList<QAction *> buttons;
+        for (QAction *action : toolbar->actions()) {
+            if (!action->isSeparator())
+                buttons << action;
+        }
+        QTest::mouseClick(toolbar->widgetForAction(buttons.at(button)), Qt::LeftButton);
+
+        if (auto *item = used->window->findChild<QAction *>(sameAs))
+            item->trigger();
+        else
+            QTest::mouseClick(control<QPushButton>(used->window.get(), qPrintable(sameAs)),
+                              Qt::LeftButton);
+
+        QCOMPARE(outcome(*clicked), outcome(*used));
+        QVERIFY(outcome(*used) != outcome(*untouched));
     }
 
     void tabOrder_data()
