@@ -39,7 +39,10 @@ std::int64_t passwordKey(QStringView password)
 
 std::uint8_t scrambleCode(std::uint8_t code, std::int64_t key, std::int64_t position, bool scramble)
 {
-    const std::int64_t shift = key + position * position;
+    // Reducing the key and the position first keeps the sum small and leaves
+    // its value modulo 255 as it was, and with it the result.
+    const std::int64_t place = position % kModulus;
+    const std::int64_t shift = key % kModulus + place * place;
     return wrapIntoCodes(scramble ? code + shift : code - shift);
 }
 
@@ -64,7 +67,7 @@ QString ScrambleText(const QString &text, const QString &password, bool scramble
 }
 
 void scrambleCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, std::int64_t key,
-                   bool scramble)
+                   bool scramble, std::int64_t firstPosition)
 {
     assert(in.size() == out.size());
     // The shift (key + i²) modulo 255 repeats every 255 positions, so the text is
@@ -73,8 +76,11 @@ void scrambleCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out
     // for the one-sided wrap, which lets the compiler vectorise the loops.
     std::array<std::uint8_t, kModulus> offsets{};
     const std::int64_t keyMod = (key % kModulus + kModulus) % kModulus;
-    for (std::int64_t j = 0; j < kModulus; ++j)
-        offsets[std::size_t(j)] = std::uint8_t((keyMod + (j + 1) * (j + 1)) % kModulus);
+    const std::int64_t firstMod = (firstPosition % kModulus + kModulus) % kModulus;
+    for (std::int64_t j = 0; j < kModulus; ++j) {
+        const std::int64_t place = (firstMod + j) % kModulus;
+        offsets[std::size_t(j)] = std::uint8_t((keyMod + place * place) % kModulus);
+    }
 
     const std::size_t n = in.size();
     for (std::size_t base = 0; base < n; base += kModulus) {

@@ -19,7 +19,8 @@ std::int64_t passwordKey(QStringView password);
 // The code that the character with code `code` at 1-based `position` becomes:
 // the member of 1..255 congruent modulo 255 to code + (key + position²) when
 // scrambling, or to code - (key + position²) when unscrambling. A value already
-// inside 1..255 stays as it is.
+// inside 1..255 stays as it is. Worked modulo 255, so no key or position
+// overflows.
 std::uint8_t scrambleCode(std::uint8_t code, std::int64_t key, std::int64_t position,
                           bool scramble);
 
@@ -33,8 +34,10 @@ QString ScrambleText(const QString &text, const QString &password, bool scramble
                      const ProgressHook &progress = {});
 
 // The same transformation on raw codes, without progress, for long inputs.
-// `in` and `out` have the same size; they may be the same buffer.
+// `in` and `out` have the same size; they may be the same buffer. The first
+// code is at 1-based `firstPosition`, so a long text can go through block by
+// block: each block starts where the one before ended.
 void scrambleCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, std::int64_t key,
-                   bool scramble);
+                   bool scramble, std::int64_t firstPosition = 1);
 
 } // namespace quenzal
