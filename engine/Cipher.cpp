@@ -2,6 +2,8 @@
 
 #include "CodePage.h"
 
+#include <QList>
+
 #include <algorithm>
 #include <array>
 #include <cassert>
@@ -64,6 +66,21 @@ QString ScrambleText(const QString &text, const QString &password, bool scramble
     if (progress)
         progress(0.0f);
     return result;
+}
+
+QString cipherRefusal(const QString &what, QStringView value, bool scramble, bool position)
+{
+    const auto bad = CodePage::firstUnrepresentable(value);
+    if (!bad)
+        return {};
+    const QString verb = scramble ? QStringLiteral("scrambled") : QStringLiteral("unscrambled");
+    QString message = QStringLiteral("%1 contains a character that cannot be %2: %3")
+                          .arg(what, verb, CodePage::describe(bad->codePoint));
+    if (position) {
+        const qsizetype characters = value.first(bad->index).toUcs4().size();
+        message += QStringLiteral(" at character %1").arg(characters + 1);
+    }
+    return message + u'.';
 }
 
 void scrambleCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, std::int64_t key,

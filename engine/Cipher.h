@@ -33,6 +33,14 @@ std::uint8_t scrambleCode(std::uint8_t code, std::int64_t key, std::int64_t posi
 QString ScrambleText(const QString &text, const QString &password, bool scramble,
                      const ProgressHook &progress = {});
 
+// Why `value` cannot go through the cipher: "The text contains a character
+// that cannot be scrambled: "😀" (U+1F600)." for its first character that the
+// code page cannot represent, or an empty string when there is none. `what`
+// names the value ("The text", "The first password"). With `position`, the
+// sentence also says where the character is, counting characters (a
+// surrogate pair as one) from 1: "... (U+1F600) at character 12.".
+QString cipherRefusal(const QString &what, QStringView value, bool scramble, bool position = false);
+
 // The same transformation on raw codes, without progress, for long inputs.
 // `in` and `out` have the same size; they may be the same buffer. The first
 // code is at 1-based `firstPosition`, so a long text can go through block by
