@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -65,8 +66,8 @@ public:
         termios quiet = g_saved;
         quiet.c_lflag &= ~tcflag_t(ECHO);
         quiet.c_lflag |= ECHONL; // the line's end still shows
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP})
-            std::signal(signal, restoreAndRaise);
+        for (std::size_t i = 0; i < kSignals.size(); ++i)
+            m_handlers[i] = std::signal(kSignals[i], restoreAndRaise);
         m_hidden = tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
 #endif
     }
@@ -79,9 +80,11 @@ public:
             std::fputs("\n", stderr);
         }
 #else
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_saved);
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP})
-            std::signal(signal, SIG_DFL);
+        if (m_hidden)
+            tcsetattr(STDIN_FILENO, TCSANOW, &g_saved);
+        for (std::size_t i = 0; i < kSignals.size(); ++i)
+            if (m_handlers[i])
+                std::signal(kSignals[i], m_handlers[i]);
 #endif
     }
 
@@ -93,6 +96,9 @@ private:
 #ifdef Q_OS_WIN
     HANDLE m_console = nullptr;
     DWORD m_mode = 0;
+#else
+    static constexpr std::array<int, 5> kSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
+    std::array<void (*)(int), 5> m_handlers{};
 #endif
 };
 
@@ -140,9 +146,11 @@ std::optional<QByteArray> readLine(int descriptor, QString *error)
 
 std::optional<QByteArray> readHidden(const QString &prompt, QString *error)
 {
+    // Echo goes off before the prompt shows, so that nothing typed after it
+    // is shown or thrown away.
+    const HiddenInput hidden;
     std::fputs(prompt.toLocal8Bit().constData(), stderr);
     std::fflush(stderr);
-    const HiddenInput hidden;
     return readLine(0, error);
 }
 
