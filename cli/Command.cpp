@@ -176,8 +176,7 @@ struct Keys
 // Both passes over codes that start at `position`.
 void transform(std::span<std::uint8_t> codes, const Keys &keys, std::int64_t position)
 {
-    scrambleCodes(codes, codes, keys.first, keys.scramble, position);
-    scrambleCodes(codes, codes, keys.second, keys.scramble, position);
+    scrambleCodesTwice(codes, codes, keys.first, keys.second, keys.scramble, position);
 }
 
 std::optional<Failure> stream(Input &input, Output &output, const Keys &keys)

@@ -83,11 +83,14 @@ QString cipherRefusal(const QString &what, QStringView value, bool scramble, boo
     return message + u'.';
 }
 
-void scrambleCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, std::int64_t key,
-                   bool scramble, std::int64_t firstPosition)
+namespace {
+
+// Shifts every code by key + squares · position², modulo 255.
+void shiftCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, std::int64_t key,
+                std::int64_t squares, bool scramble, std::int64_t firstPosition)
 {
     assert(in.size() == out.size());
-    // The shift (key + i²) modulo 255 repeats every 255 positions, so the text is
+    // The shift (key + squares · i²) modulo 255 repeats every 255 positions, so the text is
     // handled in blocks of 255 against one table of offsets. Inside a block the
     // arithmetic is on bytes, with the carry (or borrow) out of the byte standing
     // for the one-sided wrap, which lets the compiler vectorise the loops.
@@ -96,7 +99,7 @@ void scrambleCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out
     const std::int64_t firstMod = (firstPosition % kModulus + kModulus) % kModulus;
     for (std::int64_t j = 0; j < kModulus; ++j) {
         const std::int64_t place = (firstMod + j) % kModulus;
-        offsets[std::size_t(j)] = std::uint8_t((keyMod + place * place) % kModulus);
+        offsets[std::size_t(j)] = std::uint8_t((keyMod + squares * place * place) % kModulus);
     }
 
     const std::size_t n = in.size();
@@ -121,6 +124,23 @@ void scrambleCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out
             }
         }
     }
+}
+
+} // namespace
+
+void scrambleCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, std::int64_t key,
+                   bool scramble, std::int64_t firstPosition)
+{
+    shiftCodes(in, out, key, 1, scramble, firstPosition);
+}
+
+void scrambleCodesTwice(std::span<const std::uint8_t> in, std::span<std::uint8_t> out,
+                        std::int64_t firstKey, std::int64_t secondKey, bool scramble,
+                        std::int64_t firstPosition)
+{
+    // Each pass gives the member of 1..255 congruent to what it adds up, so two
+    // passes give the member congruent to both sums together.
+    shiftCodes(in, out, firstKey % kModulus + secondKey % kModulus, 2, scramble, firstPosition);
 }
 
 } // namespace quenzal

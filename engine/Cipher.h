@@ -48,4 +48,10 @@ QString cipherRefusal(const QString &what, QStringView value, bool scramble, boo
 void scrambleCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, std::int64_t key,
                    bool scramble, std::int64_t firstPosition = 1);
 
+// Both passes of Scramble or Unscramble in one: the same codes as
+// scrambleCodes() with `firstKey` and then with `secondKey`, in half the time.
+void scrambleCodesTwice(std::span<const std::uint8_t> in, std::span<std::uint8_t> out,
+                        std::int64_t firstKey, std::int64_t secondKey, bool scramble,
+                        std::int64_t firstPosition = 1);
+
 } // namespace quenzal

@@ -214,9 +214,13 @@ private slots:
         for (char &c : codes)
             c = char(random.bounded(256));
         const auto *in = reinterpret_cast<const std::uint8_t *>(codes.constData());
+        // Both passes at once against one pass after the other.
+        const qint64 secondKey = 987'654'321;
         for (const bool scramble : {true, false}) {
             std::vector<std::uint8_t> out(static_cast<std::size_t>(length));
+            std::vector<std::uint8_t> twice(static_cast<std::size_t>(length));
             scrambleCodes({in, std::size_t(length)}, out, key, scramble, first);
+            scrambleCodesTwice({in, std::size_t(length)}, twice, key, secondKey, scramble, first);
             for (int i = 0; i < length; ++i) {
                 const std::uint8_t expected = scrambleCode(in[i], key, first + i, scramble);
                 if (out[std::size_t(i)] != expected)
@@ -224,6 +228,8 @@ private slots:
                                          .arg(i + 1)
                                          .arg(out[std::size_t(i)])
                                          .arg(expected)));
+                QCOMPARE(twice[std::size_t(i)],
+                         scrambleCode(expected, secondKey, first + i, scramble));
             }
         }
     }
