@@ -21,7 +21,8 @@ Passwords never go on the command line. When standard input is a terminal
 and the text does not come from it, the program asks for each password
 without showing it ("First password:", "Second password:"). Otherwise give
 each one with an option: the first line of a file (its line break left
-out), or a line read from an open file descriptor. Either password may be
+out), or a line read from an open file descriptor (standard input only when
+the text does not come from it). Either password may be
 empty: --no-password and --no-second-password give an empty one without
 asking. Passwords are read as text in the terminal's encoding (UTF-8).
 
@@ -172,6 +173,12 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
         return usage(error);
     options.first = *first;
     options.second = *second;
+    for (const PasswordSource *source : {&options.first, &options.second}) {
+        if (options.input.isEmpty() && source->kind == PasswordSource::Kind::Descriptor &&
+            source->descriptor == 0)
+            return usage(QStringLiteral("Standard input holds the text: read the passwords from "
+                                        "another descriptor or a file."));
+    }
     return options;
 }
 

@@ -317,6 +317,10 @@ private slots:
             {"scramble", "%1/in.txt", "%1/out.txt", none, "--password-fd", "0", noSecond}, 2,
             "Give each password one way only: --password-file, --password-fd or --no-password. "
             "(quenzal-cli --help lists the options and commands.)");
+        row("password from the text's own input",
+            {"scramble", "-", "%1/out.txt", none, "--second-password-fd", "0"}, 2,
+            "Standard input holds the text: read the passwords from another descriptor or a file. "
+            "(quenzal-cli --help lists the options and commands.)");
         row("unknown command", {"shuffle", "%1/in.txt", "%1/out.txt"}, 2,
             "Unknown command \"shuffle\": use scramble or unscramble. (quenzal-cli --help lists "
             "the "
