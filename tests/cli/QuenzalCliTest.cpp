@@ -115,9 +115,12 @@ class QuenzalCliTest : public QObject
     }
 
 private slots:
-    void initTestCase()
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    // A Qt warning fails the test; the offscreen platform's notices of what
+    // it cannot do pass.
+    void init()
     {
-        QVERIFY(m_dir.isValid());
         QTest::failOnWarning(
             QRegularExpression(QStringLiteral("^(?!This plugin does not support)")));
     }
@@ -363,7 +366,9 @@ private slots:
                 setrlimit(RLIMIT_FSIZE, &limit);
             });
         QVERIFY(cli.run());
-        QCOMPARE(cli.errors(), QStringLiteral("quenzal-cli: %1\n").arg(message.arg(m_dir.path())));
+        QCOMPARE(cli.errors(),
+                 QStringLiteral("quenzal-cli: %1\n")
+                     .arg(QString(message).replace(QLatin1String("%1"), m_dir.path())));
         QCOMPARE(cli.process.exitCode(), status);
         QCOMPARE(contentsOf(path(QStringLiteral("out.txt"))), old);
         QCOMPARE(contentsOf(path(QStringLiteral("out.rtf"))), old);
