@@ -2,6 +2,8 @@
 
 #include "CodePage.h"
 
+#include <QList>
+
 #include <algorithm>
 #include <array>
 #include <cassert>
@@ -39,7 +41,10 @@ std::int64_t passwordKey(QStringView password)
 
 std::uint8_t scrambleCode(std::uint8_t code, std::int64_t key, std::int64_t position, bool scramble)
 {
-    const std::int64_t shift = key + position * position;
+    // Reducing the key and the position first keeps the sum small and leaves
+    // its value modulo 255 as it was, and with it the result.
+    const std::int64_t place = position % kModulus;
+    const std::int64_t shift = key % kModulus + place * place;
     return wrapIntoCodes(scramble ? code + shift : code - shift);
 }
 
@@ -63,18 +68,39 @@ QString ScrambleText(const QString &text, const QString &password, bool scramble
     return result;
 }
 
-void scrambleCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, std::int64_t key,
-                   bool scramble)
+QString cipherRefusal(const QString &what, QStringView value, bool scramble, bool position)
+{
+    const auto bad = CodePage::firstUnrepresentable(value);
+    if (!bad)
+        return {};
+    const QString verb = scramble ? QStringLiteral("scrambled") : QStringLiteral("unscrambled");
+    QString message = QStringLiteral("%1 contains a character that cannot be %2: %3")
+                          .arg(what, verb, CodePage::describe(bad->codePoint));
+    if (position) {
+        const qsizetype characters = value.first(bad->index).toUcs4().size();
+        message += QStringLiteral(" at character %1").arg(characters + 1);
+    }
+    return message + u'.';
+}
+
+namespace {
+
+// Shifts every code by key + squares · position², modulo 255.
+void shiftCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, std::int64_t key,
+                std::int64_t squares, bool scramble, std::int64_t firstPosition)
 {
     assert(in.size() == out.size());
-    // The shift (key + i²) modulo 255 repeats every 255 positions, so the text is
+    // The shift (key + squares · i²) modulo 255 repeats every 255 positions, so the text is
     // handled in blocks of 255 against one table of offsets. Inside a block the
     // arithmetic is on bytes, with the carry (or borrow) out of the byte standing
     // for the one-sided wrap, which lets the compiler vectorise the loops.
     std::array<std::uint8_t, kModulus> offsets{};
     const std::int64_t keyMod = (key % kModulus + kModulus) % kModulus;
-    for (std::int64_t j = 0; j < kModulus; ++j)
-        offsets[std::size_t(j)] = std::uint8_t((keyMod + (j + 1) * (j + 1)) % kModulus);
+    const std::int64_t firstMod = (firstPosition % kModulus + kModulus) % kModulus;
+    for (std::int64_t j = 0; j < kModulus; ++j) {
+        const std::int64_t place = (firstMod + j) % kModulus;
+        offsets[std::size_t(j)] = std::uint8_t((keyMod + squares * place * place) % kModulus);
+    }
 
     const std::size_t n = in.size();
     for (std::size_t base = 0; base < n; base += kModulus) {
@@ -98,6 +124,23 @@ void scrambleCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out
             }
         }
     }
+}
+
+} // namespace
+
+void scrambleCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, std::int64_t key,
+                   bool scramble, std::int64_t firstPosition)
+{
+    shiftCodes(in, out, key, 1, scramble, firstPosition);
+}
+
+void scrambleCodesTwice(std::span<const std::uint8_t> in, std::span<std::uint8_t> out,
+                        std::int64_t firstKey, std::int64_t secondKey, bool scramble,
+                        std::int64_t firstPosition)
+{
+    // Each pass gives the member of 1..255 congruent to what it adds up, so two
+    // passes give the member congruent to both sums together.
+    shiftCodes(in, out, firstKey % kModulus + secondKey % kModulus, 2, scramble, firstPosition);
 }
 
 } // namespace quenzal

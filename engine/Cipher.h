@@ -19,7 +19,8 @@ std::int64_t passwordKey(QStringView password);
 // The code that the character with code `code` at 1-based `position` becomes:
 // the member of 1..255 congruent modulo 255 to code + (key + position²) when
 // scrambling, or to code - (key + position²) when unscrambling. A value already
-// inside 1..255 stays as it is.
+// inside 1..255 stays as it is. Worked modulo 255, so no key or position
+// overflows.
 std::uint8_t scrambleCode(std::uint8_t code, std::int64_t key, std::int64_t position,
                           bool scramble);
 
@@ -32,9 +33,25 @@ std::uint8_t scrambleCode(std::uint8_t code, std::int64_t key, std::int64_t posi
 QString ScrambleText(const QString &text, const QString &password, bool scramble,
                      const ProgressHook &progress = {});
 
+// Why `value` cannot go through the cipher: "The text contains a character
+// that cannot be scrambled: "😀" (U+1F600)." for its first character that the
+// code page cannot represent, or an empty string when there is none. `what`
+// names the value ("The text", "The first password"). With `position`, the
+// sentence also says where the character is, counting characters (a
+// surrogate pair as one) from 1: "... (U+1F600) at character 12.".
+QString cipherRefusal(const QString &what, QStringView value, bool scramble, bool position = false);
+
 // The same transformation on raw codes, without progress, for long inputs.
-// `in` and `out` have the same size; they may be the same buffer.
+// `in` and `out` have the same size; they may be the same buffer. The first
+// code is at 1-based `firstPosition`, so a long text can go through block by
+// block: each block starts where the one before ended.
 void scrambleCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, std::int64_t key,
-                   bool scramble);
+                   bool scramble, std::int64_t firstPosition = 1);
+
+// Both passes of Scramble or Unscramble in one: the same codes as
+// scrambleCodes() with `firstKey` and then with `secondKey`, in half the time.
+void scrambleCodesTwice(std::span<const std::uint8_t> in, std::span<std::uint8_t> out,
+                        std::int64_t firstKey, std::int64_t secondKey, bool scramble,
+                        std::int64_t firstPosition = 1);
 
 } // namespace quenzal

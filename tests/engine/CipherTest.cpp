@@ -6,6 +6,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <limits>
 #include <vector>
 
 using namespace quenzal;
@@ -170,35 +171,66 @@ private slots:
         QCOMPARE(values[8000], 0.0f);
     }
 
+    // Far positions (past 2³² and past the square root of 2⁶³) against the
+    // near position that leaves the same remainder modulo 255.
+    void farPositionsDoNotOverflow_data()
+    {
+        QTest::addColumn<qint64>("position");
+        QTest::addColumn<qint64>("near");
+        QTest::newRow("2^32 + 1") << qint64(4'294'967'297) << qint64(2);
+        QTest::newRow("3,037,000,500") << qint64(3'037'000'500) << qint64(225);
+        QTest::newRow("2^63 - 1") << std::numeric_limits<qint64>::max() << qint64(127);
+    }
+
+    void farPositionsDoNotOverflow()
+    {
+        QFETCH(qint64, position);
+        QFETCH(qint64, near);
+        for (const bool scramble : {true, false})
+            for (int code = 0; code <= 255; ++code)
+                QCOMPARE(scrambleCode(std::uint8_t(code), 1'000'000'000'007, position, scramble),
+                         scrambleCode(std::uint8_t(code), 1'000'000'000'007, near, scramble));
+    }
+
     void bulkMatchesTheCipher_data()
     {
         QTest::addColumn<int>("length");
         QTest::addColumn<qint64>("key");
+        QTest::addColumn<qint64>("first");
         for (const int length : {0, 1, 254, 255, 256, 511, 4096, 70000})
             for (const qint64 key :
                  {qint64(0), qint64(1), qint64(254), qint64(255), qint64(1'000'000'000'007)})
-                QTest::addRow("%d codes, key %lld", length, key) << length << key;
+                for (const qint64 first : {qint64(1), qint64(263), qint64(5'000'000'003)})
+                    QTest::addRow("%d codes, key %lld, from %lld", length, key, first)
+                        << length << key << first;
     }
 
     void bulkMatchesTheCipher()
     {
         QFETCH(int, length);
         QFETCH(qint64, key);
+        QFETCH(qint64, first);
         QByteArray codes(length, Qt::Uninitialized);
         QRandomGenerator random(std::uint32_t(length * 31 + key));
         for (char &c : codes)
             c = char(random.bounded(256));
         const auto *in = reinterpret_cast<const std::uint8_t *>(codes.constData());
+        // Both passes at once against one pass after the other.
+        const qint64 secondKey = 987'654'321;
         for (const bool scramble : {true, false}) {
             std::vector<std::uint8_t> out(static_cast<std::size_t>(length));
-            scrambleCodes({in, std::size_t(length)}, out, key, scramble);
+            std::vector<std::uint8_t> twice(static_cast<std::size_t>(length));
+            scrambleCodes({in, std::size_t(length)}, out, key, scramble, first);
+            scrambleCodesTwice({in, std::size_t(length)}, twice, key, secondKey, scramble, first);
             for (int i = 0; i < length; ++i) {
-                const std::uint8_t expected = scrambleCode(in[i], key, i + 1, scramble);
+                const std::uint8_t expected = scrambleCode(in[i], key, first + i, scramble);
                 if (out[std::size_t(i)] != expected)
                     QFAIL(qPrintable(QStringLiteral("position %1: %2 instead of %3")
                                          .arg(i + 1)
                                          .arg(out[std::size_t(i)])
                                          .arg(expected)));
+                QCOMPARE(twice[std::size_t(i)],
+                         scrambleCode(expected, secondKey, first + i, scramble));
             }
         }
     }

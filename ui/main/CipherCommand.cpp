@@ -1,7 +1,6 @@
 #include "CipherCommand.h"
 
 #include "Cipher.h"
-#include "CodePage.h"
 #include "RichTextArea.h"
 #include "ports/MessageBoxes.h"
 
@@ -16,17 +15,15 @@ namespace {
 // the cipher, or returns an empty string.
 QString refusal(const CipherControls &c, const QString &text, Direction direction)
 {
-    const QString verb = direction == Direction::Scramble ? QStringLiteral("scrambled")
-                                                          : QStringLiteral("unscrambled");
+    const bool scramble = direction == Direction::Scramble;
     const std::pair<QString, QString> inputs[] = {
         {QStringLiteral("The text"), text},
         {QStringLiteral("The first password"), c.passwordOne.text()},
         {QStringLiteral("The second password"), c.passwordTwo.text()},
     };
     for (const auto &[what, value] : inputs) {
-        if (const auto bad = CodePage::firstUnrepresentable(value))
-            return QStringLiteral("%1 contains a character that cannot be %2: %3.")
-                .arg(what, verb, CodePage::describe(bad->codePoint));
+        if (QString message = cipherRefusal(what, value, scramble); !message.isEmpty())
+            return message;
     }
     return {};
 }

@@ -70,16 +70,6 @@ QStringList nameFilters(const QString &fileTypes)
     return filters;
 }
 
-FileKind fileKind(const QString &name)
-{
-    const QString ending = name.right(4);
-    if (ending == QLatin1String(".rtf"))
-        return FileKind::RichText;
-    if (ending == QLatin1String(".txt"))
-        return FileKind::PlainText;
-    return FileKind::Other;
-}
-
 void OpenTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &messages)
 {
     const auto chosen = chooseFile(

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileKind.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -26,11 +28,6 @@ inline constexpr char kFileTypes[] = "Text Files (*.txt)|*.txt|Rich Text Format 
 
 // "Description|pattern|..." as Qt's name filters ("Description (pattern)").
 QStringList nameFilters(const QString &fileTypes);
-
-// The last four characters of the name alone decide the kind, compared
-// exactly: ".rtf", then ".txt". The type chosen in the dialog plays no part.
-enum class FileKind { RichText, PlainText, Other };
-FileKind fileKind(const QString &name);
 
 // The Open command: a .txt file's bytes, each one a character of the code
 // page, become the upper area's text; a .rtf file's document replaces the

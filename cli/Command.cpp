@@ -1,0 +1,305 @@
+#include "Command.h"
+
+#include "Cipher.h"
+#include "CodePage.h"
+#include "ExactText.h"
+#include "FileKind.h"
+#include "Passwords.h"
+#include "Rtf.h"
+#include "TextFiles.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
+#include <QSaveFile>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <cerrno>
+#include <span>
+#include <vector>
+
+namespace quenzal::cli {
+namespace {
+
+// Plain text goes through in blocks of this size.
+constexpr qint64 kBlockSize = 256 * 1024;
+
+QString quoted(const QString &name)
+{
+    return u'"' + name + u'"';
+}
+
+bool isDiskFull(int error)
+{
+#ifdef EDQUOT
+    if (error == EDQUOT)
+        return true;
+#endif
+    return error == ENOSPC;
+}
+
+// The text's source: a named file or standard input.
+class Input
+{
+public:
+    explicit Input(const QString &name) : m_name(name) {}
+
+    QString shown() const
+    {
+        return m_name.isEmpty() ? QStringLiteral("standard input") : quoted(m_name);
+    }
+
+    std::optional<Failure> open()
+    {
+        m_file.setFileName(m_name);
+        const bool opened = m_name.isEmpty()
+                                ? m_file.open(0, QIODevice::ReadOnly | QIODevice::Unbuffered)
+                                : m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        if (!opened)
+            return failure(m_file.errorString());
+        return std::nullopt;
+    }
+
+    // Up to `size` bytes into `data`; 0 at the end.
+    std::variant<qint64, Failure> read(char *data, qint64 size)
+    {
+        const qint64 n = m_file.read(data, size);
+        if (n < 0)
+            return failure(m_file.errorString());
+        return n;
+    }
+
+    // Everything that is left.
+    std::variant<QByteArray, Failure> readAll()
+    {
+        if (!m_name.isEmpty()) {
+            QString error;
+            if (auto bytes = TextFiles::readAll(m_name, &error))
+                return *bytes;
+            return failure(error);
+        }
+        QByteArray bytes;
+        for (;;) {
+            const qsizetype start = bytes.size();
+            bytes.resize(start + kBlockSize);
+            const auto n = read(bytes.data() + start, kBlockSize);
+            if (const auto *failed = std::get_if<Failure>(&n))
+                return *failed;
+            bytes.resize(start + std::get<qint64>(n));
+            if (std::get<qint64>(n) == 0)
+                return bytes;
+        }
+    }
+
+    Failure failure(const QString &reason) const
+    {
+        const bool missing = !m_name.isEmpty() && !QFileInfo::exists(m_name);
+        return {missing ? InputMissing : InputUnreadable,
+                couldNot(QStringLiteral("read ") + shown(), reason)};
+    }
+
+private:
+    QString m_name;
+    QFile m_file;
+};
+
+// The result's destination: a named file, written through a temporary file,
+// or standard output.
+class Output
+{
+public:
+    explicit Output(const QString &name) : m_name(name) {}
+
+    std::optional<Failure> open()
+    {
+        errno = 0;
+        if (m_name.isEmpty()) {
+            m_device = &m_standardOutput;
+            if (!m_standardOutput.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered))
+                return failure();
+        } else {
+            m_device = &m_file;
+            m_file.setFileName(m_name);
+            // Unbuffered: a write that fails in Qt's buffer (a full disk)
+            // would go unreported.
+            if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+                return failure();
+        }
+        return std::nullopt;
+    }
+
+    std::optional<Failure> write(QByteArrayView bytes)
+    {
+        qint64 written = 0;
+        while (written < bytes.size()) {
+            errno = 0;
+            const qint64 n = m_device->write(bytes.data() + written, bytes.size() - written);
+            if (n <= 0)
+                return failure();
+            written += n;
+        }
+        return std::nullopt;
+    }
+
+    // Puts a named output in its place.
+    std::optional<Failure> finish()
+    {
+        errno = 0;
+        if (!m_name.isEmpty() && !m_file.commit())
+            return failure();
+        return std::nullopt;
+    }
+
+private:
+    Failure failure() const
+    {
+        const int error = errno;
+        const QString shown = m_name.isEmpty() ? QStringLiteral("standard output") : quoted(m_name);
+        return {isDiskFull(error) ? DiskFull : OutputUnwritable,
+                couldNot(QStringLiteral("write ") + shown, m_device->errorString())};
+    }
+
+    QString m_name;
+    QSaveFile m_file;
+    QFile m_standardOutput;
+    QFileDevice *m_device = nullptr;
+};
+
+struct Keys
+{
+    std::int64_t first;
+    std::int64_t second;
+    bool scramble;
+};
+
+// Both passes over codes that start at `position`.
+void transform(std::span<std::uint8_t> codes, const Keys &keys, std::int64_t position)
+{
+    scrambleCodesTwice(codes, codes, keys.first, keys.second, keys.scramble, position);
+}
+
+std::optional<Failure> stream(Input &input, Output &output, const Keys &keys)
+{
+    std::vector<char> block(static_cast<std::size_t>(kBlockSize));
+    std::int64_t position = 1;
+    for (;;) {
+        const auto n = input.read(block.data(), kBlockSize);
+        if (const auto *failed = std::get_if<Failure>(&n))
+            return *failed;
+        const qint64 size = std::get<qint64>(n);
+        if (size == 0)
+            return std::nullopt;
+        transform({reinterpret_cast<std::uint8_t *>(block.data()), std::size_t(size)}, keys,
+                  position);
+        if (auto failed = output.write({block.data(), size}))
+            return failed;
+        position += size;
+    }
+}
+
+// The codes of the whole text: a plain input's bytes, or an .rtf input's
+// exact text (as the upper area holds it after Open).
+std::variant<QByteArray, Failure> readText(Input &input, bool richText, bool scramble)
+{
+    auto bytes = input.readAll();
+    if (!richText || std::holds_alternative<Failure>(bytes))
+        return bytes;
+    const rtf::ReadResult document = rtf::read(std::get<QByteArray>(bytes));
+    if (!document.ok())
+        return input.failure(document.error);
+    const QString text = rtf::exactText(*document.document);
+    if (QString refusal = cipherRefusal(QStringLiteral("The text"), text, scramble, true);
+        !refusal.isEmpty())
+        return Failure{Unrepresentable, refusal};
+    return CodePage::encode(text);
+}
+
+// A text as the window's Save writes the lower area to an .rtf file.
+QByteArray richTextOf(const QString &text)
+{
+    QTextDocument document;
+    document.setUndoRedoEnabled(false);
+    // The lower area's font, which the document names as its own.
+    QFont font(QStringLiteral("Times New Roman"));
+    font.setPointSizeF(9.75);
+    document.setDefaultFont(font);
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    const QTextCharFormat plain;
+    rtf::insertExactText(cursor, text, &plain);
+    cursor.endEditBlock();
+    return rtf::write(document);
+}
+
+std::optional<Failure> checkKind(const QString &name, const QString &verb)
+{
+    if (name.isEmpty() || fileKind(name) != FileKind::Other)
+        return std::nullopt;
+    return Failure{
+        OtherKind,
+        QStringLiteral("Only .txt and .rtf files can be %1; \"%2\" was not %1.").arg(verb, name)};
+}
+
+} // namespace
+
+QString couldNot(const QString &what, QString reason)
+{
+    while (reason.endsWith(u'.'))
+        reason.chop(1);
+    return QStringLiteral("Could not %1: %2.").arg(what, reason);
+}
+
+std::optional<Failure> runCommand(const Options &options)
+{
+    if (auto failed = checkKind(options.input, QStringLiteral("read")))
+        return failed;
+    if (auto failed = checkKind(options.output, QStringLiteral("written")))
+        return failed;
+    const bool richIn = !options.input.isEmpty() && fileKind(options.input) == FileKind::RichText;
+    const bool richOut =
+        !options.output.isEmpty() && fileKind(options.output) == FileKind::RichText;
+
+    Input input(options.input);
+    if (auto failed = input.open())
+        return failed;
+    // A text held whole is read, and refused if need be, before the passwords
+    // are asked for, as the window checks the text before them.
+    std::optional<QByteArray> codes;
+    if (richIn || richOut) {
+        auto text = readText(input, richIn, options.scramble);
+        if (const auto *failed = std::get_if<Failure>(&text))
+            return *failed;
+        codes = std::move(std::get<QByteArray>(text));
+    }
+
+    const auto passwords = readPasswords(options);
+    if (const auto *failed = std::get_if<Failure>(&passwords))
+        return *failed;
+    const auto &[first, second] = std::get<Passwords>(passwords);
+    for (const auto &[what, password] :
+         {std::pair{QStringLiteral("The first password"), first},
+          std::pair{QStringLiteral("The second password"), second}}) {
+        if (QString refusal = cipherRefusal(what, password, options.scramble, true);
+            !refusal.isEmpty())
+            return Failure{Unrepresentable, refusal};
+    }
+    const Keys keys{passwordKey(first), passwordKey(second), options.scramble};
+
+    Output output(options.output);
+    if (auto failed = output.open())
+        return failed;
+    if (!codes) {
+        if (auto failed = stream(input, output, keys))
+            return failed;
+    } else {
+        transform({reinterpret_cast<std::uint8_t *>(codes->data()), std::size_t(codes->size())},
+                  keys, 1);
+        const QByteArray bytes = richOut ? richTextOf(CodePage::decode(*codes)) : *codes;
+        if (auto failed = output.write(bytes))
+            return failed;
+    }
+    return output.finish();
+}
+
+} // namespace quenzal::cli

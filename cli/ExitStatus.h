@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+namespace quenzal::cli {
+
+// The program's exit statuses, as --help and the manual page list them.
+enum ExitStatus : int {
+    Success = 0,
+    UsageError = 2,         // a wrong command line, or a password with no way to get it
+    PasswordUnreadable = 3, // a password file or descriptor that cannot be read
+    InputMissing = 4,       // the input file does not exist
+    InputUnreadable = 5,    // the input cannot be read, or an .rtf input is not rich text
+    OtherKind = 6,          // a file name that ends in neither .txt nor .rtf
+    Unrepresentable = 7,    // a character the code page cannot hold
+    OutputUnwritable = 8,   // the output cannot be written
+    DiskFull = 9,           // no space left for the output
+};
+
+// Why the program stops: one line for standard error and the status to end with.
+struct Failure
+{
+    ExitStatus status;
+    QString message;
+};
+
+// "Could not read "notes.txt": No such file or directory." (a reason's own
+// full stop is not doubled).
+QString couldNot(const QString &what, QString reason);
+
+} // namespace quenzal::cli

@@ -1,0 +1,185 @@
+#include "Options.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace quenzal::cli {
+namespace {
+
+const char kHelpEnd[] = R"(
+Both passes run as the window's Scramble and Unscramble commands run them:
+the text goes through the cipher with the first password, and the result
+again with the second. A text of any length is taken.
+
+Files: a name ending in ".txt" is plain text, one byte per character in the
+Windows-1252 code page; a name ending in ".rtf" is Rich Text Format (its
+text in, or the result written as the window saves it). The last four
+characters decide, exactly as written. Standard input and output are plain
+text. A named output is written in full or not at all.
+
+Passwords never go on the command line. When standard input is a terminal
+and the text does not come from it, the program asks for each password
+without showing it ("First password:", "Second password:"). Otherwise give
+each one with an option: the first line of a file (its line break left
+out), or a line read from an open file descriptor (standard input only when
+the text does not come from it). Either password may be
+empty: --no-password and --no-second-password give an empty one without
+asking. Passwords are read as text in the terminal's encoding (UTF-8).
+
+Exit status:
+  0  success
+  2  a wrong command line, or a password that can neither be asked for nor
+     read from an option
+  3  a password file or descriptor cannot be read
+  4  the input file does not exist
+  5  the input cannot be read, or an .rtf input is not Rich Text Format
+  6  a file name ends in neither .txt nor .rtf
+  7  the text or a password holds a character the code page cannot hold
+  8  the output cannot be written
+  9  the disk is full
+
+Examples:
+  quenzal-cli scramble letter.txt letter-scrambled.txt
+  quenzal-cli unscramble --password-file ~/.first --no-second-password \
+      < scrambled.txt > plain.txt
+)";
+
+Failure usage(const QString &message)
+{
+    return {UsageError,
+            message + QStringLiteral(" (quenzal-cli --help lists the options and commands.)")};
+}
+
+// The source of one password from its three options; nothing when more than
+// one is given.
+std::optional<PasswordSource> passwordSource(const QCommandLineParser &parser,
+                                             const QCommandLineOption &file,
+                                             const QCommandLineOption &descriptor,
+                                             const QCommandLineOption &none, QString *error)
+{
+    const int given =
+        int(parser.isSet(file)) + int(parser.isSet(descriptor)) + int(parser.isSet(none));
+    if (given > 1 || parser.values(file).size() > 1 || parser.values(descriptor).size() > 1) {
+        *error = QStringLiteral("Give each password one way only: --%1, --%2 or --%3.")
+                     .arg(file.names().constFirst(), descriptor.names().constFirst(),
+                          none.names().constFirst());
+        return std::nullopt;
+    }
+    PasswordSource source;
+    if (parser.isSet(file)) {
+        source.kind = PasswordSource::Kind::File;
+        source.file = parser.value(file);
+    } else if (parser.isSet(descriptor)) {
+        bool ok = false;
+        source.kind = PasswordSource::Kind::Descriptor;
+        source.descriptor = parser.value(descriptor).toInt(&ok);
+        if (!ok || source.descriptor < 0) {
+            *error = QStringLiteral("--%1 takes a file descriptor number, not \"%2\".")
+                         .arg(descriptor.names().constFirst(), parser.value(descriptor));
+            return std::nullopt;
+        }
+    } else if (parser.isSet(none)) {
+        source.kind = PasswordSource::Kind::Empty;
+    }
+    return source;
+}
+
+} // namespace
+
+std::variant<Options, Information, Failure> parseArguments(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Scrambles or unscrambles a text with two passwords, byte for byte as Quenzal does."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and end."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and end."));
+    const QCommandLineOption firstFile(
+        QStringLiteral("password-file"),
+        QStringLiteral("Read the first password from the first line of <file>."),
+        QStringLiteral("file"));
+    const QCommandLineOption secondFile(
+        QStringLiteral("second-password-file"),
+        QStringLiteral("Read the second password from the first line of <file>."),
+        QStringLiteral("file"));
+    const QCommandLineOption firstDescriptor(
+        QStringLiteral("password-fd"),
+        QStringLiteral("Read the first password as a line from file descriptor <n>."),
+        QStringLiteral("n"));
+    const QCommandLineOption secondDescriptor(
+        QStringLiteral("second-password-fd"),
+        QStringLiteral("Read the second password as a line from file descriptor <n>."),
+        QStringLiteral("n"));
+    const QCommandLineOption firstNone(QStringLiteral("no-password"),
+                                       QStringLiteral("The first password is empty."));
+    const QCommandLineOption secondNone(QStringLiteral("no-second-password"),
+                                        QStringLiteral("The second password is empty."));
+    parser.addOptions({help, version, firstFile, firstDescriptor, firstNone, secondFile,
+                       secondDescriptor, secondNone});
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("scramble or unscramble."));
+    parser.addPositionalArgument(
+        QStringLiteral("input"),
+        QStringLiteral("The text: a .txt or .rtf file; standard input when left out or \"-\"."),
+        QStringLiteral("[input]"));
+    parser.addPositionalArgument(
+        QStringLiteral("output"),
+        QStringLiteral("The result: a .txt or .rtf file; standard output when left out or \"-\"."),
+        QStringLiteral("[output]"));
+
+    if (!parser.parse(arguments)) {
+        QString error = parser.errorText();
+        return usage(error.endsWith(u'.') ? error : error + u'.');
+    }
+    if (parser.isSet(help)) {
+        // The usage line names the program as it was started; name it plainly.
+        QString text = parser.helpText();
+        const qsizetype lineEnd = text.indexOf(u'\n');
+        text.replace(
+            0, lineEnd,
+            text.first(lineEnd).replace(arguments.constFirst(), QStringLiteral("quenzal-cli")));
+        return Information{text + QLatin1String(kHelpEnd)};
+    }
+    if (parser.isSet(version))
+        return Information{
+            QStringLiteral("quenzal-cli %1\n").arg(QCoreApplication::applicationVersion())};
+
+    const QStringList names = parser.positionalArguments();
+    if (names.isEmpty())
+        return usage(QStringLiteral("Say what to do: scramble or unscramble."));
+    Options options;
+    if (names[0] == QLatin1String("scramble"))
+        options.scramble = true;
+    else if (names[0] == QLatin1String("unscramble"))
+        options.scramble = false;
+    else
+        return usage(
+            QStringLiteral("Unknown command \"%1\": use scramble or unscramble.").arg(names[0]));
+    if (names.size() > 3)
+        return usage(QStringLiteral("Too many names: one input and one output at most."));
+    if (names.contains(QString()))
+        return usage(QStringLiteral("An empty file name: use \"-\" for standard input or output."));
+    const auto named = [](const QString &name) { return name == u'-' ? QString() : name; };
+    options.input = names.size() > 1 ? named(names[1]) : QString();
+    options.output = names.size() > 2 ? named(names[2]) : QString();
+
+    QString error;
+    const auto first = passwordSource(parser, firstFile, firstDescriptor, firstNone, &error);
+    if (!first)
+        return usage(error);
+    const auto second = passwordSource(parser, secondFile, secondDescriptor, secondNone, &error);
+    if (!second)
+        return usage(error);
+    options.first = *first;
+    options.second = *second;
+    for (const PasswordSource *source : {&options.first, &options.second}) {
+        if (options.input.isEmpty() && source->kind == PasswordSource::Kind::Descriptor &&
+            source->descriptor == 0)
+            return usage(QStringLiteral("Standard input holds the text: read the passwords from "
+                                        "another descriptor or a file."));
+    }
+    return options;
+}
+
+} // namespace quenzal::cli

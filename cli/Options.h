@@ -1,0 +1,40 @@
+#pragma once
+
+#include "ExitStatus.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <variant>
+
+namespace quenzal::cli {
+
+// Where a password comes from.
+struct PasswordSource
+{
+    enum class Kind { Prompt, File, Descriptor, Empty };
+    Kind kind = Kind::Prompt;
+    QString file;
+    int descriptor = -1;
+};
+
+// What the command line asks for.
+struct Options
+{
+    bool scramble = true;
+    QString input;  // empty: standard input
+    QString output; // empty: standard output
+    PasswordSource first;
+    PasswordSource second;
+};
+
+// Text to print on standard output before ending successfully (--help, --version).
+struct Information
+{
+    QString text;
+};
+
+// Reads the command line (arguments[0] is the program).
+std::variant<Options, Information, Failure> parseArguments(const QStringList &arguments);
+
+} // namespace quenzal::cli

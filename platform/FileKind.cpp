@@ -1,0 +1,15 @@
+#include "FileKind.h"
+
+namespace quenzal {
+
+FileKind fileKind(const QString &name)
+{
+    const QString ending = name.right(4);
+    if (ending == QLatin1String(".rtf"))
+        return FileKind::RichText;
+    if (ending == QLatin1String(".txt"))
+        return FileKind::PlainText;
+    return FileKind::Other;
+}
+
+} // namespace quenzal

@@ -1,0 +1,464 @@
+#include "Cipher.h"
+#include "CodePage.h"
+#include "MainWindowFixture.h"
+#include "Texts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+
+using namespace quenzal;
+using namespace quenzal::test;
+
+namespace {
+
+constexpr int kPatience = 30000;
+
+QByteArray contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// A text as the window's Save writes it to an .rtf file.
+QByteArray richTextOf(const QString &text)
+{
+    RichTextArea area;
+    area.setText(text);
+    return area.richText();
+}
+
+// Both passes of the window's cipher, as codes.
+QByteArray reference(const QString &text, const QString &one, const QString &two, bool scramble)
+{
+    return CodePage::encode(ScrambleText(ScrambleText(text, one, scramble), two, scramble));
+}
+
+// quenzal-cli, started with no display of any kind.
+struct Cli
+{
+    QProcess process;
+
+    explicit Cli(const QStringList &arguments)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QLatin1String(name));
+        process.setProcessEnvironment(environment);
+        process.setProgram(QStringLiteral(QUENZAL_CLI));
+        process.setArguments(arguments);
+    }
+
+    // Runs to the end with `input` on standard input; false when it does not end.
+    bool run(const QByteArray &input = {})
+    {
+        process.start();
+        if (!process.waitForStarted(kPatience))
+            return false;
+        process.write(input);
+        process.closeWriteChannel();
+        return process.waitForFinished(kPatience);
+    }
+
+    QByteArray output() { return process.readAllStandardOutput(); }
+    QString errors() { return QString::fromUtf8(process.readAllStandardError()); }
+};
+
+// The command line of a running process, as other users can read it.
+QByteArray commandLineOf(qint64 pid)
+{
+    return contentsOf(QStringLiteral("/proc/%1/cmdline").arg(pid));
+}
+
+} // namespace
+
+class QuenzalCliTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    // The options that give a password: a file holding it, or none.
+    QStringList passwordOptions(const QString &one, const QString &two)
+    {
+        QStringList options;
+        const std::pair<QString, QString> passwords[] = {{QStringLiteral("password"), one},
+                                                         {QStringLiteral("second-password"), two}};
+        for (const auto &[option, password] : passwords) {
+            if (password.isEmpty()) {
+                options << QStringLiteral("--no-%1").arg(option);
+                continue;
+            }
+            writeFile(path(option), password.toUtf8() + '\n');
+            options << QStringLiteral("--%1-file").arg(option) << path(option);
+        }
+        return options;
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    // A Qt warning fails the test; the offscreen platform's notices of what
+    // it cannot do pass.
+    void init()
+    {
+        QTest::failOnWarning(
+            QRegularExpression(QStringLiteral("^(?!This plugin does not support)")));
+    }
+
+    void cleanup()
+    {
+        QDir dir(m_dir.path());
+        dir.removeRecursively();
+        QVERIFY(dir.mkpath(m_dir.path()));
+    }
+
+    // The window's Open, Scramble or Unscramble and Save against the program
+    // on the same file: `in` and `out` are the kinds of file ("txt", "rtf"),
+    // or "-" for the program's standard input or output (a .txt file for
+    // the window).
+    void sameBytesAsTheWindow_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("one");
+        QTest::addColumn<QString>("two");
+        QTest::addColumn<bool>("scramble");
+        QTest::addColumn<QString>("in");
+        QTest::addColumn<QString>("out");
+        const QString printable =
+            QStringLiteral("Meet me at noon, by the old mill (bring 2 maps)!");
+        const QString breaks = QStringLiteral("a\rb\nc\r\n\nd\r\re\n");
+        const QString one = QStringLiteral("Äpfel & €uros");
+        const QString two = QStringLiteral("second");
+        for (const bool scramble : {true, false}) {
+            const char *way = scramble ? "scramble" : "unscramble";
+            QTest::addRow("printable, %s", way) << printable << one << two << scramble << "txt"
+                                                << "txt";
+            QTest::addRow("every code, %s", way) << everyCode() << one << two << scramble << "txt"
+                                                 << "txt";
+            QTest::addRow("every code, rtf to rtf, %s", way)
+                << everyCode() << one << two << scramble << "rtf"
+                << "rtf";
+            QTest::addRow("every code, txt to rtf, %s", way)
+                << everyCode() << one << two << scramble << "txt"
+                << "rtf";
+            QTest::addRow("every code, rtf to txt, %s", way)
+                << everyCode() << one << two << scramble << "rtf"
+                << "txt";
+            QTest::addRow("lone CR and LF, %s", way) << breaks << one << two << scramble << "txt"
+                                                     << "txt";
+            QTest::addRow("lone CR and LF, rtf to rtf, %s", way)
+                << breaks << one << two << scramble << "rtf"
+                << "rtf";
+            QTest::addRow("empty text, %s", way) << QString() << one << two << scramble << "txt"
+                                                 << "txt";
+            QTest::addRow("empty text, rtf to rtf, %s", way)
+                << QString() << one << two << scramble << "rtf"
+                << "rtf";
+            QTest::addRow("empty passwords, %s", way)
+                << everyCode() << QString() << QString() << scramble << "txt"
+                << "rtf";
+            QTest::addRow("standard streams, %s", way)
+                << everyCode() << one << QString() << scramble << "-"
+                << "-";
+            QTest::addRow("standard input to rtf, %s", way)
+                << breaks << QString() << two << scramble << "-"
+                << "rtf";
+            QTest::addRow("rtf to standard output, %s", way)
+                << breaks << one << two << scramble << "rtf"
+                << "-";
+        }
+        // A document from another program, formatting and all: its exact text.
+        QTest::newRow("a WordPad document")
+            << QStringLiteral("corpus:wordpad-formatting-01.rtf") << one << two << true << "rtf"
+            << "txt";
+    }
+
+    void sameBytesAsTheWindow()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, one);
+        QFETCH(QString, two);
+        QFETCH(bool, scramble);
+        QFETCH(QString, in);
+        QFETCH(QString, out);
+
+        const QString input =
+            path(QStringLiteral("in.") + (in == u'-' ? QStringLiteral("txt") : in));
+        if (text.startsWith(QLatin1String("corpus:")))
+            QVERIFY(QFile::copy(QStringLiteral(QUENZAL_RTF_CORPUS "/") + text.mid(7), input));
+        else
+            writeFile(input,
+                      in == QLatin1String("rtf") ? richTextOf(text) : CodePage::encode(text));
+
+        const QString fromWindow =
+            path(QStringLiteral("window.") + (out == u'-' ? QStringLiteral("txt") : out));
+        {
+            MainWindowFixture f;
+            f.fakes.fileDialogs.answers << input << fromWindow;
+            f.window->Toolbar1_ButtonClick(QStringLiteral("openfile"));
+            f.txtPasswordOne->setText(one);
+            f.txtPasswordTwo->setText(two);
+            scramble ? f.window->cmdLOCK_Click() : f.window->Command1_Click();
+            f.window->Toolbar1_ButtonClick(QStringLiteral("savefile"));
+            QCOMPARE(f.fakes.messages.calls.size(), 0);
+        }
+
+        const QString fromCli = path(QStringLiteral("cli.") + out);
+        QStringList arguments = {
+            scramble ? QStringLiteral("scramble") : QStringLiteral("unscramble"),
+            in == u'-' ? QStringLiteral("-") : input, out == u'-' ? QStringLiteral("-") : fromCli};
+        Cli cli(arguments + passwordOptions(one, two));
+        QVERIFY(cli.run(in == u'-' ? contentsOf(input) : QByteArray()));
+        QCOMPARE(cli.errors(), QString());
+        QCOMPARE(cli.process.exitCode(), 0);
+        const QByteArray result = out == u'-' ? cli.output() : contentsOf(fromCli);
+        QCOMPARE(result, contentsOf(fromWindow));
+    }
+
+    // Past the window's 8,000 characters, past the position whose square
+    // leaves 32 bits (46,341), and across the program's blocks.
+    void longTextsRoundTrip_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::newRow("8,001") << 8001;
+        QTest::newRow("46,342") << 46342;
+        QTest::newRow("600,000") << 600000;
+    }
+
+    void longTextsRoundTrip()
+    {
+        QFETCH(int, length);
+        QByteArray codes(length, Qt::Uninitialized);
+        for (int i = 0; i < length; ++i)
+            codes[i] = char(1 + (i * 7919) % 255);
+        const QString one = QStringLiteral("long"), two = QStringLiteral("longer");
+        writeFile(path(QStringLiteral("in.txt")), codes);
+
+        Cli scramble(QStringList{QStringLiteral("scramble"), path(QStringLiteral("in.txt")),
+                                 path(QStringLiteral("out.txt"))} +
+                     passwordOptions(one, two));
+        QVERIFY(scramble.run());
+        QCOMPARE(scramble.process.exitCode(), 0);
+        const QByteArray scrambled = contentsOf(path(QStringLiteral("out.txt")));
+        QVERIFY(scrambled == reference(CodePage::decode(codes), one, two, true));
+
+        Cli unscramble(QStringList{QStringLiteral("unscramble")} + passwordOptions(one, two));
+        QVERIFY(unscramble.run(scrambled));
+        QCOMPARE(unscramble.process.exitCode(), 0);
+        QVERIFY(unscramble.output() == codes);
+    }
+
+    // Each failure: its one line, its status, and the output file as it was,
+    // with nothing left beside it. "%1" stands for the folder of the files.
+    void failuresLeaveTheOutputAsItWas_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("standardOutput"); // a file in place of a pipe
+        QTest::addColumn<int>("fileSizeLimit");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        const QString none = QStringLiteral("--no-password"),
+                      noSecond = QStringLiteral("--no-second-password");
+        const auto row = [&](const char *name, QStringList arguments, int status,
+                             const QString &message, const QString &standardOutput = {},
+                             int limit = 0) {
+            QTest::newRow(name) << arguments << standardOutput << limit << status << message;
+        };
+        row("missing input", {"scramble", "%1/gone.txt", "%1/out.txt", none, noSecond}, 4,
+            "Could not read \"%1/gone.txt\": No such file or directory.");
+        row("folder as input", {"scramble", "%1/folder.txt", "%1/out.txt", none, noSecond}, 5,
+            "Could not read \"%1/folder.txt\": file to open is a directory.");
+        row("input that is not rich text",
+            {"scramble", "%1/plain.rtf", "%1/out.rtf", none, noSecond}, 5,
+            "Could not read \"%1/plain.rtf\": The file is not rich text: it does not begin with "
+            "{\\rtf.");
+        row("input of another kind", {"scramble", "%1/in.doc", "%1/out.txt", none, noSecond}, 6,
+            "Only .txt and .rtf files can be read; \"%1/in.doc\" was not read.");
+        row("output of another kind", {"scramble", "%1/in.txt", "%1/out.TXT", none, noSecond}, 6,
+            "Only .txt and .rtf files can be written; \"%1/out.TXT\" was not written.");
+        row("text the code page cannot hold",
+            {"scramble", "%1/emoji.rtf", "%1/out.txt", none, noSecond}, 7,
+            QStringLiteral("The text contains a character that cannot be scrambled: \"😀\" "
+                           "(U+1F600) at character 3."));
+        row("password the code page cannot hold",
+            {"unscramble", "%1/in.txt", "%1/out.txt", none, "--second-password-file",
+             "%1/bad-password"},
+            7,
+            QStringLiteral("The second password contains a character that cannot be unscrambled: "
+                           "\"ł\" (U+0142) at character 2."));
+        row("missing password file",
+            {"scramble", "%1/in.txt", "%1/out.txt", "--password-file", "%1/gone", noSecond}, 3,
+            "Could not read the first password from \"%1/gone\": No such file or directory.");
+        row("closed descriptor",
+            {"scramble", "%1/in.txt", "%1/out.txt", "--password-fd", "99", noSecond}, 3,
+            "Could not read the first password from descriptor 99: Bad file descriptor.");
+        row("no password and no terminal", {"scramble", "%1/in.txt", "%1/out.txt", noSecond}, 2,
+            "No first password: standard input is not a terminal to ask for it; give "
+            "--password-file, "
+            "--password-fd or --no-password.");
+        row("one password two ways",
+            {"scramble", "%1/in.txt", "%1/out.txt", none, "--password-fd", "0", noSecond}, 2,
+            "Give each password one way only: --password-file, --password-fd or --no-password. "
+            "(quenzal-cli --help lists the options and commands.)");
+        row("password from the text's own input",
+            {"scramble", "-", "%1/out.txt", none, "--second-password-fd", "0"}, 2,
+            "Standard input holds the text: read the passwords from another descriptor or a file. "
+            "(quenzal-cli --help lists the options and commands.)");
+        row("unknown command", {"shuffle", "%1/in.txt", "%1/out.txt"}, 2,
+            "Unknown command \"shuffle\": use scramble or unscramble. (quenzal-cli --help lists "
+            "the "
+            "options and commands.)");
+        row("output in a missing folder",
+            {"scramble", "%1/in.txt", "%1/gone/out.txt", none, noSecond}, 8,
+            "Could not write \"%1/gone/out.txt\": No such file or directory.");
+        row("output cut off", {"scramble", "%1/in.txt", "%1/out.txt", none, noSecond}, 8,
+            "Could not write \"%1/out.txt\": File too large.", {}, 3);
+        row("full disk", {"scramble", "%1/in.txt", none, noSecond}, 9,
+            "Could not write standard output: No space left on device.", "/dev/full");
+    }
+
+    void failuresLeaveTheOutputAsItWas()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, standardOutput);
+        QFETCH(int, fileSizeLimit);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        const QByteArray old = "the old output";
+        writeFile(path(QStringLiteral("in.txt")), "some text");
+        writeFile(path(QStringLiteral("plain.rtf")), "some text");
+        writeFile(path(QStringLiteral("emoji.rtf")), richTextOf(QStringLiteral("ab😀")));
+        writeFile(path(QStringLiteral("bad-password")), QStringLiteral("pł\n").toUtf8());
+        writeFile(path(QStringLiteral("out.txt")), old);
+        writeFile(path(QStringLiteral("out.rtf")), old);
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("folder.txt")));
+        const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+
+        for (QString &argument : arguments)
+            argument.replace(QLatin1String("%1"), m_dir.path());
+        Cli cli(arguments);
+        if (!standardOutput.isEmpty())
+            cli.process.setStandardOutputFile(standardOutput);
+        if (fileSizeLimit > 0)
+            cli.process.setChildProcessModifier([fileSizeLimit] {
+                std::signal(SIGXFSZ, SIG_IGN);
+                const rlimit limit{rlim_t(fileSizeLimit), rlim_t(fileSizeLimit)};
+                setrlimit(RLIMIT_FSIZE, &limit);
+            });
+        QVERIFY(cli.run());
+        QCOMPARE(cli.errors(),
+                 QStringLiteral("quenzal-cli: %1\n")
+                     .arg(QString(message).replace(QLatin1String("%1"), m_dir.path())));
+        QCOMPARE(cli.process.exitCode(), status);
+        QCOMPARE(contentsOf(path(QStringLiteral("out.txt"))), old);
+        QCOMPARE(contentsOf(path(QStringLiteral("out.rtf"))), old);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
+    }
+
+    // The same passwords from a file, a descriptor and the terminal give the
+    // same result, and none of them is ever on the program's command line.
+    void passwordSourcesAgree_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::newRow("files") << "files";
+        QTest::newRow("standard input as a descriptor") << "descriptor 0";
+        QTest::newRow("another descriptor") << "descriptor 3";
+        QTest::newRow("terminal") << "terminal";
+    }
+
+    void passwordSourcesAgree()
+    {
+        QFETCH(QString, source);
+        const QString one = QStringLiteral("Äpfel"), two = QStringLiteral("Birnen");
+        const QByteArray typed = (one + u'\n' + two + u'\n').toUtf8();
+        writeFile(path(QStringLiteral("in.txt")), CodePage::encode(everyCode()));
+        writeFile(path(QStringLiteral("typed")), typed);
+        QStringList arguments = {QStringLiteral("scramble"), path(QStringLiteral("in.txt")),
+                                 path(QStringLiteral("out.txt"))};
+
+        int terminal = -1;
+        QByteArray echoed;
+        if (source == QLatin1String("files")) {
+            arguments += passwordOptions(one, two);
+        } else if (source == QLatin1String("descriptor 0")) {
+            arguments << QStringLiteral("--password-fd") << QStringLiteral("0")
+                      << QStringLiteral("--second-password-fd") << QStringLiteral("0");
+        } else if (source == QLatin1String("descriptor 3")) {
+            arguments << QStringLiteral("--password-fd") << QStringLiteral("3")
+                      << QStringLiteral("--second-password-fd") << QStringLiteral("3");
+        } else {
+            terminal = posix_openpt(O_RDWR | O_NOCTTY);
+            QVERIFY(terminal >= 0);
+            QVERIFY(grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+        }
+        Cli cli(arguments);
+        const int typedFile =
+            ::open(QFile::encodeName(path(QStringLiteral("typed"))).constData(), O_RDONLY);
+        QVERIFY(typedFile >= 0);
+        if (source == QLatin1String("descriptor 3"))
+            cli.process.setChildProcessModifier([typedFile] { dup2(typedFile, 3); });
+        if (terminal >= 0)
+            cli.process.setStandardInputFile(QString::fromLocal8Bit(ptsname(terminal)));
+
+        cli.process.start();
+        QVERIFY(cli.process.waitForStarted(kPatience));
+        // Read while the program waits for a password, if it does.
+        const bool waits = terminal >= 0 || source == QLatin1String("descriptor 0");
+        const QByteArray commandLine =
+            waits ? commandLineOf(cli.process.processId()) : QByteArray();
+        if (terminal >= 0) {
+            // Each password is typed only once its prompt shows.
+            QString prompts;
+            for (const QString &password : {one, two}) {
+                const QString prompt = password == one ? QStringLiteral("First password: ")
+                                                       : QStringLiteral("Second password: ");
+                QTRY_VERIFY_WITH_TIMEOUT((prompts += cli.errors()).endsWith(prompt), kPatience);
+                const QByteArray line = (password + u'\n').toUtf8();
+                QCOMPARE(::write(terminal, line.constData(), size_t(line.size())), line.size());
+            }
+        } else if (source == QLatin1String("descriptor 0")) {
+            cli.process.write(typed);
+        }
+        cli.process.closeWriteChannel();
+        QVERIFY(cli.process.waitForFinished(kPatience));
+        ::close(typedFile);
+        if (terminal >= 0) {
+            fcntl(terminal, F_SETFL, O_NONBLOCK);
+            char buffer[4096];
+            for (ssize_t n; (n = ::read(terminal, buffer, sizeof buffer)) > 0;)
+                echoed.append(buffer, n);
+            ::close(terminal);
+        }
+        QCOMPARE(cli.process.exitCode(), 0);
+        QCOMPARE(contentsOf(path(QStringLiteral("out.txt"))),
+                 reference(everyCode(), one, two, true));
+        QVERIFY(!waits || commandLine.startsWith(QUENZAL_CLI));
+        for (const QString &password : {one, two}) {
+            QVERIFY(!commandLine.contains(password.toUtf8()));
+            QVERIFY(!echoed.contains(password.toUtf8()));
+        }
+    }
+};
+
+QTEST_MAIN(QuenzalCliTest)
+#include "QuenzalCliTest.moc"
