@@ -37,6 +37,12 @@ frmChangePass::frmChangePass(AccessGate &gate)
                       twipsRect(120, 600, 2295, 255));
     lblCurrent = label(this, "lblCurrent", QStringLiteral("Enter current password here."),
                        twipsRect(120, 0, 2295, 255));
+    // Screen readers: each box by name, labelled by the text above it.
+    lblCurrent->setBuddy(txtCurrent);
+    lblChange->setBuddy(txtChange);
+    txtCurrent->setAccessibleName(QStringLiteral("Current password"));
+    txtChange->setAccessibleName(QStringLiteral("New password"));
+    txtChange2->setAccessibleName(QStringLiteral("New password once more"));
 
     cmdChange->setDefault(true);
     chainTabOrder({txtCurrent, txtChange, txtChange2, cmdChange, cmdCancel});

@@ -38,6 +38,10 @@ frmPassSet::frmPassSet(AccessGate &gate)
               QStringLiteral("Type password below, then once more. You can change this later."),
               twipsRect(0, 0, 2895, 495));
     lblInfo->setWordWrap(true);
+    // Screen readers: the boxes by name, the first one labelled by the text above it.
+    lblInfo->setBuddy(txtPassSet);
+    txtPassSet->setAccessibleName(QStringLiteral("New password"));
+    txtPassSet2->setAccessibleName(QStringLiteral("New password once more"));
 
     cmdPassSet->setDefault(true);
     chainTabOrder({txtPassSet, txtPassSet2, cmdPassSet, cmdCancel});

@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -117,6 +118,7 @@ void frmMAIN::createControls(QWidget *client)
     filePalette.setColor(QPalette::Base, QColor(128, 128, 128));
     filePalette.setColor(QPalette::Text, QColor(255, 255, 255));
     txtFILE->setPalette(filePalette);
+    txtFILE->setAccessibleName(QStringLiteral("File name"));
 
     const QFont smallFonts = legacyFont(QStringLiteral("Small Fonts"), 6.75);
     const QFont arial = legacyFont(QStringLiteral("Arial"), 14.25, true);
@@ -128,11 +130,15 @@ void frmMAIN::createControls(QWidget *client)
     Label3 = heading(client, "Label3", QStringLiteral("Message Contents:"),
                      twipsRect(120, 3120, 7575, 255));
     rtfNew = textArea(client, "rtfNew", twipsRect(120, 3360, 7575, 1575));
+    // The headings name their areas for screen readers.
+    Label2->setBuddy(rtfOriginal);
+    Label3->setBuddy(rtfNew);
 
     ProgressBar = place(new QProgressBar(client), "ProgressBar", twipsRect(120, 5040, 7575, 255));
     ProgressBar->setRange(0, 100);
     ProgressBar->setValue(0);
     ProgressBar->setTextVisible(false);
+    ProgressBar->setAccessibleName(QStringLiteral("Progress"));
 
     cmdLOCK = button(client, "cmdLOCK", QStringLiteral("Scramble"), twipsRect(120, 5400, 1800, 600),
                      arial);
@@ -152,11 +158,20 @@ void frmMAIN::createControls(QWidget *client)
     // Below the client area's bottom edge (6270): never seen, reached with Tab.
     txtPasswordOne = passwordField(client, "txtPasswordOne", twipsRect(240, 6480, 615, 375));
     txtPasswordTwo = passwordField(client, "txtPasswordTwo", twipsRect(960, 6480, 615, 375));
+    // No label names them on the screen; a screen reader names them.
+    txtPasswordOne->setAccessibleName(QStringLiteral("First password"));
+    txtPasswordTwo->setAccessibleName(QStringLiteral("Second password"));
 
     connect(cmdLOCK, &QPushButton::clicked, this, &frmMAIN::cmdLOCK_Click);
     connect(Command1, &QPushButton::clicked, this, &frmMAIN::Command1_Click);
     connect(cmdFILE, &QPushButton::clicked, this, &frmMAIN::cmdFILE_Click);
     connect(cmdSAVE, &QPushButton::clicked, this, &frmMAIN::cmdSAVE_Click);
+    // Enter presses the focused button; the Menu key and Shift+F10 open an
+    // area's pop-up menu.
+    for (QWidget *control : {static_cast<QWidget *>(cmdFILE), static_cast<QWidget *>(cmdLOCK),
+                             static_cast<QWidget *>(Command1), static_cast<QWidget *>(cmdSAVE),
+                             static_cast<QWidget *>(rtfOriginal), static_cast<QWidget *>(rtfNew)})
+        control->installEventFilter(this);
     connect(rtfOriginal, &RichTextArea::mouseDown, this,
             [this](Qt::MouseButton b) { rtfOriginal_MouseDown(b); });
     connect(rtfNew, &RichTextArea::mouseDown, this,
@@ -189,7 +204,10 @@ void frmMAIN::createToolbar(QWidget *client)
     const auto addButton = [&](int picture) {
         QAction *action = Toolbar1->addAction(ImageList1.icon(picture), QString());
         action->setData(ImageList1.key(picture));
-        action->setToolTip(QLatin1String(pictures[picture - 1].toolTip));
+        const QString toolTip = QLatin1String(pictures[picture - 1].toolTip);
+        action->setToolTip(toolTip);
+        // The button shows only its picture; a screen reader says its tool tip.
+        Toolbar1->widgetForAction(action)->setAccessibleName(toolTip.trimmed());
     };
     const auto addSeparators = [&](int count) {
         for (int i = 0; i < count; ++i)
@@ -362,6 +380,30 @@ void frmMAIN::rtfNew_MouseDown(Qt::MouseButton button)
 {
     if (button == Qt::RightButton)
         mnuedit->popup(QCursor::pos());
+}
+
+bool frmMAIN::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    if (auto *button = qobject_cast<QPushButton *>(watched)) {
+        // As on the program's home platform, Enter presses the focused button.
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            modifiers == Qt::NoModifier) {
+            button->click();
+            return true;
+        }
+    } else if (auto *area = qobject_cast<RichTextArea *>(watched)) {
+        // The keyboard's way to the pop-up menu, shown at the caret.
+        if ((key->key() == Qt::Key_Menu && modifiers == Qt::NoModifier) ||
+            (key->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+            mnuedit->popup(area->viewport()->mapToGlobal(area->cursorRect().bottomLeft()));
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMAIN::mnuhelp_Click()
