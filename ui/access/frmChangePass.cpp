@@ -4,6 +4,7 @@
 #include "AccessWindowParts.h"
 #include "Centring.h"
 #include "PasswordStore.h"
+#include "Readability.h"
 #include "Twips.h"
 
 #include <QCloseEvent>
@@ -51,6 +52,7 @@ frmChangePass::frmChangePass(AccessGate &gate)
     connect(cmdChange, &QPushButton::clicked, this, &frmChangePass::cmdChange_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmChangePass::cmdCancel_Click);
 
+    keepTextsWhole(this);
     Form_Load();
 }
 

@@ -4,6 +4,7 @@
 #include "AccessWindowParts.h"
 #include "Centring.h"
 #include "PasswordStore.h"
+#include "Readability.h"
 #include "Twips.h"
 #include "ports/ProgramEnd.h"
 
@@ -50,6 +51,7 @@ frmPassSet::frmPassSet(AccessGate &gate)
     connect(cmdPassSet, &QPushButton::clicked, this, &frmPassSet::cmdPassSet_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPassSet::cmdCancel_Click);
 
+    keepTextsWhole(this);
     Form_Load();
 }
 

@@ -6,6 +6,7 @@
 #include "LegacyFonts.h"
 #include "PasswordBox.h"
 #include "ProgramIcon.h"
+#include "Readability.h"
 #include "RichTextArea.h"
 #include "Twips.h"
 #include "WebLinks.h"
@@ -147,13 +148,13 @@ void frmMAIN::createControls(QWidget *client)
     cmdSAVE = button(client, "cmdSAVE", QStringLiteral("SAVE"), twipsRect(6000, 5400, 1560, 600),
                      smallFonts);
 
-    // A one-pixel rule from (120, 6120) to (7680, 6120), end point excluded.
+    // A one-pixel rule from (120, 6120) to (7680, 6120), end point excluded. It
+    // fills its whole height, so that it shows at every scale.
     Line1 = place(new QFrame(client), "Line1", twipsRect(120, 6120, 7680 - 120, 15));
-    Line1->setFrameStyle(QFrame::HLine | QFrame::Plain);
-    Line1->setLineWidth(1);
-    QPalette linePalette = Line1->palette();
-    linePalette.setColor(QPalette::WindowText, Qt::black);
-    Line1->setPalette(linePalette);
+    Line1->setFrameStyle(QFrame::NoFrame);
+    Line1->setBackgroundRole(QPalette::WindowText);
+    Line1->setAutoFillBackground(true);
+    keepReadable(Line1, QPalette::WindowText, Qt::black);
 
     // Below the client area's bottom edge (6270): never seen, reached with Tab.
     txtPasswordOne = passwordField(client, "txtPasswordOne", twipsRect(240, 6480, 615, 375));
