@@ -1,0 +1,109 @@
+#!/usr/bin/python3
+"""What a screen reader sees of the program, through the AT-SPI bus.
+
+  atspi.py names TITLE     waits up to 30 s for the program's window TITLE,
+                           walks its tree and fails on any focusable or
+                           actionable control that has no name
+  atspi.py listen FILE     writes every object:text-changed event of a
+                           password box to FILE, one a line, as
+                           "kind<TAB>text"; touches FILE.ready once listening
+"""
+import signal
+import sys
+import time
+
+import pyatspi
+from gi.repository import GLib
+
+APP = "Quenzal"
+
+
+def program():
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None and app.name == APP:
+            return app
+    return None
+
+
+def window(title):
+    app = program()
+    if app is None:
+        return None
+    for child in app:
+        if child is not None and child.name == title and \
+                child.getState().contains(pyatspi.STATE_SHOWING):
+            return child
+    return None
+
+
+def actionable(node):
+    try:
+        return node.queryAction().nActions > 0
+    except NotImplementedError:
+        return False
+
+
+def walk(node, path, missing):
+    states = node.getState()
+    role = node.getRoleName()
+    reachable = states.contains(pyatspi.STATE_FOCUSABLE) or actionable(node)
+    # Menus, their items and the window itself are named by their captions.
+    if reachable and states.contains(pyatspi.STATE_VISIBLE) and not node.name.strip():
+        missing.append("%s/%s" % (path, role))
+    for index, child in enumerate(node):
+        if child is not None:
+            walk(child, "%s/%s[%d]" % (path, role, index), missing)
+
+
+def names(title):
+    deadline = time.monotonic() + 30
+    found = window(title)
+    while found is None and time.monotonic() < deadline:
+        time.sleep(0.2)
+        found = window(title)
+    if found is None:
+        print("FAIL: no window \"%s\" on the accessibility bus" % title, file=sys.stderr)
+        return 1
+    missing = []
+    seen = [0]
+
+    def count(node):
+        seen[0] += 1
+        for child in node:
+            if child is not None:
+                count(child)
+    count(found)
+    walk(found, title, missing)
+    for path in missing:
+        print("FAIL: no name: %s" % path, file=sys.stderr)
+    print("%s: %d objects, %d without a name" % (title, seen[0], len(missing)))
+    return 1 if missing else 0
+
+
+def listen(path):
+    out = open(path, "a", buffering=1)
+
+    def heard(event):
+        try:
+            if event.source.getRole() != pyatspi.ROLE_PASSWORD_TEXT:
+                return
+        except Exception:
+            return
+        out.write("%s\t%s\n" % (event.type, event.any_data))
+
+    pyatspi.Registry.registerEventListener(heard, "object:text-changed")
+    open(path + ".ready", "w").close()
+    loop = GLib.MainLoop()
+    signal.signal(signal.SIGTERM, lambda *_: loop.quit())
+    GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGTERM, lambda: loop.quit() or False)
+    loop.run()
+    return 0
+
+
+if __name__ == "__main__":
+    if len(sys.argv) == 3 and sys.argv[1] == "names":
+        sys.exit(names(sys.argv[2]))
+    if len(sys.argv) == 3 and sys.argv[1] == "listen":
+        sys.exit(listen(sys.argv[2]))
+    print(__doc__, file=sys.stderr)
+    sys.exit(2)
