@@ -9,6 +9,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QToolBar>
 
 #include <cmath>
 
@@ -217,32 +218,83 @@ private slots:
         QCOMPARE(colours().first, light);
     }
 
-    // The rule under the buttons shows as a line at every scale.
-    void ruleVisible()
+    // Every picture is drawn at least as large as this scale shows it, so it is
+    // never blown up; the mask colour stays transparent at every size.
+    void picturesSharp_data()
     {
+        QTest::addColumn<QString>("key"); // a toolbar button's, or empty for the program icon
+        QTest::addColumn<int>("size");    // as shown, in logical pixels
+        for (const char *key : {"openfile", "savefile", "scramble", "unscramble", "copy", "paste"})
+            QTest::newRow(key) << QString::fromLatin1(key) << 32;
+        QTest::newRow("program icon, title bar") << QString() << 16;
+        QTest::newRow("program icon, About box") << QString() << 32;
+    }
+
+    void picturesSharp()
+    {
+        QFETCH(QString, key);
+        QFETCH(int, size);
         EveryWindow windows;
         QWidget *form = windows.open(QStringLiteral("frmMAIN"));
         QVERIFY(form);
-        auto *line = control<QFrame>(form, "Line1");
+        QIcon icon = form->windowIcon();
+        for (QAction *action : control<QToolBar>(form, "Toolbar1")->actions())
+            if (!key.isEmpty() && action->data().toString() == key)
+                icon = action->icon();
+        const qreal scale = form->devicePixelRatioF();
+        int largest = 0;
+        for (const QSize drawn : icon.availableSizes())
+            largest = std::max(largest, drawn.width());
+        QVERIFY2(largest >= size * scale, qPrintable(QString::number(largest)));
+        const QImage shown = icon.pixmap(QSize(size, size), scale).toImage();
+        QCOMPARE(shown.size(), QSize(size, size) * scale);
+        if (!key.isEmpty())
+            QCOMPARE(qAlpha(shown.pixel(0, 0)), 0);
+    }
+
+    // The rule under the buttons and the text areas' borders show as lines at
+    // every scale: along each, every column of device pixels has one that
+    // stands out from the window and from the areas' white.
+    void linesVisible_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("bottom"); // the control's bottom edge, else its top
+        QTest::newRow("rule") << "Line1" << false;
+        QTest::newRow("upper area, top") << "rtfOriginal" << false;
+        QTest::newRow("upper area, bottom") << "rtfOriginal" << true;
+        QTest::newRow("lower area, top") << "rtfNew" << false;
+        QTest::newRow("lower area, bottom") << "rtfNew" << true;
+    }
+
+    void linesVisible()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, bottom);
+        EveryWindow windows;
+        QWidget *form = windows.open(QStringLiteral("frmMAIN"));
+        QVERIFY(form);
+        auto *line = control<QWidget>(form, qPrintable(name));
         QVERIFY(line);
         const QImage shot = form->grab().toImage();
         const qreal scale = shot.devicePixelRatio();
-        const QRect rule = line->geometry().translated(line->parentWidget()->mapTo(form, QPoint()));
-        // Every column of device pixels along the rule has a dark one.
-        int drawn = 0, length = 0;
-        for (int x = int(std::ceil(rule.left() * scale)); x < int((rule.right() + 1) * scale);
-             ++x) {
-            ++length;
+        const QRect rect = line->geometry().translated(line->parentWidget()->mapTo(form, QPoint()));
+        const int edge = bottom ? rect.bottom() : rect.top();
+        const int from = int(std::floor(edge * scale)), to = int(std::ceil((edge + 1) * scale));
+        // Past the rounded corners of a frame.
+        const int left = int(std::ceil((rect.left() + 4) * scale));
+        const int right = int((rect.right() - 3) * scale);
+        int drawn = 0;
+        for (int x = left; x < right; ++x) {
             bool dark = false;
-            for (int y = int(rule.top() * scale); y < int(std::ceil((rule.bottom() + 1) * scale));
-                 ++y)
-                dark = dark || qGray(shot.pixel(x, y)) < 64;
+            for (int y = from; y < to; ++y)
+                dark = dark || qGray(shot.pixel(x, y)) < 200;
             drawn += dark;
         }
-        QVERIFY2(drawn == length, qPrintable(QStringLiteral("%1 of %2 columns drawn at scale %3")
-                                                 .arg(drawn)
-                                                 .arg(length)
-                                                 .arg(scale)));
+        QVERIFY2(drawn == right - left,
+                 qPrintable(QStringLiteral("%1 of %2 columns drawn at scale %3")
+                                .arg(drawn)
+                                .arg(right - left)
+                                .arg(scale)));
     }
 };
 

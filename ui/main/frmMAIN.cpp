@@ -2,6 +2,7 @@
 
 #include "Centring.h"
 #include "CipherCommand.h"
+#include "CrispFrame.h"
 #include "FileCommands.h"
 #include "LegacyFonts.h"
 #include "PasswordBox.h"
@@ -61,6 +62,7 @@ RichTextArea *textArea(QWidget *client, const char *name, QRect twips)
 {
     auto *area = place(new RichTextArea(client), name, twips);
     area->setFont(legacyFont(QStringLiteral("Times New Roman"), 9.75));
+    keepFrameVisible(area);
     return area;
 }
 
