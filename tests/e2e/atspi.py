@@ -4,6 +4,9 @@
   atspi.py names TITLE     waits up to 30 s for the program's window TITLE,
                            walks its tree and fails on any focusable or
                            actionable control that has no name
+  atspi.py text TITLE NAME EXPECTED
+                           waits up to 30 s until the text of the control
+                           NAME in window TITLE is EXPECTED
   atspi.py listen FILE     writes every object:text-changed event of a
                            password box to FILE, one a line, as
                            "kind<TAB>text"; touches FILE.ready once listening
@@ -80,6 +83,34 @@ def names(title):
     return 1 if missing else 0
 
 
+def find(node, name):
+    """The editable text control called name, under node."""
+    if node.name == name and node.getState().contains(pyatspi.STATE_EDITABLE):
+        return node
+    for child in node:
+        if child is not None:
+            found = find(child, name)
+            if found is not None:
+                return found
+    return None
+
+
+def text(title, name, expected):
+    deadline = time.monotonic() + 30
+    got = None
+    while time.monotonic() < deadline:
+        found = window(title)
+        control = find(found, name) if found is not None else None
+        if control is not None:
+            got = control.queryText().getText(0, -1)
+            if got == expected:
+                return 0
+        time.sleep(0.2)
+    print("FAIL: \"%s\" in \"%s\" reads %r, not %r" % (name, title, got, expected),
+          file=sys.stderr)
+    return 1
+
+
 def listen(path):
     out = open(path, "a", buffering=1)
 
@@ -103,6 +134,8 @@ def listen(path):
 if __name__ == "__main__":
     if len(sys.argv) == 3 and sys.argv[1] == "names":
         sys.exit(names(sys.argv[2]))
+    if len(sys.argv) == 5 and sys.argv[1] == "text":
+        sys.exit(text(sys.argv[2], sys.argv[3], sys.argv[4]))
     if len(sys.argv) == 3 and sys.argv[1] == "listen":
         sys.exit(listen(sys.argv[2]))
     print(__doc__, file=sys.stderr)
