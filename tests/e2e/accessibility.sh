@@ -67,6 +67,17 @@ type_and_clear "Hx9w"
 keys shift+Tab
 type_and_clear "Hx9w"
 
+# The keyboard's ways to the pop-up menu in the upper area, two back from the
+# second field: the Menu key and
+# Shift+F10 (Esc closes it again).
+keys shift+Tab shift+Tab
+keys Menu
+$ATSPI popup Paste || fail "the Menu key opened no pop-up menu"
+keys Escape
+keys shift+F10
+$ATSPI popup Paste || fail "Shift+F10 opened no pop-up menu"
+keys Escape
+
 # Help, "About Quenzal": the last item of the Help menu.
 keys alt+h Up Return
 about=$(window_wait "About Quenzal")

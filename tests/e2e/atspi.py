@@ -7,6 +7,7 @@
   atspi.py text TITLE NAME EXPECTED
                            waits up to 30 s until the text of the control
                            NAME in window TITLE is EXPECTED
+  atspi.py popup ITEM       waits up to 30 s for a pop-up menu with ITEM in it
   atspi.py listen FILE     writes every object:text-changed event of a
                            password box to FILE, one a line, as
                            "kind<TAB>text"; touches FILE.ready once listening
@@ -111,6 +112,26 @@ def text(title, name, expected):
     return 1
 
 
+def shown_menu(node, item):
+    """Whether a menu with item in it shows, at node or under it."""
+    if node.getRole() in (pyatspi.ROLE_POPUP_MENU, pyatspi.ROLE_MENU) and \
+            node.getState().contains(pyatspi.STATE_SHOWING) and \
+            any(c is not None and c.name == item for c in node):
+        return True
+    return any(c is not None and shown_menu(c, item) for c in node)
+
+
+def popup(item):
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline:
+        app = program()
+        if app is not None and shown_menu(app, item):
+            return 0
+        time.sleep(0.2)
+    print("FAIL: no pop-up menu with \"%s\"" % item, file=sys.stderr)
+    return 1
+
+
 def listen(path):
     out = open(path, "a", buffering=1)
 
@@ -136,6 +157,8 @@ if __name__ == "__main__":
         sys.exit(names(sys.argv[2]))
     if len(sys.argv) == 5 and sys.argv[1] == "text":
         sys.exit(text(sys.argv[2], sys.argv[3], sys.argv[4]))
+    if len(sys.argv) == 3 and sys.argv[1] == "popup":
+        sys.exit(popup(sys.argv[2]))
     if len(sys.argv) == 3 and sys.argv[1] == "listen":
         sys.exit(listen(sys.argv[2]))
     print(__doc__, file=sys.stderr)
