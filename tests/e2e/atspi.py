@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """What a screen reader sees of the program, through the AT-SPI bus.
 
-  atspi.py names TITLE     waits up to 30 s for the program's window TITLE,
-                           walks its tree and fails on any focusable or
+  atspi.py names TITLE     waits up to 30 s for the program's window TITLE
+                           to show and have the keyboard, walks its tree and fails on any focusable or
                            actionable control that has no name
   atspi.py text TITLE NAME EXPECTED
                            waits up to 30 s until the text of the control
@@ -29,13 +29,16 @@ def program():
     return None
 
 
-def window(title):
+def window(title, active=False):
     app = program()
     if app is None:
         return None
     for child in app:
-        if child is not None and child.name == title and \
-                child.getState().contains(pyatspi.STATE_SHOWING):
+        if child is None or child.name != title:
+            continue
+        states = child.getState()
+        if states.contains(pyatspi.STATE_SHOWING) and \
+                (not active or states.contains(pyatspi.STATE_ACTIVE)):
             return child
     return None
 
@@ -61,12 +64,12 @@ def walk(node, path, missing):
 
 def names(title):
     deadline = time.monotonic() + 30
-    found = window(title)
+    found = window(title, active=True)
     while found is None and time.monotonic() < deadline:
         time.sleep(0.2)
-        found = window(title)
+        found = window(title, active=True)
     if found is None:
-        print("FAIL: no window \"%s\" on the accessibility bus" % title, file=sys.stderr)
+        print("FAIL: no active window \"%s\" on the accessibility bus" % title, file=sys.stderr)
         return 1
     missing = []
     seen = [0]
