@@ -121,10 +121,12 @@ void keepReadable(QWidget *control, QPalette::ColorRole role, QColor wanted)
 
 void keepTextsWhole(QWidget *window)
 {
+    QList<QLabel *> lines;
     for (QWidget *control : window->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
         if (auto *label = qobject_cast<QLabel *>(control)) {
             if (!label->wordWrap()) {
                 shrinkToFit(label, label->text());
+                lines.append(label);
                 continue;
             }
             const int overhang = label->geometry().right() - window->rect().right();
@@ -133,6 +135,18 @@ void keepTextsWhole(QWidget *window)
         } else if (auto *button = qobject_cast<QPushButton *>(control)) {
             shrinkToFit(button, button->text());
         }
+    }
+    // When one of them had to shrink, the window's one-line labels all take
+    // the smallest size, so that they look alike.
+    qreal smallest = window->font().pointSizeF();
+    for (const QLabel *label : std::as_const(lines))
+        smallest = std::min(smallest, label->font().pointSizeF());
+    if (smallest == window->font().pointSizeF())
+        return;
+    for (QLabel *label : std::as_const(lines)) {
+        QFont font = label->font();
+        font.setPointSizeF(smallest);
+        label->setFont(font);
     }
 }
 
