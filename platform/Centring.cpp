@@ -70,6 +70,9 @@ private:
 void centreOnScreen(QWidget *window, CentringRule rule)
 {
     window->adjustSize();
+    // A Wayland compositor places every window itself and ignores moves.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return;
     centreNow(window, rule);
     window->winId(); // the native window, to watch for its first expose
     if (QWindow *handle = window->windowHandle())

@@ -24,7 +24,8 @@ QPoint centredPosition(QSize screen, QSize window, CentringRule rule);
 // Moves a top-level window, before its first show, so that its outer frame is
 // centred on the primary screen. Until the window is first exposed its frame
 // is unknown; the window is placed by its client size now and placed again by
-// its outer size when it is first exposed. Later shows do not move it.
+// its outer size when it is first exposed. Later shows do not move it. On
+// Wayland, where the compositor places windows, it only takes its size.
 void centreOnScreen(QWidget *window, CentringRule rule);
 
 } // namespace quenzal

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QIcon>
 #include <QList>
+#include <QPixmap>
 #include <QString>
 
 namespace quenzal {
@@ -14,7 +15,8 @@ class ImageList
 public:
     ImageList(QSize size, QColor maskColour);
 
-    // Adds the picture from a file (a resource path); returns its 1-based index.
+    // Adds the picture from a file (a resource path), with its double-size
+    // drawing "name@2x.png" when there is one; returns its 1-based index.
     int add(const QString &key, const QString &fileName);
 
     int count() const { return int(m_entries.size()); }
@@ -24,6 +26,8 @@ public:
     QColor maskColour() const { return m_maskColour; }
 
 private:
+    QPixmap masked(const QString &fileName, qreal scale) const;
+
     struct Entry
     {
         QString key;

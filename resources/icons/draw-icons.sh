@@ -2,13 +2,19 @@
 # Draws the program's pictures with ImageMagick. The PNG files are committed;
 # run this again only to change the artwork.
 #   toolbar/*.png  32 x 32 on the mask colour (192, 192, 192), no antialiasing,
-#                  so that every background pixel is exactly the mask colour
+#                  so that every background pixel is exactly the mask colour;
+#                  *@2x.png the same drawing at 64 x 64, for screens at 150 %
+#                  and 200 %
 #   app/*.png      the program icon at the sizes desktops ask for
 set -eu
 cd "$(dirname "$0")"
 mkdir -p toolbar app
 MASK='rgb(192,192,192)'
-tb() { out=$1; shift; convert -size 32x32 "xc:$MASK" +antialias -strokewidth 1 "$@" "toolbar/$out.png"; }
+tb() {
+  out=$1; shift
+  convert -size 32x32 "xc:$MASK" +antialias -strokewidth 1 "$@" "toolbar/$out.png"
+  convert -size 64x64 "xc:$MASK" +antialias -affine 2,0,0,2,0,0 -strokewidth 1 "$@" "toolbar/$out@2x.png"
+}
 
 tb openfile \
   -fill '#d9a520' -stroke '#5c4300' -draw 'polygon 2,8 11,8 13,10 27,10 27,26 2,26' \
@@ -32,19 +38,17 @@ tb unscramble \
   -strokewidth 1 -fill '#e0b020' -stroke '#6b5000' -draw 'rectangle 3,14 23,29' \
   -fill '#1a1a1a' -stroke none -draw 'rectangle 12,18 14,25' -draw 'circle 13,19 13,17'
 
-convert -size 32x32 "xc:$MASK" +antialias -strokewidth 1 \
+tb copy \
   -fill '#ffffff' -stroke '#303030' -draw 'rectangle 3,3 18,22' \
   -stroke '#2a4d9b' -draw 'line 6,8 15,8' -draw 'line 6,12 15,12' -draw 'line 6,16 13,16' \
   -fill '#ffffff' -stroke '#303030' -draw 'rectangle 13,9 28,28' \
-  -stroke '#2a4d9b' -draw 'line 16,14 25,14' -draw 'line 16,18 25,18' -draw 'line 16,22 23,22' \
-  toolbar/copy.png
+  -stroke '#2a4d9b' -draw 'line 16,14 25,14' -draw 'line 16,18 25,18' -draw 'line 16,22 23,22'
 
-convert -size 32x32 "xc:$MASK" +antialias -strokewidth 1 \
+tb paste \
   -fill '#a0703a' -stroke '#4a2f10' -draw 'rectangle 4,4 24,29' \
   -fill '#b8bcc4' -stroke '#303030' -draw 'rectangle 9,2 19,7' \
   -fill '#ffffff' -stroke '#303030' -draw 'rectangle 13,11 29,30' \
-  -stroke '#2a4d9b' -draw 'line 16,16 26,16' -draw 'line 16,20 26,20' -draw 'line 16,24 24,24' \
-  toolbar/paste.png
+  -stroke '#2a4d9b' -draw 'line 16,16 26,16' -draw 'line 16,20 26,20' -draw 'line 16,24 24,24'
 
 # The program icon: a page of scrambled lines under a padlock, on a blue tile.
 convert -size 256x256 xc:none \

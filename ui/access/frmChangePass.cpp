@@ -4,6 +4,7 @@
 #include "AccessWindowParts.h"
 #include "Centring.h"
 #include "PasswordStore.h"
+#include "Readability.h"
 #include "Twips.h"
 
 #include <QCloseEvent>
@@ -37,6 +38,12 @@ frmChangePass::frmChangePass(AccessGate &gate)
                       twipsRect(120, 600, 2295, 255));
     lblCurrent = label(this, "lblCurrent", QStringLiteral("Enter current password here."),
                        twipsRect(120, 0, 2295, 255));
+    // Screen readers: each box by name, labelled by the text above it.
+    lblCurrent->setBuddy(txtCurrent);
+    lblChange->setBuddy(txtChange);
+    txtCurrent->setAccessibleName(QStringLiteral("Current password"));
+    txtChange->setAccessibleName(QStringLiteral("New password"));
+    txtChange2->setAccessibleName(QStringLiteral("New password once more"));
 
     cmdChange->setDefault(true);
     chainTabOrder({txtCurrent, txtChange, txtChange2, cmdChange, cmdCancel});
@@ -45,6 +52,7 @@ frmChangePass::frmChangePass(AccessGate &gate)
     connect(cmdChange, &QPushButton::clicked, this, &frmChangePass::cmdChange_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmChangePass::cmdCancel_Click);
 
+    keepTextsWhole(this);
     Form_Load();
 }
 

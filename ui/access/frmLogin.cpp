@@ -3,6 +3,7 @@
 #include "AccessGate.h"
 #include "AccessWindowParts.h"
 #include "Centring.h"
+#include "Readability.h"
 #include "Twips.h"
 #include "ports/ProgramEnd.h"
 
@@ -47,6 +48,7 @@ frmLogin::frmLogin(AccessGate &gate)
     connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
     connect(cmdChangePass, &QPushButton::clicked, this, &frmLogin::cmdChangePass_Click);
 
+    keepTextsWhole(this);
     Form_Load();
 }
 

@@ -4,6 +4,7 @@
 #include "AccessWindowParts.h"
 #include "Centring.h"
 #include "PasswordStore.h"
+#include "Readability.h"
 #include "Twips.h"
 #include "ports/ProgramEnd.h"
 
@@ -38,6 +39,10 @@ frmPassSet::frmPassSet(AccessGate &gate)
               QStringLiteral("Type password below, then once more. You can change this later."),
               twipsRect(0, 0, 2895, 495));
     lblInfo->setWordWrap(true);
+    // Screen readers: the boxes by name, the first one labelled by the text above it.
+    lblInfo->setBuddy(txtPassSet);
+    txtPassSet->setAccessibleName(QStringLiteral("New password"));
+    txtPassSet2->setAccessibleName(QStringLiteral("New password once more"));
 
     cmdPassSet->setDefault(true);
     chainTabOrder({txtPassSet, txtPassSet2, cmdPassSet, cmdCancel});
@@ -46,6 +51,7 @@ frmPassSet::frmPassSet(AccessGate &gate)
     connect(cmdPassSet, &QPushButton::clicked, this, &frmPassSet::cmdPassSet_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPassSet::cmdCancel_Click);
 
+    keepTextsWhole(this);
     Form_Load();
 }
 

@@ -3,6 +3,7 @@
 #include "Centring.h"
 #include "LegacyFonts.h"
 #include "ProgramIcon.h"
+#include "Readability.h"
 #include "Twips.h"
 #include "WebLinks.h"
 
@@ -31,13 +32,6 @@ QLabel *label(QWidget *box, const char *name, const QString &caption, QRect twip
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     l->setWordWrap(true);
     return l;
-}
-
-void setTextColour(QLabel *l, QColor colour)
-{
-    QPalette palette = l->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    l->setPalette(palette);
 }
 
 } // namespace
@@ -77,7 +71,7 @@ void frmAbout::createControls()
     // The address it shows is the page it opens.
     Label4 = label(this, "Label4", webLinkAddress(WebLink::MakerHome).toString(),
                    twipsRect(840, 1440, 3375, 255));
-    setTextColour(Label4, QColor(0, 0, 192));
+    keepReadable(Label4, QPalette::WindowText, QColor(0, 0, 192));
     Label4->setToolTip(QStringLiteral("Brindlecove"));
     Label4->setCursor(
         QCursor(QPixmap(QStringLiteral(":/cursors/hand.png")), kHandHotSpot.x(), kHandHotSpot.y()));
@@ -94,7 +88,7 @@ void frmAbout::createControls()
     Label8 =
         label(this, "Label8", QStringLiteral("Copyright \u00a9 Brindlecove.\nAll rights reserved."),
               twipsRect(480, 2400, 3255, 375));
-    setTextColour(Label8, QColor(0, 0, 0));
+    keepReadable(Label8, QPalette::WindowText, QColor(0, 0, 0));
 }
 
 void frmAbout::Form_Load()

@@ -2,10 +2,12 @@
 
 #include "Centring.h"
 #include "CipherCommand.h"
+#include "CrispFrame.h"
 #include "FileCommands.h"
 #include "LegacyFonts.h"
 #include "PasswordBox.h"
 #include "ProgramIcon.h"
+#include "Readability.h"
 #include "RichTextArea.h"
 #include "Twips.h"
 #include "WebLinks.h"
@@ -16,6 +18,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -59,6 +62,7 @@ RichTextArea *textArea(QWidget *client, const char *name, QRect twips)
 {
     auto *area = place(new RichTextArea(client), name, twips);
     area->setFont(legacyFont(QStringLiteral("Times New Roman"), 9.75));
+    keepFrameVisible(area);
     return area;
 }
 
@@ -117,6 +121,7 @@ void frmMAIN::createControls(QWidget *client)
     filePalette.setColor(QPalette::Base, QColor(128, 128, 128));
     filePalette.setColor(QPalette::Text, QColor(255, 255, 255));
     txtFILE->setPalette(filePalette);
+    txtFILE->setAccessibleName(QStringLiteral("File name"));
 
     const QFont smallFonts = legacyFont(QStringLiteral("Small Fonts"), 6.75);
     const QFont arial = legacyFont(QStringLiteral("Arial"), 14.25, true);
@@ -128,11 +133,15 @@ void frmMAIN::createControls(QWidget *client)
     Label3 = heading(client, "Label3", QStringLiteral("Message Contents:"),
                      twipsRect(120, 3120, 7575, 255));
     rtfNew = textArea(client, "rtfNew", twipsRect(120, 3360, 7575, 1575));
+    // The headings name their areas for screen readers.
+    Label2->setBuddy(rtfOriginal);
+    Label3->setBuddy(rtfNew);
 
     ProgressBar = place(new QProgressBar(client), "ProgressBar", twipsRect(120, 5040, 7575, 255));
     ProgressBar->setRange(0, 100);
     ProgressBar->setValue(0);
     ProgressBar->setTextVisible(false);
+    ProgressBar->setAccessibleName(QStringLiteral("Progress"));
 
     cmdLOCK = button(client, "cmdLOCK", QStringLiteral("Scramble"), twipsRect(120, 5400, 1800, 600),
                      arial);
@@ -141,22 +150,31 @@ void frmMAIN::createControls(QWidget *client)
     cmdSAVE = button(client, "cmdSAVE", QStringLiteral("SAVE"), twipsRect(6000, 5400, 1560, 600),
                      smallFonts);
 
-    // A one-pixel rule from (120, 6120) to (7680, 6120), end point excluded.
+    // A one-pixel rule from (120, 6120) to (7680, 6120), end point excluded. It
+    // fills its whole height, so that it shows at every scale.
     Line1 = place(new QFrame(client), "Line1", twipsRect(120, 6120, 7680 - 120, 15));
-    Line1->setFrameStyle(QFrame::HLine | QFrame::Plain);
-    Line1->setLineWidth(1);
-    QPalette linePalette = Line1->palette();
-    linePalette.setColor(QPalette::WindowText, Qt::black);
-    Line1->setPalette(linePalette);
+    Line1->setFrameStyle(QFrame::NoFrame);
+    Line1->setBackgroundRole(QPalette::WindowText);
+    Line1->setAutoFillBackground(true);
+    keepReadable(Line1, QPalette::WindowText, Qt::black);
 
     // Below the client area's bottom edge (6270): never seen, reached with Tab.
     txtPasswordOne = passwordField(client, "txtPasswordOne", twipsRect(240, 6480, 615, 375));
     txtPasswordTwo = passwordField(client, "txtPasswordTwo", twipsRect(960, 6480, 615, 375));
+    // No label names them on the screen; a screen reader names them.
+    txtPasswordOne->setAccessibleName(QStringLiteral("First password"));
+    txtPasswordTwo->setAccessibleName(QStringLiteral("Second password"));
 
     connect(cmdLOCK, &QPushButton::clicked, this, &frmMAIN::cmdLOCK_Click);
     connect(Command1, &QPushButton::clicked, this, &frmMAIN::Command1_Click);
     connect(cmdFILE, &QPushButton::clicked, this, &frmMAIN::cmdFILE_Click);
     connect(cmdSAVE, &QPushButton::clicked, this, &frmMAIN::cmdSAVE_Click);
+    // Enter presses the focused button; the Menu key and Shift+F10 open an
+    // area's pop-up menu.
+    for (QWidget *control : {static_cast<QWidget *>(cmdFILE), static_cast<QWidget *>(cmdLOCK),
+                             static_cast<QWidget *>(Command1), static_cast<QWidget *>(cmdSAVE),
+                             static_cast<QWidget *>(rtfOriginal), static_cast<QWidget *>(rtfNew)})
+        control->installEventFilter(this);
     connect(rtfOriginal, &RichTextArea::mouseDown, this,
             [this](Qt::MouseButton b) { rtfOriginal_MouseDown(b); });
     connect(rtfNew, &RichTextArea::mouseDown, this,
@@ -189,7 +207,10 @@ void frmMAIN::createToolbar(QWidget *client)
     const auto addButton = [&](int picture) {
         QAction *action = Toolbar1->addAction(ImageList1.icon(picture), QString());
         action->setData(ImageList1.key(picture));
-        action->setToolTip(QLatin1String(pictures[picture - 1].toolTip));
+        const QString toolTip = QLatin1String(pictures[picture - 1].toolTip);
+        action->setToolTip(toolTip);
+        // The button shows only its picture; a screen reader says its tool tip.
+        Toolbar1->widgetForAction(action)->setAccessibleName(toolTip.trimmed());
     };
     const auto addSeparators = [&](int count) {
         for (int i = 0; i < count; ++i)
@@ -362,6 +383,30 @@ void frmMAIN::rtfNew_MouseDown(Qt::MouseButton button)
 {
     if (button == Qt::RightButton)
         mnuedit->popup(QCursor::pos());
+}
+
+bool frmMAIN::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    if (auto *button = qobject_cast<QPushButton *>(watched)) {
+        // As on the program's home platform, Enter presses the focused button.
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            modifiers == Qt::NoModifier) {
+            button->click();
+            return true;
+        }
+    } else if (auto *area = qobject_cast<RichTextArea *>(watched)) {
+        // The keyboard's way to the pop-up menu, shown at the caret.
+        if ((key->key() == Qt::Key_Menu && modifiers == Qt::NoModifier) ||
+            (key->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+            mnuedit->popup(area->viewport()->mapToGlobal(area->cursorRect().bottomLeft()));
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMAIN::mnuhelp_Click()

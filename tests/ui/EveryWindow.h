@@ -1,0 +1,44 @@
+#pragma once
+
+#include "AccessFixture.h"
+#include "frmAbout.h"
+
+#include <memory>
+
+namespace quenzal::test {
+
+// Any window of the program by its name, shown alone as the program first
+// shows it, with nothing stored: frmPassSet, frmLogin, frmChangePass, frmMAIN
+// or frmAbout.
+struct EveryWindow
+{
+    Program program;
+    std::unique_ptr<frmAbout> about;
+
+    QWidget *open(const QString &name)
+    {
+        program.start();
+        if (name == QLatin1String("frmPassSet"))
+            return program.passSet();
+        program.passSet()->hide();
+        if (name == QLatin1String("frmAbout")) {
+            about = std::make_unique<frmAbout>(program.fakes.shell);
+            about->show();
+            return about.get();
+        }
+        if (name == QLatin1String("frmLogin"))
+            program.gate->showLogin();
+        else if (name == QLatin1String("frmChangePass"))
+            program.gate->showChangePass();
+        else
+            program.gate->showMain();
+        for (QWidget *window :
+             {static_cast<QWidget *>(program.login()), static_cast<QWidget *>(program.changePass()),
+              static_cast<QWidget *>(program.main())})
+            if (window && window->objectName() == name)
+                return window;
+        return nullptr;
+    }
+};
+
+} // namespace quenzal::test
