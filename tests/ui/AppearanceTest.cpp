@@ -1,4 +1,5 @@
 #include "EveryWindow.h"
+#include "TestCase.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -119,16 +120,11 @@ QPalette darkPalette()
 // How every window looks at the scale and with the fonts this run has
 // (CTest runs it at several QT_SCALE_FACTOR values, with and without the
 // Liberation fonts), and in a light and a dark palette.
-class AppearanceTest : public QObject
+class AppearanceTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        QTest::failOnWarning(
-            QRegularExpression(QStringLiteral("^(?!This plugin does not support)")));
-    }
 
     void textsShowWhole_data() { addWindowRows(); }
 
