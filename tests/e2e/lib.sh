@@ -58,6 +58,17 @@ wm_ready() {
 # program printed anything (a Qt warning is a fault).
 e2e_stop() {
     _status=$?
+    if [ "$_status" -ne 0 ]; then
+        # What the screen showed, which windows there were, and what the
+        # program printed, to see why.
+        screenshot failed 2>/dev/null || true
+        echo "windows shown:" >&2
+        for _id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+            echo "  $_id $(xdotool getwindowname "$_id" 2>/dev/null)" >&2
+        done
+        app_running 2>/dev/null || echo "the program is not running" >&2
+        sed 's/^/program: /' "$E2E_HOME/app.log" >&2
+    fi
     [ -n "${E2E_APP:-}" ] && kill "$E2E_APP" 2>/dev/null || true
     [ -n "${E2E_WM:-}" ] && kill "$E2E_WM" 2>/dev/null || true
     _printed=$(grep -Ev "${E2E_LOG_ALLOW:-^\$}" "$E2E_HOME/app.log" | grep -v '^$' || true)
