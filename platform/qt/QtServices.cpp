@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QSaveFile>
 #include <QSettings>
 
 namespace quenzal {
@@ -90,12 +91,6 @@ std::unique_ptr<QSettings> QtSettingsStore::open() const
     return std::make_unique<QSettings>(m_fileName, QSettings::IniFormat);
 }
 
-QString QtSettingsStore::read(const QString &section, const QString &key,
-                              const QString &defaultValue)
-{
-    return open()->value(section + u'/' + key, defaultValue).toString();
-}
-
 namespace {
 
 constexpr QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
@@ -122,9 +117,48 @@ bool isFile(const QSettings &settings)
     return !settings.fileName().isEmpty();
 }
 
+// QSettings says only that it failed; the system's reason comes from trying
+// the same again.
+QString whyNotRead(const QString &fileName)
+{
+    QFile file(fileName);
+    if (file.open(QIODevice::ReadOnly))
+        return QStringLiteral("the file could not be read");
+    return file.errorString();
+}
+
+QString whyNotWritten(const QString &fileName)
+{
+    QSaveFile file(fileName);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.cancelWriting();
+        return QStringLiteral("the file could not be written");
+    }
+    return file.errorString();
+}
+
 } // namespace
 
-void QtSettingsStore::write(const QString &section, const QString &key, const QString &value)
+QString QtSettingsStore::location() const
+{
+    return QDir::toNativeSeparators(open()->fileName());
+}
+
+std::optional<QString> QtSettingsStore::read(const QString &section, const QString &key,
+                                             const QString &defaultValue, QString &reason)
+{
+    const std::unique_ptr<QSettings> settings = open();
+    const QString value = settings->value(section + u'/' + key, defaultValue).toString();
+    if (settings->status() == QSettings::AccessError) {
+        reason = isFile(*settings) ? whyNotRead(settings->fileName())
+                                   : QStringLiteral("the settings could not be read");
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool QtSettingsStore::write(const QString &section, const QString &key, const QString &value,
+                            QString &reason)
 {
     const std::unique_ptr<QSettings> settings = open();
     const bool inFile = isFile(*settings);
@@ -132,9 +166,15 @@ void QtSettingsStore::write(const QString &section, const QString &key, const QS
         createPrivately(settings->fileName());
     settings->setValue(section + u'/' + key, value);
     settings->sync();
+    if (settings->status() == QSettings::AccessError) {
+        reason = inFile ? whyNotWritten(settings->fileName())
+                        : QStringLiteral("the settings could not be written");
+        return false;
+    }
     // Also a file made by hand or by an older build: the owner's only.
-    if (inFile)
+    if (inFile && QFileInfo(settings->fileName()).isFile())
         QFile::setPermissions(settings->fileName(), kOwnerOnly);
+    return true;
 }
 
 } // namespace quenzal

@@ -60,13 +60,17 @@ public:
 // QSettings, per user, under the organisation and application "Quenzal".
 // An empty `fileName` means the platform's usual place. Every call opens the
 // store afresh. A write reaches the file before it returns, and the file is
-// readable and writable by its owner only.
+// readable and writable by its owner only. A file that exists but cannot be
+// read, or that could not be written, is reported with the system's reason.
 class QtSettingsStore final : public SettingsStore
 {
 public:
     explicit QtSettingsStore(QString fileName = {});
-    QString read(const QString &section, const QString &key, const QString &defaultValue) override;
-    void write(const QString &section, const QString &key, const QString &value) override;
+    QString location() const override;
+    std::optional<QString> read(const QString &section, const QString &key,
+                                const QString &defaultValue, QString &reason) override;
+    bool write(const QString &section, const QString &key, const QString &value,
+               QString &reason) override;
 
 private:
     std::unique_ptr<QSettings> open() const;

@@ -3,20 +3,6 @@
 # right one opens the main window, whose File menu changes the password.
 . "$E2E_LIB"
 
-# True when a window with exactly this title is shown.
-shown() {
-    [ -n "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ]
-}
-
-# Waits until no window with this title is shown.
-window_gone() {
-    for _ in $(seq 100); do
-        shown "$1" || return 0
-        sleep 0.1
-    done
-    fail "the window \"$1\" is still shown"
-}
-
 # Clicks the middle of a control, given in twips from the client area's top
 # left corner of window $1 as left, top, width and height.
 click_control() {
@@ -47,19 +33,15 @@ grep -q s3cret "$conf" && fail "the password is in $conf"
 [ "$(stat -c %a "$conf")" = 600 ] || fail "$conf has mode $(stat -c %a "$conf")"
 window_focus "$main"
 keys alt+F4
-app_wait_end 10
+app_wait_end
 
 # The next start: only the Login window, centred with its frame.
 app_start
 win=$(window_wait "Login")
 window_focus "$win"
+window_centred "$win"
 screenshot login
 shown "Set Password" && fail "the Set Password window shows with a password stored"
-set -- $(window_frame "$win")
-[ $((2 * $1 - (1024 - $3))) -ge -1 ] && [ $((2 * $1 - (1024 - $3))) -le 1 ] ||
-    fail "Login not centred across: left $1, outer width $3"
-[ $((2 * $2 - (768 - $4))) -ge -1 ] && [ $((2 * $2 - (768 - $4))) -le 1 ] ||
-    fail "Login not centred down: top $2, outer height $4"
 
 # A wrong password is refused; the box keeps it selected, so the right one
 # typed next replaces it.
@@ -71,6 +53,7 @@ window_focus "$box"
 keys Return
 window_gone "Error"
 shown Quenzal && fail "a wrong password opened the main window"
+window_active "$win"
 type_text "s3cret pass"
 keys Return
 main=$(window_wait "Quenzal")
@@ -91,17 +74,38 @@ keys Return
 window_gone "Change Password"
 app_running || fail "the program ended after a change"
 
-# Change Password again, Cancel there and in the Login window beside the
-# main window: the whole program ends.
+# Change Password again and Cancel there: the Login window beside the main
+# window, with the keyboard. A wrong password is refused, and once the Error
+# box is closed the Login window has the keyboard again (openbox would hand it
+# to the main window), so the next attempt goes into its box.
 window_focus "$main"
 keys alt+f Down Down Return
 win=$(window_wait "Change Password")
 click_control "$win" 1320 1560 1095 375   # Cancel
 win=$(window_wait "Login")
 shown Quenzal || fail "the main window went with the Change Password window"
+window_active "$win"
 screenshot login-beside-main
+type_text "wrong"
+keys Return
+box=$(window_wait "Error")
+window_active "$box"
+keys Return
+window_gone "Error"
+window_active "$win"
+type_text "n3w"
+keys Return
+window_gone Login
+app_running || fail "the program ended after a login beside the main window"
+
+# Once more, and Cancel in the Login window: the whole program ends.
+window_focus "$main"
+keys alt+f Down Down Return
+win=$(window_wait "Change Password")
+click_control "$win" 1320 1560 1095 375   # Cancel
+win=$(window_wait "Login")
 click_control "$win" 1440 960 1140 390    # Cancel
-app_wait_end 10
+app_wait_end
 
 # The changed password is the one asked for.
 app_start
@@ -112,7 +116,25 @@ keys Return
 main=$(window_wait "Quenzal")
 window_focus "$main"
 keys alt+F4
-app_wait_end 10
+app_wait_end
 
-grep -v -e '^QStandardPaths' -e 'XDG_RUNTIME_DIR' "$E2E_HOME/app.log" >&2 || true
+# A settings file that cannot be written (here a file in place of its
+# folder, which refuses also root): Set says so and stays, nothing changes.
+rm -r "$XDG_CONFIG_HOME/Quenzal"
+: >"$XDG_CONFIG_HOME/Quenzal"
+app_start
+win=$(window_wait "Set Password")
+window_focus "$win"
+keys Return
+box=$(window_wait "Error")
+screenshot not-stored
+window_active "$box"
+keys Return
+window_gone "Error"
+window_active "$win"
+shown Quenzal && fail "Set Password opened the main window without storing the password"
+[ -f "$XDG_CONFIG_HOME/Quenzal" ] && [ ! -s "$XDG_CONFIG_HOME/Quenzal" ] ||
+    fail "$XDG_CONFIG_HOME/Quenzal was changed"
+keys Tab Tab Tab Return                   # Cancel
+app_wait_end
 echo "PASS"

@@ -113,19 +113,35 @@ public:
 class FakeSettingsStore final : public SettingsStore
 {
 public:
-    QString read(const QString &section, const QString &key, const QString &defaultValue) override
+    QString location() const override { return QStringLiteral("/home/user/Quenzal.conf"); }
+    std::optional<QString> read(const QString &section, const QString &key,
+                                const QString &defaultValue, QString &reason) override
     {
         ++reads;
+        if (!readFailure.isEmpty()) {
+            reason = readFailure;
+            return std::nullopt;
+        }
         return values.value(section + u'/' + key, defaultValue);
     }
-    void write(const QString &section, const QString &key, const QString &value) override
+    bool write(const QString &section, const QString &key, const QString &value,
+               QString &reason) override
     {
         writes.append({section + u'/' + key, value});
+        if (!writeFailure.isEmpty()) {
+            reason = writeFailure;
+            return false;
+        }
         values.insert(section + u'/' + key, value);
+        return true;
     }
     QHash<QString, QString> values;
+    // Every write tried, also those that failed.
     QList<std::pair<QString, QString>> writes;
     int reads = 0;
+    // When set, every read or write fails with this reason.
+    QString readFailure;
+    QString writeFailure;
 };
 
 // A full set of fakes, handed to a window as its services.

@@ -83,4 +83,12 @@ void showError(Services services, QWidget *window, const QString &text)
     services.messages.critical(window, QStringLiteral("Error"), text);
 }
 
+void returnKeyboard(QWidget *window, QLineEdit *box)
+{
+    window->raise();
+    window->activateWindow();
+    box->setFocus();
+    box->selectAll();
+}
+
 } // namespace quenzal

@@ -40,4 +40,11 @@ QString invalidPassword();
 // one OK button; returns when it is closed.
 void showError(Services services, QWidget *window, const QString &text);
 
+// After a message box: `window` comes to the front again with the keyboard,
+// the focus in `box` and its whole text selected, so that the next characters
+// typed go there and replace it. (When the box closes, a window manager may
+// hand the keyboard to another window of the program; openbox skips tool
+// windows such as Login.)
+void returnKeyboard(QWidget *window, QLineEdit *box);
+
 } // namespace quenzal

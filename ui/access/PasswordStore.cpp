@@ -3,6 +3,7 @@
 #include "ports/SettingsStore.h"
 
 #include <QByteArray>
+#include <QRegularExpression>
 #include <QtGlobal>
 
 #include <sodium.h>
@@ -32,6 +33,34 @@ bool isHashString(const QString &value)
 {
     return value.startsWith(QLatin1String(crypto_pwhash_argon2id_STRPREFIX)) ||
            value.startsWith(QLatin1String(crypto_pwhash_argon2i_STRPREFIX));
+}
+
+// Whether checking a password against `hash` costs no more than libsodium's
+// "moderate" limits (256 MiB, three passes, about a second): a stored hash
+// that asks for more is damaged, or was made to freeze the Login window.
+bool withinBounds(const QString &hash)
+{
+    static const QRegularExpression parameters(
+        QStringLiteral("^\\$argon2id?\\$v=\\d+\\$m=(\\d{1,10}),t=(\\d{1,10}),p=\\d{1,10}\\$"));
+    const QRegularExpressionMatch match = parameters.match(hash);
+    if (!match.hasMatch())
+        return false;
+    const qulonglong memoryKiB = match.captured(1).toULongLong();
+    const qulonglong passes = match.captured(2).toULongLong();
+    return memoryKiB <= crypto_pwhash_MEMLIMIT_MODERATE / 1024 &&
+           passes <= crypto_pwhash_OPSLIMIT_MODERATE;
+}
+
+QString quoted(const SettingsStore &settings)
+{
+    return u'"' + settings.location() + u'"';
+}
+
+QString sentence(QString text)
+{
+    while (text.endsWith(u'.'))
+        text.chop(1);
+    return text + u'.';
 }
 
 // The bytes that are hashed: the password's characters in UTF-8, so that
@@ -64,43 +93,78 @@ PasswordStore::PasswordStore(SettingsStore &settings, PasswordHashing hashing)
     initialiseSodium();
 }
 
-QString PasswordStore::read() const
+std::optional<QString> PasswordStore::read(QString *failure) const
 {
-    return m_settings.read(section(), key(), QString());
+    QString reason;
+    const std::optional<QString> value = m_settings.read(section(), key(), QString(), reason);
+    if (!value && failure) {
+        *failure = sentence(QStringLiteral("Could not read the password from %1: %2")
+                                .arg(quoted(m_settings), reason));
+    }
+    return value;
 }
 
 bool PasswordStore::isSet() const
 {
-    return !read().isEmpty();
+    const std::optional<QString> stored = read(nullptr);
+    return !stored || !stored->isEmpty();
 }
 
-bool PasswordStore::matches(const QString &typed) const
+bool PasswordStore::matches(const QString &typed, QString *failure)
 {
-    const QString stored = read();
-    if (stored.isEmpty())
+    const std::optional<QString> stored = read(failure);
+    if (!stored)
+        return false;
+    if (stored->isEmpty())
         return typed.isEmpty();
-    if (!isHashString(stored))
-        return same(stored, typed);
-    const QByteArray hash = stored.toLatin1();
+    if (!isHashString(*stored)) {
+        if (!same(*stored, typed))
+            return false;
+        // Stored as plain text by hand or by an older build: hashed at once.
+        write(typed);
+        return true;
+    }
+    if (!withinBounds(*stored)) {
+        if (failure) {
+            *failure =
+                QStringLiteral("The password stored in %1 is damaged.").arg(quoted(m_settings));
+        }
+        return false;
+    }
+    const QByteArray hash = stored->toLatin1();
     const PasswordBytes bytes(typed);
-    return crypto_pwhash_str_verify(hash.constData(), bytes.data(), bytes.size()) == 0;
+    if (crypto_pwhash_str_verify(hash.constData(), bytes.data(), bytes.size()) != 0)
+        return false;
+    if (!stored->startsWith(QLatin1String(crypto_pwhash_argon2id_STRPREFIX)) ||
+        crypto_pwhash_str_needs_rehash(hash.constData(), m_hashing.opsLimit, m_hashing.memLimit) !=
+            0) {
+        write(typed);
+    }
+    return true;
 }
 
-void PasswordStore::write(const QString &password)
+bool PasswordStore::write(const QString &password, QString *failure)
 {
-    if (password.isEmpty()) {
-        m_settings.write(section(), key(), QString());
-        return;
+    QString value;
+    if (!password.isEmpty()) {
+        char hash[crypto_pwhash_STRBYTES];
+        const PasswordBytes bytes(password);
+        if (crypto_pwhash_str(hash, bytes.data(), bytes.size(), m_hashing.opsLimit,
+                              m_hashing.memLimit) != 0) {
+            // Only a lack of memory gets here. The password is never stored in
+            // plain text instead, and the old value stays as it was.
+            qFatal("Not enough memory to hash the password; the password was not changed.");
+        }
+        value = QString::fromLatin1(hash);
     }
-    char hash[crypto_pwhash_STRBYTES];
-    const PasswordBytes bytes(password);
-    if (crypto_pwhash_str(hash, bytes.data(), bytes.size(), m_hashing.opsLimit,
-                          m_hashing.memLimit) != 0) {
-        // Only a lack of memory gets here. The password is never stored in
-        // plain text instead, and the old value stays as it was.
-        qFatal("Not enough memory to hash the password; the password was not changed.");
+    QString reason;
+    if (m_settings.write(section(), key(), value, reason))
+        return true;
+    if (failure) {
+        *failure = sentence(QStringLiteral("Could not store the password in %1: %2")
+                                .arg(quoted(m_settings), reason));
     }
-    m_settings.write(section(), key(), QString::fromLatin1(hash));
+    return false;
 }
 
 bool PasswordStore::same(const QString &typed, const QString &retyped)

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <optional>
 
 namespace quenzal {
 
@@ -24,30 +25,37 @@ struct PasswordHashing
 // crypto_pwhash_str). A value that is not such a string, written by hand or by
 // an older build, is compared as plain text. Nothing is kept between calls:
 // every question reads the store afresh, so the last write of any running copy
-// of the program wins.
+// of the program wins. Where a call can fail, `failure` receives the message
+// the program shows.
 class PasswordStore
 {
 public:
     explicit PasswordStore(SettingsStore &settings,
                            PasswordHashing hashing = PasswordHashing::interactive());
 
-    // True when a password is set, that is, the stored value is not empty.
+    // True when a password is set, that is, the stored value is not empty;
+    // also when the store cannot be read, so that nobody is asked to set a
+    // new password over one that cannot be seen.
     bool isSet() const;
 
     // Whether `typed` is the stored password. With no password set, only the
-    // empty string is.
-    bool matches(const QString &typed) const;
+    // empty string is. Nothing is when the store cannot be read or holds a
+    // hash that is damaged or asks for more work than a login may take. After
+    // a match, a password stored as plain text or hashed with other limits
+    // than this store's is stored again as a hash with them; when that write
+    // fails, the login still stands and the next one tries again.
+    bool matches(const QString &typed, QString *failure = nullptr);
 
     // Stores `password`: the empty string as itself (no password is set), any
-    // other password as its hash.
-    void write(const QString &password);
+    // other password as its hash. False when it was not stored.
+    bool write(const QString &password, QString *failure = nullptr);
 
     // Whether two typed passwords are the same: the same characters in the
     // same order, case and spaces included, with no normalisation.
     static bool same(const QString &typed, const QString &retyped);
 
 private:
-    QString read() const;
+    std::optional<QString> read(QString *failure) const;
 
     SettingsStore &m_settings;
     PasswordHashing m_hashing;

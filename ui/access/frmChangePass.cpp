@@ -72,20 +72,27 @@ void frmChangePass::cmdChange_Click()
 {
     // The current password first; the first failure found is the only one
     // reported.
-    if (!m_gate.passwords().matches(txtCurrent->text())) {
-        showError(m_gate.services(), this, invalidPassword());
-        txtCurrent->clear();
-        txtCurrent->setFocus();
+    QString failure;
+    if (!m_gate.passwords().matches(txtCurrent->text(), &failure)) {
+        showError(m_gate.services(), this, failure.isEmpty() ? invalidPassword() : failure);
+        // A store that cannot be used is no fault of what was typed.
+        if (failure.isEmpty())
+            txtCurrent->clear();
+        returnKeyboard(this, txtCurrent);
         return;
     }
     if (!PasswordStore::same(txtChange->text(), txtChange2->text())) {
         showError(m_gate.services(), this, passwordsDontMatch());
         txtChange->clear();
-        txtChange->setFocus();
         txtChange2->clear();
+        returnKeyboard(this, txtChange);
         return;
     }
-    m_gate.passwords().write(txtChange->text());
+    if (!m_gate.passwords().write(txtChange->text(), &failure)) {
+        showError(m_gate.services(), this, failure);
+        returnKeyboard(this, txtChange);
+        return;
+    }
     m_gate.showMain();
     hide();
 }

@@ -66,17 +66,17 @@ void frmLogin::Form_Load()
 
 void frmLogin::cmdOK_Click()
 {
-    if (m_gate.passwords().matches(txtPassword->text())) {
+    QString failure;
+    if (m_gate.passwords().matches(txtPassword->text(), &failure)) {
         LoginSucceeded = true;
         m_gate.showMain();
         hide();
         return;
     }
-    showError(m_gate.services(), this, invalidPassword());
-    txtPassword->setFocus();
+    showError(m_gate.services(), this, failure.isEmpty() ? invalidPassword() : failure);
     // The whole wrong entry is selected, so that the next character typed
     // replaces it.
-    txtPassword->selectAll();
+    returnKeyboard(this, txtPassword);
 }
 
 void frmLogin::cmdCancel_Click()

@@ -74,16 +74,21 @@ void frmPassSet::Form_Load()
 
 void frmPassSet::cmdPassSet_Click()
 {
-    if (PasswordStore::same(txtPassSet->text(), txtPassSet2->text())) {
-        m_gate.passwords().write(txtPassSet->text());
-        m_gate.showMain();
-        hide();
+    if (!PasswordStore::same(txtPassSet->text(), txtPassSet2->text())) {
+        showError(m_gate.services(), this, passwordsDontMatch());
+        txtPassSet->clear();
+        txtPassSet2->clear();
+        returnKeyboard(this, txtPassSet);
         return;
     }
-    showError(m_gate.services(), this, passwordsDontMatch());
-    txtPassSet->clear();
-    txtPassSet->setFocus();
-    txtPassSet2->clear();
+    QString failure;
+    if (!m_gate.passwords().write(txtPassSet->text(), &failure)) {
+        showError(m_gate.services(), this, failure);
+        returnKeyboard(this, txtPassSet);
+        return;
+    }
+    m_gate.showMain();
+    hide();
 }
 
 void frmPassSet::cmdCancel_Click()

@@ -28,6 +28,8 @@
 #include <QPushButton>
 #include <QToolBar>
 
+#include <limits>
+
 namespace quenzal {
 namespace {
 
@@ -70,6 +72,8 @@ QLineEdit *passwordField(QWidget *client, const char *name, QRect twips)
 {
     auto *box = place(new QLineEdit(client), name, twips);
     makePasswordBox(box);
+    // Qt cuts a text box at 32,767 characters; a password is kept whole.
+    box->setMaxLength(std::numeric_limits<int>::max());
     return box;
 }
 

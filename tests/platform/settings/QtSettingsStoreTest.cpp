@@ -48,6 +48,8 @@ private slots:
     void fileIsTheOwnersOnly();
     void readsAfreshEveryTime();
     void passwordIsStoredAsHash();
+    void fileThatIsAFolderFails();
+    void plainPasswordIsHashedAtLogin();
 };
 
 void QtSettingsStoreTest::fileIsTheOwnersOnly_data()
@@ -68,8 +70,9 @@ void QtSettingsStoreTest::fileIsTheOwnersOnly()
         QVERIFY(QFile::setPermissions(fileName, kOwnerOnly | QFile::ReadGroup | QFile::ReadOther));
     }
 
-    QtSettingsStore(fileName).write(QStringLiteral("Settings"), QStringLiteral("PassSet"),
-                                    QStringLiteral("new"));
+    QString reason;
+    QVERIFY(QtSettingsStore(fileName).write(QStringLiteral("Settings"), QStringLiteral("PassSet"),
+                                            QStringLiteral("new"), reason));
     QVERIFY(contents(fileName).contains("PassSet=new"));
     QCOMPARE(mode(fileName), kOwnerOnly);
 }
@@ -80,9 +83,11 @@ void QtSettingsStoreTest::readsAfreshEveryTime()
     QTemporaryDir dir;
     const QString fileName = dir.filePath(QStringLiteral("Quenzal.conf"));
     QtSettingsStore store(fileName);
-    store.write(QStringLiteral("Settings"), QStringLiteral("PassSet"), QStringLiteral("mine"));
+    QString reason;
+    QVERIFY(store.write(QStringLiteral("Settings"), QStringLiteral("PassSet"),
+                        QStringLiteral("mine"), reason));
     QVERIFY(save(fileName, "[Settings]\nPassSet=written by the other copy\n"));
-    QCOMPARE(store.read(QStringLiteral("Settings"), QStringLiteral("PassSet"), QString()),
+    QCOMPARE(store.read(QStringLiteral("Settings"), QStringLiteral("PassSet"), QString(), reason),
              QStringLiteral("written by the other copy"));
 }
 
@@ -100,6 +105,43 @@ void QtSettingsStoreTest::passwordIsStoredAsHash()
     QVERIFY(!onDisk.contains("correct") && !onDisk.contains("horse"));
     QtSettingsStore again(fileName);
     QVERIFY(PasswordStore(again).matches(password));
+}
+
+void QtSettingsStoreTest::fileThatIsAFolderFails()
+{
+    // Neither read as "no password set" nor written as if stored; the folder
+    // keeps its mode. (Tests run as root, for whom no mode bit refuses.)
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath(QStringLiteral("Quenzal.conf"));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Quenzal.conf")));
+    const QFile::Permissions before = mode(fileName);
+    QtSettingsStore store(fileName);
+    QString reason;
+    QCOMPARE(store.read(QStringLiteral("Settings"), QStringLiteral("PassSet"), QString(), reason),
+             std::nullopt);
+    QVERIFY(!reason.isEmpty());
+    reason.clear();
+    QVERIFY(!store.write(QStringLiteral("Settings"), QStringLiteral("PassSet"),
+                         QStringLiteral("new"), reason));
+    QVERIFY(!reason.isEmpty());
+    QCOMPARE(mode(fileName), before);
+    QCOMPARE(store.location(), QDir::toNativeSeparators(fileName));
+}
+
+void QtSettingsStoreTest::plainPasswordIsHashedAtLogin()
+{
+    // A plain-text password left by an older build, in a file readable by all.
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath(QStringLiteral("Quenzal.conf"));
+    QVERIFY(save(fileName, "[Settings]\nPassSet=old secret\n"));
+    QVERIFY(QFile::setPermissions(fileName, kOwnerOnly | QFile::ReadGroup | QFile::ReadOther));
+    QtSettingsStore settings(fileName);
+    QVERIFY(PasswordStore(settings).matches(QStringLiteral("old secret")));
+
+    const QByteArray onDisk = contents(fileName);
+    QVERIFY2(onDisk.contains("$argon2id$"), onDisk.constData());
+    QVERIFY(!onDisk.contains("secret"));
+    QCOMPARE(mode(fileName), kOwnerOnly);
 }
 
 QTEST_GUILESS_MAIN(QtSettingsStoreTest)

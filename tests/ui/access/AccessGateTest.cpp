@@ -47,6 +47,8 @@ private slots:
     void changeToEmptyAsksToSetAgain();
     void windowSystemCloses_data();
     void windowSystemCloses();
+    void storeFailures_data();
+    void storeFailures();
 };
 
 // A first start shows only the Set Password window; a stored password shows
@@ -474,6 +476,86 @@ void AccessGateTest::windowSystemCloses()
     }
     QCOMPARE(program.ends(), ends);
     QCOMPARE(program.visible(), visible);
+}
+
+// A store that cannot be read or written, or holds a damaged hash, is said
+// so, and the windows stay where they were: no window takes the failure for
+// success, and an unreadable store is not taken for "no password set".
+void AccessGateTest::storeFailures_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("stored"); // hashed, or raw when it starts with "$"
+    QTest::addColumn<QString>("readFailure");
+    QTest::addColumn<QString>("writeFailure");
+    QTest::addColumn<QString>("message");
+
+    const QString denied = QStringLiteral("Permission denied");
+    const QString notStored = QStringLiteral("Error: Could not store the password in "
+                                             "\"/home/user/Quenzal.conf\": Permission denied.");
+    const QString notRead = QStringLiteral("Error: Could not read the password from "
+                                           "\"/home/user/Quenzal.conf\": Permission denied.");
+    const QString damagedHash = QStringLiteral("$argon2id$v=19$m=8,t=4294967295,p=1$c2FsdHNhbHQ$"
+                                               "aGFzaGhhc2hoYXNoaGFzaA");
+    const QString damaged =
+        QStringLiteral("Error: The password stored in \"/home/user/Quenzal.conf\" is damaged.");
+    const QString secret = QStringLiteral("Secret");
+    QTest::newRow("Set, not stored")
+        << "frmPassSet" << QString() << QString() << denied << notStored;
+    QTest::newRow("Change, not stored")
+        << "frmChangePass" << secret << QString() << denied << notStored;
+    QTest::newRow("Login, unreadable") << "frmLogin" << secret << denied << QString() << notRead;
+    QTest::newRow("Change, unreadable")
+        << "frmChangePass" << secret << denied << QString() << notRead;
+    QTest::newRow("Login, damaged")
+        << "frmLogin" << damagedHash << QString() << QString() << damaged;
+}
+
+void AccessGateTest::storeFailures()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, stored);
+    QFETCH(QString, readFailure);
+    QFETCH(QString, writeFailure);
+    QFETCH(QString, message);
+
+    Program program;
+    if (stored.startsWith(u'$'))
+        program.fakes.settings.values.insert(kEntry, stored);
+    else if (!stored.isEmpty())
+        program.storePassword(stored);
+    program.fakes.settings.readFailure = readFailure;
+    program.fakes.settings.writeFailure = writeFailure;
+    program.start();
+    QWidget *form = program.passSet();
+    const QStringList typed{QStringLiteral("Secret"), QStringLiteral("new"), QStringLiteral("new")};
+    if (window == QLatin1String("frmPassSet")) {
+        fill(form, "txtPassSet", typed[1]);
+        fill(form, "txtPassSet2", typed[2]);
+        click(form, "cmdPassSet");
+    } else if (window == QLatin1String("frmLogin")) {
+        form = program.login();
+        fill(form, "txtPassword", typed[0]);
+        click(form, "cmdOK");
+        QCOMPARE(box(form, "txtPassword")->text(), typed[0]);
+    } else {
+        click(program.login(), "cmdChangePass");
+        form = program.changePass();
+        fill(form, "txtCurrent", typed[0]);
+        fill(form, "txtChange", typed[1]);
+        fill(form, "txtChange2", typed[2]);
+        click(form, "cmdChange");
+        QCOMPARE((QStringList{box(form, "txtCurrent")->text(), box(form, "txtChange")->text(),
+                              box(form, "txtChange2")->text()}),
+                 typed);
+    }
+
+    QCOMPARE(program.messages(), QStringList{message});
+    QCOMPARE(program.visible(), QStringList{window});
+    QVERIFY(!program.main());
+    QCOMPARE(program.ends(), 0);
+    program.fakes.settings.readFailure.clear();
+    if (!stored.isEmpty() && !stored.startsWith(u'$'))
+        QVERIFY(program.storedPasswordIs(stored));
 }
 
 QTEST_MAIN(AccessGateTest)

@@ -60,6 +60,8 @@ private slots:
     void keys_data();
     void keys();
     void accessKeyPutsFocusInLoginBox();
+    void keyboardComesBackAfterMessage_data();
+    void keyboardComesBackAfterMessage();
 };
 
 void AccessWindowsTest::frame_data()
@@ -271,6 +273,64 @@ void AccessWindowsTest::accessKeyPutsFocusInLoginBox()
     QTest::keyClick(form, Qt::Key_P, Qt::AltModifier);
     QCOMPARE(QApplication::focusWidget(), box(form, "txtPassword"));
     QCOMPARE(program.ends(), 0);
+}
+
+// While a message box is open, the window manager may hand the keyboard to
+// another window (openbox does so for the Login window beside the main
+// window); once the box is closed, the window that showed it has it again,
+// in the box the next attempt is typed into.
+void AccessWindowsTest::keyboardComesBackAfterMessage_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QStringList>("typed"); // into the boxes, in tab order
+    QTest::addColumn<bool>("writeFails");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QString>("selected");
+
+    const QString wrong = QStringLiteral("wrong");
+    QTest::newRow("Login, invalid password")
+        << "frmLogin" << QStringList{wrong} << false << "txtPassword" << wrong;
+    QTest::newRow("Set, passwords differ")
+        << "frmPassSet" << QStringList{wrong, QString()} << false << "txtPassSet" << QString();
+    QTest::newRow("Set, not stored")
+        << "frmPassSet" << QStringList{wrong, wrong} << true << "txtPassSet" << wrong;
+    QTest::newRow("Change, invalid password") << "frmChangePass" << QStringList{wrong, wrong, wrong}
+                                              << false << "txtCurrent" << QString();
+    QTest::newRow("Change, passwords differ")
+        << "frmChangePass" << QStringList{QString(), wrong, QString()} << false << "txtChange"
+        << QString();
+    QTest::newRow("Change, not stored")
+        << "frmChangePass" << QStringList{QString(), wrong, wrong} << true << "txtChange" << wrong;
+}
+
+void AccessWindowsTest::keyboardComesBackAfterMessage()
+{
+    QFETCH(QString, window);
+    QFETCH(QStringList, typed);
+    QFETCH(bool, writeFails);
+    QFETCH(QString, focus);
+    QFETCH(QString, selected);
+
+    Program program;
+    QWidget *form = open(program, window);
+    if (writeFails)
+        program.fakes.settings.writeFailure = QStringLiteral("Permission denied");
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    QWidget elsewhere;
+    program.fakes.messages.onShow = [&](const FakeMessageBoxes::Call &) {
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+    };
+    const QStringList boxes = ::tabOrder(form).mid(0, typed.size());
+    for (int i = 0; i < typed.size(); ++i)
+        fill(form, qPrintable(boxes[i]), typed[i]);
+    QTest::keyClick(form->focusWidget(), Qt::Key_Return);
+
+    QCOMPARE(program.messages().size(), 1);
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    QCOMPARE(QApplication::focusWidget(), box(form, qPrintable(focus)));
+    QCOMPARE(box(form, qPrintable(focus))->selectedText(), selected);
 }
 
 QTEST_MAIN(AccessWindowsTest)

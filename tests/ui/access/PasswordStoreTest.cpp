@@ -25,6 +25,10 @@ private slots:
     void matches();
     void writesEmptyAsEmptyAndOthersAsHash();
     void readsEveryTimeAndLastWriteWins();
+    void storeThatCannotBeUsed_data();
+    void storeThatCannotBeUsed();
+    void storedAgainAfterMatch_data();
+    void storedAgainAfterMatch();
 };
 
 void PasswordStoreTest::matches_data()
@@ -112,6 +116,92 @@ void PasswordStoreTest::readsEveryTimeAndLastWriteWins()
     QVERIFY(!one.matches(QStringLiteral("first")));
     settings.values.insert(kEntry, QString());
     QVERIFY(!one.isSet());
+}
+
+// Nothing matches, not even the empty password, and nothing is hashed: a
+// hash asking for 2^32 passes would take days.
+void PasswordStoreTest::storeThatCannotBeUsed_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("readFailure");
+    QTest::addColumn<QString>("message");
+
+    const QString damaged =
+        QStringLiteral("The password stored in \"/home/user/Quenzal.conf\" is damaged.");
+    const QString salt =
+        QStringLiteral("$c2FsdHNhbHRzYWx0c2FsdA$aGFzaGhhc2hoYXNoaGFzaGhhc2hoYXNoaGFzaGhhc2g");
+    QTest::newRow("cannot be read")
+        << QString() << QStringLiteral("Permission denied")
+        << QStringLiteral("Could not read the password from \"/home/user/Quenzal.conf\": "
+                          "Permission denied.");
+    QTest::newRow("2^32 - 1 passes")
+        << QStringLiteral("$argon2id$v=19$m=8,t=4294967295,p=1") + salt << QString() << damaged;
+    QTest::newRow("4 GiB of memory")
+        << QStringLiteral("$argon2id$v=19$m=4194304,t=2,p=1") + salt << QString() << damaged;
+    QTest::newRow("no parameters") << QStringLiteral("$argon2id$v=19$") << QString() << damaged;
+}
+
+void PasswordStoreTest::storeThatCannotBeUsed()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, readFailure);
+    QFETCH(QString, message);
+
+    FakeSettingsStore settings;
+    settings.values.insert(kEntry, stored);
+    settings.readFailure = readFailure;
+    PasswordStore store(settings, cheapHashing());
+    QVERIFY(store.isSet());
+    for (const QString &typed : {QString(), QStringLiteral("Secret"), stored}) {
+        QString failure;
+        QVERIFY(!store.matches(typed, &failure));
+        QCOMPARE(failure, message);
+    }
+    QVERIFY(settings.writes.isEmpty());
+}
+
+// A match stores the password again when it is not hashed with the store's
+// own limits.
+void PasswordStoreTest::storedAgainAfterMatch_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("storedAgain");
+
+    PasswordHashing other = cheapHashing();
+    ++other.opsLimit;
+    FakeSettingsStore settings;
+    PasswordStore(settings, other).write(QStringLiteral("Secret"));
+    const QString otherLimits = settings.values.value(kEntry);
+    PasswordStore(settings, cheapHashing()).write(QStringLiteral("Secret"));
+    const QString ownLimits = settings.values.value(kEntry);
+
+    QTest::newRow("plain text") << QStringLiteral("Secret") << QStringLiteral("Secret") << true;
+    QTest::newRow("plain text, wrong") << QStringLiteral("Secret") << QStringLiteral("x") << false;
+    QTest::newRow("other limits") << otherLimits << QStringLiteral("Secret") << true;
+    QTest::newRow("other limits, wrong") << otherLimits << QStringLiteral("x") << false;
+    QTest::newRow("own limits") << ownLimits << QStringLiteral("Secret") << false;
+}
+
+void PasswordStoreTest::storedAgainAfterMatch()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, typed);
+    QFETCH(bool, storedAgain);
+
+    FakeSettingsStore settings;
+    settings.values.insert(kEntry, stored);
+    PasswordStore store(settings, cheapHashing());
+    QCOMPARE(store.matches(typed), typed == QLatin1String("Secret"));
+    QCOMPARE(settings.writes.size(), storedAgain ? 1 : 0);
+    if (!storedAgain)
+        return;
+    const QByteArray hash = settings.values.value(kEntry).toLatin1();
+    QVERIFY2(hash.startsWith(crypto_pwhash_argon2id_STRPREFIX), hash.constData());
+    QCOMPARE(crypto_pwhash_str_needs_rehash(hash.constData(), cheapHashing().opsLimit,
+                                            cheapHashing().memLimit),
+             0);
+    QVERIFY(store.matches(QStringLiteral("Secret")));
 }
 
 QTEST_GUILESS_MAIN(PasswordStoreTest)

@@ -66,6 +66,11 @@ private slots:
         QTest::newRow("both fields, back") << "@"
                                            << "a"
                                            << "a" << false << "a";
+        // A pasted password is not cut at Qt's 32,767 characters:
+        // 97 + 100,000·110 + 2 = 11,000,099 = 164 (mod 255).
+        QTest::newRow("100,000-character password")
+            << "a"
+            << "" << QString(100000, u'a') << true << QStringLiteral("\u00A4");
     }
 
     void bothPasses()
