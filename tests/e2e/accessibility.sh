@@ -9,26 +9,23 @@ ATSPI="/usr/bin/python3 $(dirname "$E2E_LIB")/atspi.py"
 
 e2e_start
 eval "$(dbus-launch --sh-syntax)"
-trap 'kill "$LISTENER" "$DBUS_SESSION_BUS_PID" 2>/dev/null; e2e_stop' EXIT
+# The test's own status goes on to e2e_stop, past the clean-up.
+trap 'status=$?; kill "$LISTENER" "$DBUS_SESSION_BUS_PID" 2>/dev/null; (exit $status); e2e_stop' EXIT
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 
 heard="$E2E_HOME/heard.txt"
 : >"$heard"
 $ATSPI listen "$heard" &
 LISTENER=$!
-for _ in $(seq 300); do
-    [ -e "$heard.ready" ] && break
-    sleep 0.1
-done
-[ -e "$heard.ready" ] || fail "the listener did not start"
+wait_until "the listener did not start" test -e "$heard.ready"
+
+heard_at_least() {
+    [ "$(wc -l <"$heard")" -ge "$1" ]
+}
 
 # Waits until the listener has heard at least $1 events in all.
 heard_wait() {
-    for _ in $(seq 300); do
-        [ "$(wc -l <"$heard")" -ge "$1" ] && return 0
-        sleep 0.1
-    done
-    fail "only $(wc -l <"$heard") text events heard, $1 awaited"
+    wait_until "only $(wc -l <"$heard") text events heard, $1 awaited" heard_at_least "$1"
 }
 
 # Types $1 into the focused password box, takes one character back and
@@ -86,7 +83,7 @@ names "About Quenzal"
 keys Escape
 window_focus "$main"
 keys alt+F4
-app_wait_end 10
+app_wait_end
 
 # The next start asks for the password.
 app_start
@@ -99,7 +96,7 @@ keys Return
 main=$(window_wait "Quenzal")
 window_focus "$main"
 keys alt+F4
-app_wait_end 10
+app_wait_end
 
 # Every event came, and none carried a typed character.
 [ -s "$heard" ] || fail "no text events heard from the password boxes"
