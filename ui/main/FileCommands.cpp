@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QLineEdit>
 
+#include <new>
+
 namespace quenzal {
 namespace {
 
@@ -97,12 +99,20 @@ void OpenTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &mes
         reportError(c, messages, failure(QStringLiteral("open"), name, error));
         return;
     }
-    if (kind == FileKind::RichText) {
-        if (!c.original.loadRichText(*bytes, &error))
-            reportError(c, messages, failure(QStringLiteral("open"), name, error));
+    // The file fitted in memory; what is made of it may not.
+    try {
+        if (kind == FileKind::RichText) {
+            if (!c.original.loadRichText(*bytes, &error))
+                reportError(c, messages, failure(QStringLiteral("open"), name, error));
+            return;
+        }
+        c.original.setText(CodePage::decode(*bytes));
+    } catch (const std::bad_alloc &) {
+        reportError(c, messages,
+                    failure(QStringLiteral("open"), name,
+                            QStringLiteral("there is not enough memory to show the file")));
         return;
     }
-    c.original.setText(CodePage::decode(*bytes));
     c.fileBox.setText(QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath()));
 }
 
