@@ -34,7 +34,7 @@ namespace quenzal::rtf {
 class Reader
 {
 public:
-    explicit Reader(QByteArrayView rtf);
+    explicit Reader(QByteArrayView rtf, const ReadOptions &options = {});
 
     ReadResult read();
 
@@ -127,6 +127,11 @@ private:
         QTextTable *table = nullptr;
         int row = 0;
         int column = 0;
+        // The rows and columns in use, and the rows the table has (some
+        // made ahead of use).
+        int rows = 1;
+        int columns = 1;
+        int allocatedRows = 1;
         bool cellEnded = false; // \cell seen; the next content opens the next cell
         bool rowEnded = false;  // \row seen; the next content opens the next row
     };
@@ -219,6 +224,7 @@ private:
     QTextCharFormat m_format;
     bool m_formatValid = false;
 
+    int m_maxTableDepth;
     std::vector<Table> m_tables;
     qint64 m_cells = 0;
     bool m_needBlock = false; // the last paragraph ended with \par

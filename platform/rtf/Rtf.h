@@ -28,10 +28,19 @@ struct ReadResult
 // that other programs skip, and the reader gives it back.
 inline constexpr int kLineBreakProperty = QTextFormat::UserProperty + 0x51;
 
+// How read() builds its document.
+struct ReadOptions
+{
+    // Tables nested deeper than this (at most 8) join the cells of the
+    // deepest table kept: Qt's layout of nested tables takes about twice as
+    // long for each level.
+    int maxTableDepth = 8;
+};
+
 // Reads RTF bytes into a new document. Bytes that do not begin with the
 // "{\rtf" header are not rich text; damaged rich text (unbalanced braces,
 // truncation, unknown words) gives what could be read. Never throws.
-ReadResult read(QByteArrayView rtf);
+ReadResult read(QByteArrayView rtf, const ReadOptions &options = {});
 
 // Writes a document as RTF that Word, WordPad and LibreOffice open:
 // Windows-1252 text, \uN for everything else, with the character and
