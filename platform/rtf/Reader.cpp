@@ -427,6 +427,7 @@ int Reader::ParagraphProps::depth() const
 
 Reader::Reader(QByteArrayView rtf, const ReadOptions &options)
     : m_pos(rtf.data()), m_end(rtf.data() + rtf.size()),
+      m_maxFontFamilies(std::max(options.maxFontFamilies, 0)),
       m_maxTableDepth(std::clamp(options.maxTableDepth, 1, kMaxTableDepth))
 {}
 
@@ -1374,7 +1375,7 @@ QTextCharFormat Reader::charFormat(const CharProps &props)
         return m_format;
     QTextCharFormat format;
     const auto font = m_fonts.constFind(props.font);
-    if (font != m_fonts.cend() && !font->name.isEmpty()) {
+    if (font != m_fonts.cend() && !font->name.isEmpty() && isShown(font->name)) {
         format.setFontFamilies({font->name});
         // Qt 6.4 hashes every list of families alike, so each new format
         // would be compared with every other format that names a family: the
@@ -1408,6 +1409,16 @@ QTextCharFormat Reader::charFormat(const CharProps &props)
     m_format = format;
     m_formatValid = true;
     return format;
+}
+
+bool Reader::isShown(const QString &family)
+{
+    if (m_shownFamilies.contains(family))
+        return true;
+    if (m_shownFamilies.size() >= m_maxFontFamilies)
+        return false;
+    m_shownFamilies.insert(family);
+    return true;
 }
 
 QTextBlockFormat Reader::blockFormat(const ParagraphProps &props) const

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QTextCharFormat>
 #include <QTextCursor>
 
@@ -173,6 +174,7 @@ private:
     void closeTable();
     void moveOn(Table &table);
     QTextCharFormat charFormat(const CharProps &props);
+    bool isShown(const QString &family); // within ReadOptions::maxFontFamilies
     QTextBlockFormat blockFormat(const ParagraphProps &props) const;
 
     // Destinations with content of their own.
@@ -194,6 +196,8 @@ private:
     int m_defaultFont = -1;
     CodePageDecoders m_codePages;
     QHash<int, Font> m_fonts;
+    int m_maxFontFamilies;
+    QSet<QString> m_shownFamilies;
     QList<QColor> m_colors;
     QList<QString> m_links;
     std::vector<Field> m_fields;

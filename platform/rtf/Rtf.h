@@ -6,6 +6,7 @@
 #include <QTextDocument>
 #include <QTextFormat>
 
+#include <limits>
 #include <memory>
 
 // Rich Text Format to QTextDocument and back.
@@ -35,6 +36,10 @@ struct ReadOptions
     // deepest table kept: Qt's layout of nested tables takes about twice as
     // long for each level.
     int maxTableDepth = 8;
+    // Text in fonts beyond this many distinct families shows in the
+    // document's default font: Qt looks each family up on the system once,
+    // at a cost that grows with the number already looked up.
+    int maxFontFamilies = std::numeric_limits<int>::max();
 };
 
 // Reads RTF bytes into a new document. Bytes that do not begin with the
