@@ -11,6 +11,10 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
+#include <memory>
+#include <optional>
+
 namespace quenzal {
 namespace {
 
@@ -22,25 +26,50 @@ constexpr char16_t kParagraphSeparator = 0x2029;
 constexpr char16_t kBeginningOfFrame = 0xFDD0;
 constexpr char16_t kEndOfFrame = 0xFDD1;
 
+// Qt lays a run of characters with no place to break a line out in time
+// that grows with the square of its length (each shown line looks for a
+// break to the run's end). The area gives such runs a zero-width space every
+// kSoftBreakEvery characters, marked as its own with kSoftBreakProperty;
+// text() and richText() leave those out.
+constexpr char16_t kZeroWidthSpace = 0x200B;
+constexpr qsizetype kSoftBreakEvery = 512;
+constexpr int kSoftBreakProperty = QTextFormat::UserProperty + 0x53;
+// Qt's layout of nested tables takes about twice as long for each level:
+// deeper tables join the cells of the deepest one shown.
+constexpr int kShownTableDepth = 3;
+// Qt looks every font family up on the system, at a cost that grows with
+// the number looked up: text in further families shows in the area's font.
+constexpr int kShownFontFamilies = 64;
+
+bool endsRun(char16_t ch)
+{
+    return ch == u' ' || ch == u'\t' || ch == u'\r' || ch == u'\n' || ch == 0x2028 ||
+           ch == 0x2029 || ch == kZeroWidthSpace;
+}
+
 bool isBlockBreak(char16_t ch)
 {
     return ch == u'\r' || ch == u'\n' || ch == kParagraphSeparator || ch == kBeginningOfFrame ||
            ch == kEndOfFrame;
 }
 
-// Calls f(line, breakAfter) for every line of `text`; the last line has an
-// empty break.
-template <typename F> void forEachLine(QStringView text, F f)
+// Calls f(piece, breakAfter) for every piece of `text` that ends at a line
+// break other than CR LF; the last piece has an empty break. A piece holds no
+// other block break than CR LF, which QTextCursor::insertText() turns into a
+// block break of its own: a block without a kind of its own reads as CR LF,
+// so a text of CR LF lines goes in with one call.
+template <typename F> void forEachPiece(QStringView text, F f)
 {
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t ch = text[i].unicode();
         if (!isBlockBreak(ch))
             continue;
-        const qsizetype breakLength =
-            ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1;
-        f(text.sliced(start, i - start), text.sliced(i, breakLength));
-        i += breakLength - 1;
+        if (ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            ++i;
+            continue;
+        }
+        f(text.sliced(start, i - start), text.sliced(i, 1));
         start = i + 1;
     }
     f(text.sliced(start), QStringView());
@@ -69,33 +98,158 @@ void insertBlock(QTextCursor &cursor, QStringView lineBreak = kCrLf)
     cursor.insertBlock(cursor.blockFormat(), chars);
 }
 
-bool isPicture(const QTextBlock &block, int offset)
-{
-    QTextCursor cursor(block);
-    cursor.setPosition(block.position() + offset + 1); // the format of the character before
-    return cursor.charFormat().objectType() != QTextFormat::NoObject;
-}
-
-// The plain text of block characters [start, end): a line separator (Shift+
-// Enter) reads as CR LF, and pictures, which have no plain text, are left out.
-void appendPlain(QString &out, const QTextBlock &block, QStringView chars, int start)
+// The plain text of block characters [from, to): a line separator (Shift+
+// Enter) reads as CR LF, and pictures, which have no plain text, and the
+// area's own soft breaks are left out. Each character's format is its
+// fragment's, so the block is walked once.
+void appendPlain(QString &out, const QTextBlock &block, int from, int to)
 {
     constexpr char16_t kLineSeparator = 0x2028;
     constexpr char16_t kObject = 0xFFFC;
-    qsizetype plainFrom = 0;
-    for (qsizetype i = 0; i < chars.size(); ++i) {
-        const char16_t ch = chars[i].unicode();
-        if (ch != kLineSeparator && ch != kObject)
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const int start = fragment.position() - block.position();
+        const int first = qMax(from, start);
+        const int last = qMin(to, start + fragment.length());
+        if (first >= last)
             continue;
-        if (ch == kObject && !isPicture(block, start + int(i)))
-            continue;
-        out += chars.sliced(plainFrom, i - plainFrom);
-        if (ch == kLineSeparator)
-            out += kCrLf;
-        plainFrom = i + 1;
+        const QString text = fragment.text();
+        const QStringView chars = QStringView(text).sliced(first - start, last - first);
+        const QTextCharFormat format = fragment.charFormat();
+        const bool picture = format.objectType() != QTextFormat::NoObject;
+        const bool soft = format.boolProperty(kSoftBreakProperty);
+        qsizetype plainFrom = 0;
+        for (qsizetype i = 0; i < chars.size(); ++i) {
+            const char16_t ch = chars[i].unicode();
+            if (ch != kLineSeparator && !(ch == kObject && picture) &&
+                !(ch == kZeroWidthSpace && soft))
+                continue;
+            out += chars.sliced(plainFrom, i - plainFrom);
+            if (ch == kLineSeparator)
+                out += kCrLf;
+            plainFrom = i + 1;
+        }
+        out += chars.sliced(plainFrom);
     }
-    out += chars.sliced(plainFrom);
 }
+
+QTextCharFormat softBreakFormat(QTextCharFormat chars)
+{
+    chars.setProperty(kSoftBreakProperty, true);
+    return chars;
+}
+
+// Inserts a piece of text with no block break but CR LF, with a soft break
+// in every kSoftBreakEvery characters of a run with no place to break.
+// `run` is the length of the run before the cursor.
+void insertWithSoftBreaks(QTextCursor &cursor, QStringView piece, const QTextCharFormat &chars,
+                          qsizetype &run)
+{
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < piece.size(); ++i) {
+        if (endsRun(piece[i].unicode())) {
+            run = 0;
+            continue;
+        }
+        if (++run < kSoftBreakEvery)
+            continue;
+        cursor.insertText(piece.sliced(from, i + 1 - from).toString(), chars);
+        cursor.insertText(QString(QChar(kZeroWidthSpace)), softBreakFormat(chars));
+        from = i + 1;
+        run = 0;
+    }
+    if (from < piece.size())
+        cursor.insertText(piece.sliced(from).toString(), chars);
+}
+
+// Inserts `text` at the cursor in `chars`, each line break as its own kind.
+void insertPieces(QTextCursor &cursor, QStringView text, const QTextCharFormat &chars)
+{
+    qsizetype run = 0;
+    forEachPiece(text, [&](QStringView piece, QStringView lineBreak) {
+        if (!piece.isEmpty())
+            insertWithSoftBreaks(cursor, piece, chars, run);
+        if (!lineBreak.isEmpty()) {
+            insertBlock(cursor, lineBreak);
+            run = 0;
+        }
+    });
+}
+
+// Gives the long runs of a document read from elsewhere their soft breaks.
+void addSoftBreaks(QTextDocument *document)
+{
+    QTextCursor cursor(document);
+    // In an edit, a cursor that moves does not lay its line out.
+    cursor.beginEditBlock();
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        const QString chars = block.text();
+        if (chars.size() < kSoftBreakEvery)
+            continue;
+        qsizetype run = 0;
+        int added = 0;
+        for (qsizetype i = 0; i < chars.size(); ++i) {
+            if (endsRun(chars[i].unicode())) {
+                run = 0;
+                continue;
+            }
+            if (++run < kSoftBreakEvery)
+                continue;
+            cursor.setPosition(block.position() + int(i) + 1 + added);
+            cursor.insertText(QString(QChar(kZeroWidthSpace)),
+                              softBreakFormat(cursor.charFormat()));
+            ++added;
+            run = 0;
+        }
+    }
+    cursor.endEditBlock();
+}
+
+// The soft breaks of a document, last first.
+QList<int> softBreaks(const QTextDocument &document)
+{
+    QList<int> positions;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().boolProperty(kSoftBreakProperty))
+                continue;
+            const QString text = fragment.text();
+            for (qsizetype i = text.indexOf(QChar(kZeroWidthSpace)); i >= 0;
+                 i = text.indexOf(QChar(kZeroWidthSpace), i + 1))
+                positions.append(fragment.position() + int(i));
+        }
+    }
+    std::reverse(positions.begin(), positions.end());
+    return positions;
+}
+
+// Qt lays out the part of an attached document that one edit changed at once
+// and in time that grows faster than its size; a whole document it lays out
+// lazily, a screenful first and the rest while the program waits for input.
+// While this lives, the document has no page size, so an edit is not laid
+// out; when it ends, the page size comes back and the whole document is laid
+// out anew.
+class LayoutWholeAfterwards
+{
+public:
+    explicit LayoutWholeAfterwards(QTextDocument *document)
+        : m_document(document), m_pageSize(document->pageSize())
+    {
+        m_document->setPageSize(QSizeF(0, 0));
+    }
+    ~LayoutWholeAfterwards() { m_document->setPageSize(m_pageSize); }
+    LayoutWholeAfterwards(const LayoutWholeAfterwards &) = delete;
+    LayoutWholeAfterwards &operator=(const LayoutWholeAfterwards &) = delete;
+
+private:
+    QTextDocument *m_document;
+    QSizeF m_pageSize;
+};
+
+// Text longer than this is laid out with the whole document when it is
+// pasted.
+constexpr qsizetype kLargeEdit = 16 * 1024;
 
 } // namespace
 
@@ -117,14 +271,14 @@ QString RichTextArea::textBetween(int from, int to) const
     out.reserve(qMax(0, to - from));
     for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() < to;
          block = block.next()) {
-        const QString chars = block.text();
         const int position = block.position();
+        const int length = block.length() - 1; // without the separator
         const int start = qMax(from, position) - position;
-        const int end = qMin<int>(to - position, int(chars.size()));
+        const int end = qMin(to - position, length);
         if (end > start)
-            appendPlain(out, block, QStringView(chars).sliced(start, end - start), start);
-        // The block's own separator lies at position + chars.size().
-        const int separator = position + int(chars.size());
+            appendPlain(out, block, start, end);
+        // The block's own separator lies at position + length.
+        const int separator = position + length;
         const QTextBlock next = block.next();
         if (next.isValid() && separator >= from && separator < to)
             out += breakBefore(next);
@@ -134,33 +288,36 @@ QString RichTextArea::textBetween(int from, int to) const
 
 void RichTextArea::setText(const QString &text)
 {
-    // Built line by line in one edit, with each break's kind on its break
-    // character, so the document is laid out once; as with setPlainText(),
-    // there is nothing to undo afterwards and the caret is at the start.
+    // Built in one edit, with each break's kind on its break character, so
+    // the document is laid out once; as with setPlainText(), there is
+    // nothing to undo afterwards and the caret is at the start.
     clear();
     document()->setUndoRedoEnabled(false);
-    QTextCursor cursor(document());
-    cursor.beginEditBlock();
-    const QTextCharFormat plain;
-    forEachLine(text, [&](QStringView line, QStringView lineBreak) {
-        if (!line.isEmpty())
-            cursor.insertText(line.toString(), plain);
-        if (!lineBreak.isEmpty())
-            insertBlock(cursor, lineBreak);
-    });
-    cursor.endEditBlock();
+    {
+        const LayoutWholeAfterwards layout(document());
+        QTextCursor cursor(document());
+        cursor.beginEditBlock();
+        insertPieces(cursor, text, QTextCharFormat());
+        cursor.endEditBlock();
+    }
     document()->setUndoRedoEnabled(true);
     setTextCursor(QTextCursor(document()));
 }
 
 bool RichTextArea::loadRichText(QByteArrayView rtf, QString *error)
 {
-    rtf::ReadResult result = rtf::read(rtf);
+    rtf::ReadOptions options;
+    options.maxTableDepth = kShownTableDepth;
+    options.maxFontFamilies = kShownFontFamilies;
+    rtf::ReadResult result = rtf::read(rtf, options);
     if (!result.ok()) {
         *error = result.error;
         return false;
     }
     QTextDocument *loaded = result.document.release();
+    loaded->setUndoRedoEnabled(false);
+    addSoftBreaks(loaded);
+    loaded->setUndoRedoEnabled(true);
     loaded->setParent(this);
     // Text that names no font of its own shows in the area's font.
     loaded->setDefaultFont(font());
@@ -175,21 +332,34 @@ bool RichTextArea::loadRichText(QByteArrayView rtf, QString *error)
 
 QByteArray RichTextArea::richText() const
 {
-    return rtf::write(*document());
+    const QList<int> soft = softBreaks(*document());
+    if (soft.isEmpty())
+        return rtf::write(*document());
+    const std::unique_ptr<QTextDocument> copy(document()->clone());
+    QTextCursor cursor(copy.get());
+    for (const int position : soft) {
+        cursor.setPosition(position);
+        cursor.deleteChar();
+    }
+    return rtf::write(*copy);
 }
 
 void RichTextArea::replaceSelection(const QString &text)
 {
+    std::optional<LayoutWholeAfterwards> layout;
+    if (text.size() > kLargeEdit)
+        layout.emplace(document());
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     cursor.removeSelectedText();
-    forEachLine(text, [&](QStringView line, QStringView lineBreak) {
-        if (!line.isEmpty())
-            cursor.insertText(line.toString());
-        if (!lineBreak.isEmpty())
-            insertBlock(cursor, lineBreak);
-    });
+    // Text at the start of a line would take the kind of the break before
+    // it; the new text's own breaks have their own.
+    QTextCharFormat chars = cursor.charFormat();
+    chars.clearProperty(rtf::kLineBreakProperty);
+    chars.clearProperty(kSoftBreakProperty);
+    insertPieces(cursor, text, chars);
     cursor.endEditBlock();
+    layout.reset();
     setTextCursor(cursor);
     ensureCursorVisible();
 }
