@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
@@ -300,6 +301,7 @@ private slots:
             const QString text = f.fakes.messages.calls[0].text;
             QVERIFY2(text.startsWith(QStringLiteral("Could not open \"%1\": %2").arg(at, reason)),
                      qPrintable(text));
+            QVERIFY(!QGuiApplication::overrideCursor()); // the busy pointer is gone
             QDir(m_dir.path()).rmdir(name);
             QFile::remove(at);
             QFile::remove(target);
