@@ -337,10 +337,15 @@ QByteArray RichTextArea::richText() const
         return rtf::write(*document());
     const std::unique_ptr<QTextDocument> copy(document()->clone());
     QTextCursor cursor(copy.get());
+    // In an edit, a cursor that moves does not lay its line out; and a
+    // selection, unlike deleteChar(), needs no line layout to be removed.
+    cursor.beginEditBlock();
     for (const int position : soft) {
         cursor.setPosition(position);
-        cursor.deleteChar();
+        cursor.setPosition(position + 1, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
     }
+    cursor.endEditBlock();
     return rtf::write(*copy);
 }
 

@@ -1,8 +1,8 @@
 // Large and hostile content of every structure goes into a shown area, is
-// laid out whole and reads back exactly. Each case took minutes or forever
-// once (the layout or the reader cost the square of the size); CTest's time
-// limit for this program turns a return of that into a failure. How fast
-// each structure is, is the load scaling benchmark's business.
+// laid out whole and reads back exactly, also through the area's rich text. Each case took minutes
+// or forever once (the layout or the reader cost the square of the size); CTest's time limit for
+// this program turns a return of that into a failure. How fast each structure is, is the load
+// scaling benchmark's business.
 #include "CodePage.h"
 #include "RichTextArea.h"
 
@@ -95,6 +95,11 @@ private slots:
         const QString actual = area.text();
         QCOMPARE(actual.size(), text.size());
         QVERIFY(actual == text);
+        // Saved as rich text and opened again, as the same text.
+        RichTextArea reopened;
+        QString error;
+        QVERIFY2(reopened.loadRichText(area.richText(), &error), qPrintable(error));
+        QVERIFY(reopened.text() == text);
     }
 };
 
