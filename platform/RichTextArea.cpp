@@ -37,6 +37,9 @@ constexpr int kSoftBreakProperty = QTextFormat::UserProperty + 0x53;
 // Qt's layout of nested tables takes about twice as long for each level:
 // deeper tables join the cells of the deepest one shown.
 constexpr int kShownTableDepth = 3;
+// Qt lays a whole table out at once, in time that grows faster than its
+// size: cells beyond these show as paragraphs.
+constexpr qint64 kShownTableCells = 10'000;
 // Qt looks every font family up on the system, at a cost that grows with
 // the number looked up: text in further families shows in the area's font.
 constexpr int kShownFontFamilies = 64;
@@ -309,6 +312,7 @@ bool RichTextArea::loadRichText(QByteArrayView rtf, QString *error)
     rtf::ReadOptions options;
     options.maxTableDepth = kShownTableDepth;
     options.maxFontFamilies = kShownFontFamilies;
+    options.maxTableCells = kShownTableCells;
     rtf::ReadResult result = rtf::read(rtf, options);
     if (!result.ok()) {
         *error = result.error;

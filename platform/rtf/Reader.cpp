@@ -428,7 +428,8 @@ int Reader::ParagraphProps::depth() const
 Reader::Reader(QByteArrayView rtf, const ReadOptions &options)
     : m_pos(rtf.data()), m_end(rtf.data() + rtf.size()),
       m_maxFontFamilies(std::max(options.maxFontFamilies, 0)),
-      m_maxTableDepth(std::clamp(options.maxTableDepth, 1, kMaxTableDepth))
+      m_maxTableDepth(std::clamp(options.maxTableDepth, 1, kMaxTableDepth)),
+      m_maxCells(std::clamp<qint64>(options.maxTableCells, 1, kMaxCells))
 {}
 
 ReadResult Reader::read()
@@ -1262,6 +1263,8 @@ void Reader::endParagraph(ParagraphEnd end)
         m_needBlock = true;
     else if (end == ParagraphEnd::Cell && !m_tables.empty())
         m_tables.back().cellEnded = true;
+    else if (end == ParagraphEnd::Cell)
+        m_needBlock = true; // a cell read as a paragraph
 }
 
 void Reader::endRow(int depth)
@@ -1286,6 +1289,10 @@ void Reader::endRow(int depth)
 void Reader::enterTableDepth(int depth)
 {
     depth = std::min(depth, m_maxTableDepth);
+    // Past the cells the caller wants shown as tables, the rest are
+    // paragraphs.
+    if (m_cells >= m_maxCells && m_maxCells < kMaxCells)
+        depth = 0;
     while (int(m_tables.size()) > depth)
         closeTable();
     for (size_t level = 0; level < m_tables.size(); ++level) {
@@ -1334,7 +1341,7 @@ void Reader::moveOn(Table &table)
     QTextTable *t = table.table;
     bool moved = false;
     if (table.rowEnded) {
-        if (m_cells + table.columns <= kMaxCells) {
+        if (m_cells + table.columns <= m_maxCells) {
             if (table.rows == table.allocatedRows) {
                 const int more = std::clamp(table.rows, 1, std::max(1, 65536 / table.columns));
                 t->appendRows(more);
@@ -1349,7 +1356,7 @@ void Reader::moveOn(Table &table)
     } else if (table.column + 1 < table.columns) {
         ++table.column;
         moved = true;
-    } else if (table.columns < kMaxColumns && m_cells + table.rows <= kMaxCells) {
+    } else if (table.columns < kMaxColumns && m_cells + table.rows <= m_maxCells) {
         t->appendColumns(1);
         ++table.columns;
         m_cells += table.rows;

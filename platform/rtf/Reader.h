@@ -229,6 +229,7 @@ private:
     bool m_formatValid = false;
 
     int m_maxTableDepth;
+    qint64 m_maxCells;
     std::vector<Table> m_tables;
     qint64 m_cells = 0;
     bool m_needBlock = false; // the last paragraph ended with \par

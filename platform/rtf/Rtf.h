@@ -36,6 +36,10 @@ struct ReadOptions
     // deepest table kept: Qt's layout of nested tables takes about twice as
     // long for each level.
     int maxTableDepth = 8;
+    // Table cells beyond this many, over all tables, are read as plain
+    // paragraphs: Qt lays a table out at once, in time that grows faster
+    // than its size. (Without it, cells beyond 200,000 join the last cell.)
+    qint64 maxTableCells = std::numeric_limits<qint64>::max();
     // Text in fonts beyond this many distinct families shows in the
     // document's default font: Qt looks each family up on the system once,
     // at a cost that grows with the number already looked up.

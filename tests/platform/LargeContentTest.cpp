@@ -56,9 +56,14 @@ private slots:
         for (int c = 1; c <= 63; ++c)
             wide += "\\cellx" + QByteArray::number(c * 100);
         wide += times("\\intbl c\\cell", 63) + "\\row\n";
-        QTest::newRow("63 columns, 300 rows")
-            << rtf(wide.repeated(300)) << true
-            << QStringLiteral("\r\n") + times(QStringLiteral("c\r\n"), 63 * 300);
+        QTest::newRow("63 columns, 150 rows")
+            << rtf(wide.repeated(150)) << true
+            << QStringLiteral("\r\n") + times(QStringLiteral("c\r\n"), 63 * 150);
+        // Cells past what the area shows as tables come as paragraphs (with
+        // no break after the last, as for any last paragraph).
+        QTest::newRow("100,000 table rows")
+            << rtf(times("\\trowd\\cellx1000\\intbl a\\cell\\row\n", 100'000)) << true
+            << QStringLiteral("\r\n") + times(QStringLiteral("a\r\n"), 99'999) + u'a';
         QTest::newRow("tables nested 8 deep, 1,000 rows")
             << rtf(times("\\itap8\\intbl a\\nestcell\\nestrow\n", 1'000)) << true
             << QStringLiteral("\r\n\r\n\r\n") + times(QStringLiteral("a\r\n"), 1'000) +
