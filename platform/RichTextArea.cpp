@@ -36,7 +36,7 @@ constexpr qsizetype kSoftBreakEvery = 512;
 constexpr int kSoftBreakProperty = QTextFormat::UserProperty + 0x53;
 // Qt's layout of nested tables takes about twice as long for each level:
 // deeper tables join the cells of the deepest one shown.
-constexpr int kShownTableDepth = 3;
+constexpr int kShownTableDepth = 2;
 // Qt lays a whole table out at once, in time that grows faster than its
 // size: cells beyond these show as paragraphs.
 constexpr qint64 kShownTableCells = 10'000;
