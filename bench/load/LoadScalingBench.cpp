@@ -6,6 +6,7 @@
 //   load_scaling_bench <structure> <MiB>   one figure: "<structure> <MiB> <seconds>"
 //   load_scaling_bench --bare-lines <n>     a bare QTextEdit::setPlainText of n lines
 //   load_scaling_bench --area-lines <n>     the same n lines set into the area
+//   load_scaling_bench --paste-long-line <MiB>  one unbroken line pasted into the area
 //   load_scaling_bench --list               the structures
 // bench/run calls it per size and prints the ratios.
 #include "CodePage.h"
@@ -70,6 +71,12 @@ const std::map<QByteArray, Structure> &structures()
     static const std::map<QByteArray, Structure> all = {
         {"txt-short-lines", {false, [](qsizetype n) { return repeated("", "ab\r\n", "", n); }}},
         {"txt-long-line", {false, [](qsizetype n) { return QByteArray(n, 'x'); }}},
+        {"txt-text-lines", // lines of words, 60 characters and CR LF
+         {false,
+          [](qsizetype n) {
+              return repeated("", "the quick brown fox jumps over the lazy dog, then rests.   \r\n",
+                              "", n);
+          }}},
         {"txt-long-lines", // lines of 64 KiB
          {false, [](qsizetype n) { return repeated("", QByteArray(65536, 'y') + "\r\n", "", n); }}},
         {"rtf-paragraphs",
@@ -161,6 +168,19 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: %s <structure> <MiB> | --bare-lines <n> | --area-lines <n>\n",
                      argv[0]);
         return 2;
+    }
+    if (args[1] == QLatin1String("--paste-long-line")) {
+        // One unbroken line pasted into a shown area that holds a little text.
+        const QString text(qsizetype(args[2].toDouble() * 1024 * 1024), u'x');
+        RichTextArea area;
+        area.resize(640, 480);
+        area.show();
+        area.setText(QStringLiteral("before\r\nafter"));
+        const double start = cpuSeconds();
+        area.replaceSelection(text);
+        show(area);
+        std::printf("%s %s %.3f\n", argv[1], argv[2], cpuSeconds() - start);
+        return 0;
     }
     if (args[1] == QLatin1String("--bare-lines") || args[1] == QLatin1String("--area-lines")) {
         const qsizetype lines = args[2].toLongLong();
