@@ -227,7 +227,7 @@ QByteArray richTextOf(const QString &text)
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
     const QTextCharFormat plain;
-    rtf::insertExactText(cursor, text, &plain);
+    rtf::insertExactText(cursor, text, plain);
     cursor.endEditBlock();
     return rtf::write(document);
 }

@@ -1,8 +1,13 @@
 // libFuzzer target: any bytes through the RTF reader, and what it reads
-// through the writer and the reader again.
+// through the writer and the reader again; then the bytes shown in the real
+// rich-text area, laid out whole and painted, as Open shows a file. Run with
+// a time limit per input (fuzz/run uses 2 s), so that slowness is a finding.
+#include "RichTextArea.h"
 #include "Rtf.h"
 
-#include <QGuiApplication>
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QTextBlock>
 #include <QTextDocument>
 
 #include <cstdint>
@@ -32,10 +37,25 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     static int argc = 1;
     static char name[] = "rtf_reader_fuzzer";
     static char *argv[] = {name, nullptr};
-    static QGuiApplication application(argc, argv);
+    static QApplication application(argc, argv);
     qInstallMessageHandler(failOnTextWarnings);
     return 0;
 }
+
+namespace {
+
+quenzal::RichTextArea &area()
+{
+    static quenzal::RichTextArea *shown = [] {
+        auto *a = new quenzal::RichTextArea;
+        a->resize(400, 300);
+        a->show();
+        return a;
+    }();
+    return *shown;
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -49,6 +69,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const auto second = quenzal::rtf::read(written);
     if (!second.ok() || second.document->toRawText() != first.document->toRawText()) {
         std::fprintf(stderr, "write/read changed the text\n");
+        std::abort();
+    }
+    // As Open shows it: in the area, laid out to the end and painted. The
+    // area's text survives its own rich text.
+    QString error;
+    quenzal::RichTextArea &shown = area();
+    if (!shown.loadRichText(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)),
+                            &error))
+        std::abort();
+    QTextDocument *document = shown.document();
+    document->documentLayout()->blockBoundingRect(document->lastBlock());
+    shown.viewport()->grab();
+    const QString text = shown.text();
+    quenzal::RichTextArea again;
+    if (!again.loadRichText(shown.richText(), &error) || again.text() != text) {
+        std::fprintf(stderr, "the area's rich text changed its text\n");
         std::abort();
     }
     return 0;

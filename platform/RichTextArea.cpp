@@ -11,7 +11,54 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <memory>
+#include <optional>
+
 namespace quenzal {
+namespace {
+
+// Qt lays a run of characters with no place to break a line out in time
+// that grows with the square of its length: the area gives such runs a soft
+// break every kSoftBreakEvery characters, which its text leaves out.
+constexpr qsizetype kSoftBreakEvery = 512;
+// Qt's layout of nested tables takes about twice as long for each level:
+// deeper tables join the cells of the deepest one shown.
+constexpr int kShownTableDepth = 2;
+// Qt lays a whole table out at once, in time that grows faster than its
+// size: cells beyond these show as paragraphs.
+constexpr qint64 kShownTableCells = 10'000;
+// Qt looks every font family up on the system, at a cost that grows with
+// the number looked up: text in further families shows in the area's font.
+constexpr int kShownFontFamilies = 64;
+
+// Qt lays out the part of an attached document that one edit changed at once
+// and in time that grows faster than its size; a whole document it lays out
+// lazily, a screenful first and the rest while the program waits for input.
+// While this lives, the document has no page size, so an edit is not laid
+// out; when it ends, the page size comes back and the whole document is laid
+// out anew.
+class LayoutWholeAfterwards
+{
+public:
+    explicit LayoutWholeAfterwards(QTextDocument *document)
+        : m_document(document), m_pageSize(document->pageSize())
+    {
+        m_document->setPageSize(QSizeF(0, 0));
+    }
+    ~LayoutWholeAfterwards() { m_document->setPageSize(m_pageSize); }
+    LayoutWholeAfterwards(const LayoutWholeAfterwards &) = delete;
+    LayoutWholeAfterwards &operator=(const LayoutWholeAfterwards &) = delete;
+
+private:
+    QTextDocument *m_document;
+    QSizeF m_pageSize;
+};
+
+// Text longer than this is laid out with the whole document when it is
+// pasted.
+constexpr qsizetype kLargeEdit = 16 * 1024;
+
+} // namespace
 
 RichTextArea::RichTextArea(QWidget *parent) : QTextEdit(parent)
 {
@@ -32,28 +79,37 @@ QString RichTextArea::textBetween(int from, int to) const
 
 void RichTextArea::setText(const QString &text)
 {
-    // Built line by line in one edit, with each break's kind on its break
-    // character, so the document is laid out once; as with setPlainText(),
-    // there is nothing to undo afterwards and the caret is at the start.
+    // Built in one edit, with each break's kind on its break character, so
+    // the document is laid out once; as with setPlainText(), there is
+    // nothing to undo afterwards and the caret is at the start.
     clear();
     document()->setUndoRedoEnabled(false);
-    QTextCursor cursor(document());
-    cursor.beginEditBlock();
-    const QTextCharFormat plain;
-    rtf::insertExactText(cursor, text, &plain);
-    cursor.endEditBlock();
+    {
+        const LayoutWholeAfterwards layout(document());
+        QTextCursor cursor(document());
+        cursor.beginEditBlock();
+        rtf::insertExactText(cursor, text, QTextCharFormat(), kSoftBreakEvery);
+        cursor.endEditBlock();
+    }
     document()->setUndoRedoEnabled(true);
     setTextCursor(QTextCursor(document()));
 }
 
 bool RichTextArea::loadRichText(QByteArrayView rtf, QString *error)
 {
-    rtf::ReadResult result = rtf::read(rtf);
+    rtf::ReadOptions options;
+    options.maxTableDepth = kShownTableDepth;
+    options.maxFontFamilies = kShownFontFamilies;
+    options.maxTableCells = kShownTableCells;
+    rtf::ReadResult result = rtf::read(rtf, options);
     if (!result.ok()) {
         *error = result.error;
         return false;
     }
     QTextDocument *loaded = result.document.release();
+    loaded->setUndoRedoEnabled(false);
+    rtf::addSoftBreaks(*loaded, kSoftBreakEvery);
+    loaded->setUndoRedoEnabled(true);
     loaded->setParent(this);
     // Text that names no font of its own shows in the area's font.
     loaded->setDefaultFont(font());
@@ -68,16 +124,29 @@ bool RichTextArea::loadRichText(QByteArrayView rtf, QString *error)
 
 QByteArray RichTextArea::richText() const
 {
-    return rtf::write(*document());
+    if (!rtf::hasSoftBreaks(*document()))
+        return rtf::write(*document());
+    const std::unique_ptr<QTextDocument> copy(document()->clone());
+    rtf::removeSoftBreaks(*copy);
+    return rtf::write(*copy);
 }
 
 void RichTextArea::replaceSelection(const QString &text)
 {
+    std::optional<LayoutWholeAfterwards> layout;
+    if (text.size() > kLargeEdit)
+        layout.emplace(document());
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     cursor.removeSelectedText();
-    rtf::insertExactText(cursor, text);
+    // Text at the start of a line would take the kind of the break before
+    // it; the new text's own breaks have their own.
+    QTextCharFormat chars = cursor.charFormat();
+    chars.clearProperty(rtf::kLineBreakProperty);
+    chars.clearProperty(rtf::kSoftBreakProperty);
+    rtf::insertExactText(cursor, text, chars, kSoftBreakEvery);
     cursor.endEditBlock();
+    layout.reset();
     setTextCursor(cursor);
     ensureCursorVisible();
 }

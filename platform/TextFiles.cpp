@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <new>
+
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <fcntl.h>
@@ -13,16 +15,102 @@
 
 namespace quenzal::TextFiles {
 
+#ifdef Q_OS_UNIX
+namespace {
+
+// Why a file of this mode is not one that Open reads or Save writes, or
+// nothing when it is a regular file.
+std::optional<QString> kindOf(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return std::nullopt;
+    if (S_ISDIR(mode))
+        return QStringLiteral("It is a folder, not a file");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("It is a named pipe (FIFO), not a regular file");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("It is a socket, not a regular file");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("It is a device, not a regular file");
+    return QStringLiteral("It is not a regular file");
+}
+
+} // namespace
+#endif
+
+namespace {
+
+// Why `path` is not a file Open can read whole, or nothing when it is one.
+// Symbolic links are followed. Anything but a regular file (a FIFO that
+// would block until a writer comes, an endless device, a socket, a folder)
+// is refused before it is opened.
+std::optional<QString> notARegularFile(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return std::nullopt; // opening it says why
+    return kindOf(status.st_mode);
+#else
+    const QFileInfo info(path);
+    if (info.exists() && info.isDir())
+        return QStringLiteral("It is a folder, not a file");
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("It is not a regular file");
+    return std::nullopt;
+#endif
+}
+
+QString tooLarge(qint64 size)
+{
+    return QStringLiteral("The file is too large to open (%1 MiB; at most %2 MiB)")
+        .arg(size / (1024 * 1024))
+        .arg(kMaxReadBytes / (1024 * 1024));
+}
+
+} // namespace
+
 std::optional<QByteArray> readAll(const QString &path, QString *error)
 {
+    if (const auto why = notARegularFile(path)) {
+        *error = *why;
+        return std::nullopt;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         *error = file.errorString();
         return std::nullopt;
     }
-    QByteArray bytes = file.readAll();
+#ifdef Q_OS_UNIX
+    // The name may have been pointed elsewhere since it was looked at.
+    struct stat status;
+    if (::fstat(file.handle(), &status) == 0) {
+        if (const auto why = kindOf(status.st_mode)) {
+            *error = *why;
+            return std::nullopt;
+        }
+    }
+#endif
+    const qint64 size = file.size();
+    if (size > kMaxReadBytes) {
+        *error = tooLarge(size);
+        return std::nullopt;
+    }
+    QByteArray bytes;
+    try {
+        // A file that grows while it is read is cut at the limit plus one
+        // byte, and then refused, instead of filling the memory.
+        bytes = file.read(kMaxReadBytes + 1);
+    } catch (const std::bad_alloc &) {
+        *error = tooLarge(size);
+        return std::nullopt;
+    }
     if (file.error() != QFileDevice::NoError) {
         *error = file.errorString();
+        return std::nullopt;
+    }
+    if (bytes.size() > kMaxReadBytes) {
+        *error = tooLarge(bytes.size());
         return std::nullopt;
     }
     return bytes;
@@ -38,21 +126,6 @@ struct SaveTarget
     QString refusal; // why, for Refuse
 };
 
-#ifdef Q_OS_UNIX
-QString notRegularFile(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return QStringLiteral("It is a folder, not a file");
-    if (S_ISFIFO(mode))
-        return QStringLiteral("It is a named pipe (FIFO), not a regular file");
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("It is a device, not a regular file");
-    if (S_ISSOCK(mode))
-        return QStringLiteral("It is a socket, not a regular file");
-    return QStringLiteral("It is not a regular file");
-}
-#endif
-
 // A file that exists is replaced by a new one only where the new one would be
 // the same file to everyone else: a regular file, ours, in the group a new
 // file gets, with no other name, in a folder where we may make its
@@ -65,8 +138,8 @@ SaveTarget saveTarget(const QString &path)
     struct stat file;
     if (::stat(QFile::encodeName(path).constData(), &file) != 0)
         return {}; // a new file; what stops it is reported on the way
-    if (!S_ISREG(file.st_mode))
-        return {SaveTarget::Refuse, notRegularFile(file.st_mode)};
+    if (const auto why = kindOf(file.st_mode))
+        return {SaveTarget::Refuse, *why};
     const QByteArray folder = QFile::encodeName(QFileInfo(path).canonicalPath());
     struct stat dir;
     if (::stat(folder.constData(), &dir) != 0)

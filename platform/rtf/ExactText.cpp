@@ -6,6 +6,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
+
 namespace quenzal::rtf {
 namespace {
 
@@ -16,6 +18,7 @@ const QString kCrLf = QStringLiteral("\r\n");
 constexpr char16_t kParagraphSeparator = 0x2029;
 constexpr char16_t kBeginningOfFrame = 0xFDD0;
 constexpr char16_t kEndOfFrame = 0xFDD1;
+constexpr char16_t kZeroWidthSpace = 0x200B;
 
 bool isBlockBreak(char16_t ch)
 {
@@ -23,19 +26,30 @@ bool isBlockBreak(char16_t ch)
            ch == kEndOfFrame;
 }
 
-// Calls f(line, breakAfter) for every line of `text`; the last line has an
-// empty break.
-template <typename F> void forEachLine(QStringView text, F f)
+// A place where a line may break, which ends a run.
+bool endsRun(char16_t ch)
+{
+    return ch == u' ' || ch == u'\t' || ch == u'\r' || ch == u'\n' || ch == 0x2028 ||
+           ch == kParagraphSeparator || ch == kZeroWidthSpace;
+}
+
+// Calls f(piece, breakAfter) for every piece of `text` that ends at a line
+// break other than CR LF; the last piece has an empty break. A piece holds no
+// other block break than CR LF, which QTextCursor::insertText() turns into a
+// block break of its own: a block without a kind of its own reads as CR LF,
+// so a text of CR LF lines goes in with one call.
+template <typename F> void forEachPiece(QStringView text, F f)
 {
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t ch = text[i].unicode();
         if (!isBlockBreak(ch))
             continue;
-        const qsizetype breakLength =
-            ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1;
-        f(text.sliced(start, i - start), text.sliced(i, breakLength));
-        i += breakLength - 1;
+        if (ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            ++i;
+            continue;
+        }
+        f(text.sliced(start, i - start), text.sliced(i, 1));
         start = i + 1;
     }
     f(text.sliced(start), QStringView());
@@ -51,32 +65,86 @@ QString breakBefore(const QTextBlock &block)
     return chars.isValid() ? chars.toString() : kCrLf;
 }
 
-bool isPicture(const QTextBlock &block, int offset)
-{
-    QTextCursor cursor(block);
-    cursor.setPosition(block.position() + offset + 1); // the format of the character before
-    return cursor.charFormat().objectType() != QTextFormat::NoObject;
-}
-
-// The plain text of block characters [start, end): a line separator (Shift+
-// Enter) reads as CR LF, and pictures, which have no plain text, are left out.
-void appendPlain(QString &out, const QTextBlock &block, QStringView chars, int start)
+// The plain text of block characters [from, to): a line separator (Shift+
+// Enter) reads as CR LF, and pictures and soft breaks are left out. Each
+// character's format is its fragment's, so the block is walked once.
+void appendPlain(QString &out, const QTextBlock &block, int from, int to)
 {
     constexpr char16_t kLineSeparator = 0x2028;
     constexpr char16_t kObject = 0xFFFC;
-    qsizetype plainFrom = 0;
-    for (qsizetype i = 0; i < chars.size(); ++i) {
-        const char16_t ch = chars[i].unicode();
-        if (ch != kLineSeparator && ch != kObject)
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const int start = fragment.position() - block.position();
+        const int first = qMax(from, start);
+        const int last = qMin(to, start + fragment.length());
+        if (first >= last)
             continue;
-        if (ch == kObject && !isPicture(block, start + int(i)))
-            continue;
-        out += chars.sliced(plainFrom, i - plainFrom);
-        if (ch == kLineSeparator)
-            out += kCrLf;
-        plainFrom = i + 1;
+        const QString text = fragment.text();
+        const QStringView chars = QStringView(text).sliced(first - start, last - first);
+        const QTextCharFormat format = fragment.charFormat();
+        const bool picture = format.objectType() != QTextFormat::NoObject;
+        const bool soft = format.boolProperty(kSoftBreakProperty);
+        qsizetype plainFrom = 0;
+        for (qsizetype i = 0; i < chars.size(); ++i) {
+            const char16_t ch = chars[i].unicode();
+            if (ch != kLineSeparator && !(ch == kObject && picture) &&
+                !(ch == kZeroWidthSpace && soft))
+                continue;
+            out += chars.sliced(plainFrom, i - plainFrom);
+            if (ch == kLineSeparator)
+                out += kCrLf;
+            plainFrom = i + 1;
+        }
+        out += chars.sliced(plainFrom);
     }
-    out += chars.sliced(plainFrom);
+}
+
+QTextCharFormat softBreakFormat(QTextCharFormat chars)
+{
+    chars.setProperty(kSoftBreakProperty, true);
+    return chars;
+}
+
+// Inserts a piece of text with no block break but CR LF, with a soft break
+// after every `every` characters of a run with no place to break. `run` is
+// the length of the run before the cursor.
+void insertWithSoftBreaks(QTextCursor &cursor, QStringView piece, const QTextCharFormat &chars,
+                          qsizetype every, qsizetype &run)
+{
+    qsizetype from = 0;
+    for (qsizetype i = 0; every > 0 && i < piece.size(); ++i) {
+        if (endsRun(piece[i].unicode())) {
+            run = 0;
+            continue;
+        }
+        if (++run < every)
+            continue;
+        cursor.insertText(piece.sliced(from, i + 1 - from).toString(), chars);
+        cursor.insertText(QString(QChar(kZeroWidthSpace)), softBreakFormat(chars));
+        from = i + 1;
+        run = 0;
+    }
+    if (from < piece.size())
+        cursor.insertText(piece.sliced(from).toString(), chars);
+}
+
+// The positions of a document's soft breaks, last first.
+QList<int> softBreaks(const QTextDocument &document)
+{
+    QList<int> positions;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().boolProperty(kSoftBreakProperty))
+                continue;
+            const QString text = fragment.text();
+            for (qsizetype i = text.indexOf(QChar(kZeroWidthSpace)); i >= 0;
+                 i = text.indexOf(QChar(kZeroWidthSpace), i + 1))
+                positions.append(fragment.position() + int(i));
+        }
+    }
+    std::reverse(positions.begin(), positions.end());
+    return positions;
 }
 
 } // namespace
@@ -87,14 +155,14 @@ QString exactText(const QTextDocument &document, int from, int to)
     out.reserve(qMax(0, to - from));
     for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() < to;
          block = block.next()) {
-        const QString chars = block.text();
         const int position = block.position();
+        const int length = block.length() - 1; // without the separator
         const int start = qMax(from, position) - position;
-        const int end = qMin<int>(to - position, int(chars.size()));
+        const int end = qMin(to - position, length);
         if (end > start)
-            appendPlain(out, block, QStringView(chars).sliced(start, end - start), start);
-        // The block's own separator lies at position + chars.size().
-        const int separator = position + int(chars.size());
+            appendPlain(out, block, start, end);
+        // The block's own separator lies at position + length.
+        const int separator = position + length;
         const QTextBlock next = block.next();
         if (next.isValid() && separator >= from && separator < to)
             out += breakBefore(next);
@@ -107,17 +175,17 @@ QString exactText(const QTextDocument &document)
     return exactText(document, 0, document.characterCount() - 1);
 }
 
-void insertExactText(QTextCursor &cursor, QStringView text, const QTextCharFormat *format)
+void insertExactText(QTextCursor &cursor, QStringView text, const QTextCharFormat &format,
+                     qsizetype softBreakEvery)
 {
-    forEachLine(text, [&](QStringView line, QStringView lineBreak) {
-        if (!line.isEmpty()) {
-            if (format)
-                cursor.insertText(line.toString(), *format);
-            else
-                cursor.insertText(line.toString());
-        }
-        if (!lineBreak.isEmpty())
+    qsizetype run = 0;
+    forEachPiece(text, [&](QStringView piece, QStringView lineBreak) {
+        if (!piece.isEmpty())
+            insertWithSoftBreaks(cursor, piece, format, softBreakEvery, run);
+        if (!lineBreak.isEmpty()) {
             insertLineBreak(cursor, lineBreak);
+            run = 0;
+        }
     });
 }
 
@@ -131,6 +199,55 @@ void insertLineBreak(QTextCursor &cursor, QStringView lineBreak)
     else
         chars.setProperty(kLineBreakProperty, lineBreak.toString());
     cursor.insertBlock(cursor.blockFormat(), chars);
+}
+
+void addSoftBreaks(QTextDocument &document, qsizetype every)
+{
+    QTextCursor cursor(&document);
+    // In an edit, a cursor that moves does not lay its line out.
+    cursor.beginEditBlock();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QString chars = block.text();
+        if (chars.size() < every)
+            continue;
+        qsizetype run = 0;
+        int added = 0;
+        for (qsizetype i = 0; i < chars.size(); ++i) {
+            if (endsRun(chars[i].unicode())) {
+                run = 0;
+                continue;
+            }
+            if (++run < every)
+                continue;
+            cursor.setPosition(block.position() + int(i) + 1 + added);
+            cursor.insertText(QString(QChar(kZeroWidthSpace)),
+                              softBreakFormat(cursor.charFormat()));
+            ++added;
+            run = 0;
+        }
+    }
+    cursor.endEditBlock();
+}
+
+bool hasSoftBreaks(const QTextDocument &document)
+{
+    return !softBreaks(document).isEmpty();
+}
+
+bool removeSoftBreaks(QTextDocument &document)
+{
+    const QList<int> soft = softBreaks(document);
+    QTextCursor cursor(&document);
+    // In an edit, a cursor that moves does not lay its line out; and a
+    // selection, unlike deleteChar(), needs no line layout to be removed.
+    cursor.beginEditBlock();
+    for (const int position : soft) {
+        cursor.setPosition(position);
+        cursor.setPosition(position + 1, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
+    cursor.endEditBlock();
+    return !soft.isEmpty();
 }
 
 } // namespace quenzal::rtf

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <QTextFormat>
 
 class QTextCharFormat;
 class QTextCursor;
@@ -16,21 +17,34 @@ class QTextDocument;
 // lone CR, lone LF, CR LF, tab and other control codes included. A break
 // without the property (a paragraph break read from a file, one typed with
 // Enter) and a line separator inside a block (Shift+Enter) read as CR LF.
+//
+// Qt lays a run of characters with no place to break a line out in time that
+// grows with the square of its length. A text area may therefore give such
+// runs soft breaks: zero-width spaces marked with kSoftBreakProperty, which
+// are its own and have no plain text.
 namespace quenzal::rtf {
 
-// The plain text between document positions `from` and `to`. Pictures have
-// no plain text and are left out.
+constexpr int kSoftBreakProperty = QTextFormat::UserProperty + 0x53;
+
+// The plain text between document positions `from` and `to`. Pictures and
+// soft breaks have no plain text and are left out.
 QString exactText(const QTextDocument &document, int from, int to);
 // The whole document's plain text.
 QString exactText(const QTextDocument &document);
 
-// Inserts `text` at the cursor, a new block for each line break with the
-// kind of the break on its break character; each line takes `format`, or the
-// cursor's format when there is none.
-void insertExactText(QTextCursor &cursor, QStringView text,
-                     const QTextCharFormat *format = nullptr);
+// Inserts `text` at the cursor in `format`, a new block for each line break
+// with the kind of the break on its break character. With `softBreakEvery`,
+// a run of that many characters with no place to break gets a soft break.
+void insertExactText(QTextCursor &cursor, QStringView text, const QTextCharFormat &format,
+                     qsizetype softBreakEvery = 0);
 
 // Starts a new block at the cursor after a line break of the given kind.
 void insertLineBreak(QTextCursor &cursor, QStringView lineBreak = u"\r\n");
+
+// Gives every run of `every` characters with no place to break a soft break.
+void addSoftBreaks(QTextDocument &document, qsizetype every);
+// Takes every soft break out again; true when there was any.
+bool removeSoftBreaks(QTextDocument &document);
+bool hasSoftBreaks(const QTextDocument &document);
 
 } // namespace quenzal::rtf

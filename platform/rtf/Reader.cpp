@@ -28,6 +28,9 @@ constexpr int kMaxInstruction = 4096;                    // characters of a fiel
 constexpr int kMaxTwips = 31680;                         // 22 inches, Word's largest indent
 constexpr int kMaxHalfPoints = 3276;                     // 1638 points, Word's largest size
 
+// A character format property: the hash of the format's font family.
+constexpr int kFamilyKeyProperty = QTextFormat::UserProperty + 0x52;
+
 constexpr char16_t kLineSeparator = 0x2028;
 
 // The line breaks, other than a paragraph break, that a document can keep
@@ -422,7 +425,12 @@ int Reader::ParagraphProps::depth() const
     return std::min(level, kMaxTableDepth);
 }
 
-Reader::Reader(QByteArrayView rtf) : m_pos(rtf.data()), m_end(rtf.data() + rtf.size()) {}
+Reader::Reader(QByteArrayView rtf, const ReadOptions &options)
+    : m_pos(rtf.data()), m_end(rtf.data() + rtf.size()),
+      m_maxFontFamilies(std::max(options.maxFontFamilies, 0)),
+      m_maxTableDepth(std::clamp(options.maxTableDepth, 1, kMaxTableDepth)),
+      m_maxCells(std::clamp<qint64>(options.maxTableCells, 1, kMaxCells))
+{}
 
 ReadResult Reader::read()
 {
@@ -1188,9 +1196,10 @@ void Reader::flushBytes()
         }
         const qsizetype from = m_run.size();
         m_codePages.get(codePageOf(s.chars.font)).appendText(m_bytes, m_run);
-        // \'00 and the like: text has no NULs.
-        if (m_run.indexOf(QChar(0), from) >= 0)
-            m_run.remove(QChar(0));
+        // \'00 and the like: text has no NULs. Only the new text is looked
+        // at, so a long run with many of them costs no more than its length.
+        const auto kept = std::remove(m_run.begin() + from, m_run.end(), QChar(0));
+        m_run.truncate(kept - m_run.begin());
         break;
     }
     case Destination::FieldInstruction:
@@ -1277,6 +1286,8 @@ void Reader::endParagraph(ParagraphEnd end)
         m_needBlock = true;
     else if (end == ParagraphEnd::Cell && !m_tables.empty())
         m_tables.back().cellEnded = true;
+    else if (end == ParagraphEnd::Cell)
+        m_needBlock = true; // a cell read as a paragraph
 }
 
 void Reader::endRow(int depth)
@@ -1285,7 +1296,7 @@ void Reader::endRow(int depth)
     flushRun();
     if (m_paragraphOpen)
         endParagraph(ParagraphEnd::Cell);
-    depth = std::min(depth, kMaxTableDepth);
+    depth = std::min(depth, m_maxTableDepth);
     if (int(m_tables.size()) < depth)
         return; // a row without cells
     while (int(m_tables.size()) > depth)
@@ -1300,6 +1311,11 @@ void Reader::endRow(int depth)
 // ended, and opens tables down to that depth.
 void Reader::enterTableDepth(int depth)
 {
+    depth = std::min(depth, m_maxTableDepth);
+    // Past the cells the caller wants shown as tables, the rest are
+    // paragraphs.
+    if (m_cells >= m_maxCells && m_maxCells < kMaxCells)
+        depth = 0;
     while (int(m_tables.size()) > depth)
         closeTable();
     for (size_t level = 0; level < m_tables.size(); ++level) {
@@ -1331,29 +1347,42 @@ void Reader::openTable()
 
 void Reader::closeTable()
 {
-    m_cursor.setPosition(m_tables.back().table->lastPosition() + 1);
+    const Table &table = m_tables.back();
+    if (table.allocatedRows > table.rows)
+        table.table->removeRows(table.rows, table.allocatedRows - table.rows);
+    m_cursor.setPosition(table.table->lastPosition() + 1);
     m_tables.pop_back();
     m_needBlock = false;
 }
 
+// Qt rebuilds a table's whole grid after every change to its rows or
+// columns, so a table grown one row at a time costs the square of its size.
+// Rows are added in growing batches instead, and the rows not used are taken
+// off when the table ends.
 void Reader::moveOn(Table &table)
 {
     QTextTable *t = table.table;
     bool moved = false;
     if (table.rowEnded) {
-        if (m_cells + t->columns() <= kMaxCells) {
-            t->appendRows(1);
-            m_cells += t->columns();
+        if (m_cells + table.columns <= m_maxCells) {
+            if (table.rows == table.allocatedRows) {
+                const int more = std::clamp(table.rows, 1, std::max(1, 65536 / table.columns));
+                t->appendRows(more);
+                table.allocatedRows += more;
+            }
+            ++table.rows;
+            m_cells += table.columns;
             ++table.row;
             table.column = 0;
             moved = true;
         }
-    } else if (table.column + 1 < t->columns()) {
+    } else if (table.column + 1 < table.columns) {
         ++table.column;
         moved = true;
-    } else if (t->columns() < kMaxColumns && m_cells + t->rows() <= kMaxCells) {
+    } else if (table.columns < kMaxColumns && m_cells + table.rows <= m_maxCells) {
         t->appendColumns(1);
-        m_cells += t->rows();
+        ++table.columns;
+        m_cells += table.rows;
         ++table.column;
         moved = true;
     }
@@ -1376,8 +1405,13 @@ QTextCharFormat Reader::charFormat(const CharProps &props)
         return m_format;
     QTextCharFormat format;
     const auto font = m_fonts.constFind(props.font);
-    if (font != m_fonts.cend() && !font->name.isEmpty())
+    if (font != m_fonts.cend() && !font->name.isEmpty() && isShown(font->name)) {
         format.setFontFamilies({font->name});
+        // Qt 6.4 hashes every list of families alike, so each new format
+        // would be compared with every other format that names a family: the
+        // family's own hash beside it keeps formats apart.
+        format.setProperty(kFamilyKeyProperty, int(qHash(font->name)));
+    }
     format.setFontPointSize(props.halfPoints / 2.0);
     if (props.bold)
         format.setFontWeight(QFont::Bold);
@@ -1405,6 +1439,16 @@ QTextCharFormat Reader::charFormat(const CharProps &props)
     m_format = format;
     m_formatValid = true;
     return format;
+}
+
+bool Reader::isShown(const QString &family)
+{
+    if (m_shownFamilies.contains(family))
+        return true;
+    if (m_shownFamilies.size() >= m_maxFontFamilies)
+        return false;
+    m_shownFamilies.insert(family);
+    return true;
 }
 
 QTextBlockFormat Reader::blockFormat(const ParagraphProps &props) const
@@ -1517,9 +1561,9 @@ void Reader::finishPicture()
     m_paragraphOpen = true;
 }
 
-ReadResult read(QByteArrayView rtf)
+ReadResult read(QByteArrayView rtf, const ReadOptions &options)
 {
-    return Reader(rtf).read();
+    return Reader(rtf, options).read();
 }
 
 } // namespace quenzal::rtf

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QTextCharFormat>
 #include <QTextCursor>
 
@@ -34,7 +35,7 @@ namespace quenzal::rtf {
 class Reader
 {
 public:
-    explicit Reader(QByteArrayView rtf);
+    explicit Reader(QByteArrayView rtf, const ReadOptions &options = {});
 
     ReadResult read();
 
@@ -127,6 +128,11 @@ private:
         QTextTable *table = nullptr;
         int row = 0;
         int column = 0;
+        // The rows and columns in use, and the rows the table has (some
+        // made ahead of use).
+        int rows = 1;
+        int columns = 1;
+        int allocatedRows = 1;
         bool cellEnded = false; // \cell seen; the next content opens the next cell
         bool rowEnded = false;  // \row seen; the next content opens the next row
     };
@@ -192,6 +198,7 @@ private:
     void closeTable();
     void moveOn(Table &table);
     QTextCharFormat charFormat(const CharProps &props);
+    bool isShown(const QString &family); // within ReadOptions::maxFontFamilies
     QTextBlockFormat blockFormat(const ParagraphProps &props) const;
 
     // Destinations with content of their own.
@@ -216,6 +223,8 @@ private:
     int m_defaultFont = -1;
     CodePageDecoders m_codePages;
     QHash<int, Font> m_fonts;
+    int m_maxFontFamilies;
+    QSet<QString> m_shownFamilies;
     QList<QColor> m_colors;
     QList<QString> m_links;
     std::vector<Field> m_fields;
@@ -246,6 +255,8 @@ private:
     QTextCharFormat m_format;
     bool m_formatValid = false;
 
+    int m_maxTableDepth;
+    qint64 m_maxCells;
     std::vector<Table> m_tables;
     qint64 m_cells = 0;
     bool m_needBlock = false; // the last paragraph ended with \par

@@ -6,6 +6,7 @@
 #include <QTextDocument>
 #include <QTextFormat>
 
+#include <limits>
 #include <memory>
 
 // Rich Text Format to QTextDocument and back.
@@ -28,10 +29,27 @@ struct ReadResult
 // that other programs skip, and the reader gives it back.
 inline constexpr int kLineBreakProperty = QTextFormat::UserProperty + 0x51;
 
+// How read() builds its document.
+struct ReadOptions
+{
+    // Tables nested deeper than this (at most 8) join the cells of the
+    // deepest table kept: Qt's layout of nested tables takes about twice as
+    // long for each level.
+    int maxTableDepth = 8;
+    // Table cells beyond this many, over all tables, are read as plain
+    // paragraphs: Qt lays a table out at once, in time that grows faster
+    // than its size. (Without it, cells beyond 200,000 join the last cell.)
+    qint64 maxTableCells = std::numeric_limits<qint64>::max();
+    // Text in fonts beyond this many distinct families shows in the
+    // document's default font: Qt looks each family up on the system once,
+    // at a cost that grows with the number already looked up.
+    int maxFontFamilies = std::numeric_limits<int>::max();
+};
+
 // Reads RTF bytes into a new document. Bytes that do not begin with the
 // "{\rtf" header are not rich text; damaged rich text (unbalanced braces,
 // truncation, unknown words) gives what could be read. Never throws.
-ReadResult read(QByteArrayView rtf);
+ReadResult read(QByteArrayView rtf, const ReadOptions &options = {});
 
 // Writes a document as RTF that Word, WordPad and LibreOffice open:
 // Windows-1252 text, \uN for everything else, with the character and

@@ -70,6 +70,8 @@ private slots:
         for (int i = 0; i < 40; ++i)
             scrambledLike += everyCode();
         QTest::newRow("ten thousand codes") << scrambledLike;
+        QTest::newRow("runs with no place to break a line")
+            << QString(3000, u'x') + u'\r' + QString(1100, u'y') + u'\u200B' + QString(700, u'z');
     }
 
     void textIsExact()
@@ -321,6 +323,28 @@ private slots:
         select(area, 0, 0);
         area.replaceSelection(QString());
         COMPARE_TEXT(area.text(), QStringLiteral("oX\rYwo"));
+    }
+
+    // The area breaks up long runs for the layout's sake; what it gives back
+    // is the text as it was, through paste, undo, redo and rich text.
+    void longRunsStayExact()
+    {
+        const QString run = QString(2000, u'x') + u'\u200B' + QString(900, u'y');
+        RichTextArea area;
+        area.setText(QStringLiteral("a\rb"));
+        select(area, 1, 1);
+        area.replaceSelection(run + u'\n' + run);
+        const QString pasted = u'a' + run + u'\n' + run + QStringLiteral("\rb");
+        COMPARE_TEXT(area.text(), pasted);
+        COMPARE_TEXT(area.textBetween(0, 600), u'a' + run.first(598)); // one soft break
+        area.undo();
+        COMPARE_TEXT(area.text(), QStringLiteral("a\rb"));
+        area.redo();
+        COMPARE_TEXT(area.text(), pasted);
+        RichTextArea reread;
+        QString error;
+        QVERIFY(reread.loadRichText(area.richText(), &error));
+        COMPARE_TEXT(reread.text(), pasted);
     }
 
     void picturesHaveNoPlainText()

@@ -8,7 +8,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
+
+#include <new>
 
 namespace quenzal {
 namespace {
@@ -31,6 +34,15 @@ QString failure(const QString &verb, const QString &name, QString reason)
     return QStringLiteral("Could not %1 \"%2\": %3.")
         .arg(verb, QDir::toNativeSeparators(name), reason);
 }
+
+class BusyPointer
+{
+public:
+    BusyPointer() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyPointer() { QGuiApplication::restoreOverrideCursor(); }
+    BusyPointer(const BusyPointer &) = delete;
+    BusyPointer &operator=(const BusyPointer &) = delete;
+};
 
 struct ChosenFile
 {
@@ -81,18 +93,33 @@ void OpenTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &mes
     if (!chosen)
         return;
     const auto &[name, kind] = *chosen;
+    // Reading and laying out a large file takes a while: the pointer says
+    // so until the file is shown or refused.
+    std::optional<BusyPointer> busy(std::in_place);
     QString error;
     const auto bytes = TextFiles::readAll(name, &error);
     if (!bytes) {
+        busy.reset();
         reportError(c, messages, failure(QStringLiteral("open"), name, error));
         return;
     }
-    if (kind == FileKind::RichText) {
-        if (!c.original.loadRichText(*bytes, &error))
-            reportError(c, messages, failure(QStringLiteral("open"), name, error));
+    // The file fitted in memory; what is made of it may not.
+    try {
+        if (kind == FileKind::RichText) {
+            if (!c.original.loadRichText(*bytes, &error)) {
+                busy.reset();
+                reportError(c, messages, failure(QStringLiteral("open"), name, error));
+            }
+            return;
+        }
+        c.original.setText(CodePage::decode(*bytes));
+    } catch (const std::bad_alloc &) {
+        busy.reset();
+        reportError(c, messages,
+                    failure(QStringLiteral("open"), name,
+                            QStringLiteral("there is not enough memory to show the file")));
         return;
     }
-    c.original.setText(CodePage::decode(*bytes));
     c.fileBox.setText(QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath()));
 }
 

@@ -5,13 +5,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
 
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using namespace quenzal;
@@ -280,6 +284,74 @@ private slots:
         QCOMPARE(f.fakes.messages.calls.size(), 1);
         QCOMPARE(f.fakes.messages.calls[0].title, QStringLiteral("Error"));
         QCOMPARE(f.fakes.messages.calls[0].text, message.replace(QLatin1String("%1"), path(name)));
+    }
+
+    // What is not a regular file is refused before it is read: a FIFO would
+    // wait for a writer forever, a device would fill the memory.
+    void opensOnlyRegularFiles_data()
+    {
+        QTest::addColumn<QString>("make");   // what to put at the name
+        QTest::addColumn<QString>("reason"); // the message's reason begins so
+        const QString pipe = QStringLiteral("It is a named pipe (FIFO), not a regular file");
+        const QString device = QStringLiteral("It is a device, not a regular file");
+        QTest::newRow("FIFO") << "fifo" << pipe;
+        QTest::newRow("link to a FIFO") << "link to fifo" << pipe;
+        QTest::newRow("link to /dev/zero") << "link to /dev/zero" << device;
+        QTest::newRow("link to /dev/null") << "link to /dev/null" << device;
+        QTest::newRow("socket") << "socket"
+                                << "It is a socket, not a regular file";
+        QTest::newRow("folder") << "folder"
+                                << "It is a folder, not a file";
+        QTest::newRow("too large") << "sparse 300 MiB"
+                                   << "The file is too large to open (300 MiB";
+    }
+
+    void opensOnlyRegularFiles()
+    {
+        QFETCH(QString, make);
+        QFETCH(QString, reason);
+        for (const QString &name : {QStringLiteral("x.txt"), QStringLiteral("x.rtf")}) {
+            const QString at = path(name);
+            const QString target = path(QStringLiteral("target"));
+            const QByteArray local = QFile::encodeName(at);
+            if (make == QLatin1String("fifo")) {
+                QCOMPARE(::mkfifo(local.constData(), 0600), 0);
+            } else if (make == QLatin1String("link to fifo")) {
+                QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+                QVERIFY(QFile::link(target, at));
+            } else if (make.startsWith(QLatin1String("link to "))) {
+                QVERIFY(QFile::link(make.sliced(8), at));
+            } else if (make == QLatin1String("socket")) {
+                const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+                sockaddr_un address = {};
+                address.sun_family = AF_UNIX;
+                QVERIFY(size_t(local.size()) < sizeof address.sun_path);
+                std::memcpy(address.sun_path, local.constData(), size_t(local.size()));
+                QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+                ::close(fd);
+            } else if (make == QLatin1String("folder")) {
+                QVERIFY(QDir(m_dir.path()).mkdir(name));
+            } else {
+                QFile file(at);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                QVERIFY(file.resize(qint64(300) * 1024 * 1024)); // sparse: no disk used
+            }
+            MainWindowFixture f;
+            f.rtfOriginal->setText(QStringLiteral("keep\r"));
+            f.fakes.fileDialogs.answers.enqueue(at);
+            open(f, Via::Menu);
+            QCOMPARE(f.rtfOriginal->text(), QStringLiteral("keep\r"));
+            QCOMPARE(f.txtFILE->text(), kNoFile);
+            QCOMPARE(f.fakes.messages.calls.size(), 1);
+            QCOMPARE(f.fakes.messages.calls[0].title, QStringLiteral("Error"));
+            const QString text = f.fakes.messages.calls[0].text;
+            QVERIFY2(text.startsWith(QStringLiteral("Could not open \"%1\": %2").arg(at, reason)),
+                     qPrintable(text));
+            QVERIFY(!QGuiApplication::overrideCursor()); // the busy pointer is gone
+            QDir(m_dir.path()).rmdir(name);
+            QFile::remove(at);
+            QFile::remove(target);
+        }
     }
 
     void savePlainText_data()
