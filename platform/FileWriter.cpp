@@ -1,0 +1,181 @@
+#include "FileWriter.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace quenzal {
+namespace {
+
+// How a save treats the file already at its path.
+struct SaveTarget
+{
+    enum Way { Replace, InPlace, Refuse };
+    Way way = Replace;
+    QString refusal; // why, for Refuse
+};
+
+#ifdef Q_OS_UNIX
+QString notRegularFile(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("It is a folder, not a file");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("It is a named pipe (FIFO), not a regular file");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("It is a device, not a regular file");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("It is a socket, not a regular file");
+    return QStringLiteral("It is not a regular file");
+}
+#endif
+
+// A file that exists is replaced by a new one only where the new one would be
+// the same file to everyone else: a regular file, ours, in the group a new
+// file gets, with no other name, in a folder where we may make its
+// replacement. Otherwise it is written in place, or, when it is not a regular
+// file at all (a device, a FIFO, a folder), left alone. Symbolic links are
+// followed.
+SaveTarget saveTarget(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat file;
+    if (::stat(QFile::encodeName(path).constData(), &file) != 0)
+        return {}; // a new file; what stops it is reported on the way
+    if (!S_ISREG(file.st_mode))
+        return {SaveTarget::Refuse, notRegularFile(file.st_mode)};
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).canonicalPath());
+    struct stat dir;
+    if (::stat(folder.constData(), &dir) != 0)
+        return {SaveTarget::InPlace, {}};
+    const gid_t newGroup = (dir.st_mode & S_ISGID) ? dir.st_gid : ::getegid();
+    if (file.st_nlink > 1 || file.st_uid != ::geteuid() || file.st_gid != newGroup ||
+        ::faccessat(AT_FDCWD, folder.constData(), W_OK | X_OK, AT_EACCESS) != 0)
+        return {SaveTarget::InPlace, {}};
+    return {};
+#else
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    if (!info.isFile())
+        return {SaveTarget::Refuse, QStringLiteral("It is not a regular file")};
+    if (!QFileInfo(info.canonicalPath()).isWritable())
+        return {SaveTarget::InPlace, {}};
+    return {};
+#endif
+}
+
+} // namespace
+
+FileWriter::FileWriter(const QString &path) : m_path(path) {}
+
+// A QSaveFile dropped before its commit removes its temporary file.
+FileWriter::~FileWriter() = default;
+
+bool FileWriter::fail(int systemError, const QString &reason)
+{
+    m_systemError = systemError;
+    m_error = reason;
+    if (auto *save = qobject_cast<QSaveFile *>(m_file.get()))
+        save->cancelWriting();
+    else if (m_inPlace) {
+        while (m_error.endsWith(u'.'))
+            m_error.chop(1);
+        m_error += QStringLiteral(". The file could not be replaced as a whole, so it was "
+                                  "written in place and now holds only the part written "
+                                  "before the failure");
+    }
+    return false;
+}
+
+bool FileWriter::open()
+{
+    const SaveTarget target = saveTarget(m_path);
+    if (target.way == SaveTarget::Refuse) {
+        m_systemError = 0;
+        m_error = target.refusal;
+        return false;
+    }
+    // Unbuffered, and written below with the system's own calls: with Qt's
+    // write buffer, a write that fails when the buffer is flushed (a full
+    // disk) goes unreported and the file is kept cut off.
+    QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
+    if (target.way == SaveTarget::InPlace) {
+        m_file = std::make_unique<QFile>(m_path);
+        mode |= QIODevice::Truncate | QIODevice::ExistingOnly;
+    } else {
+        m_file = std::make_unique<QSaveFile>(m_path);
+    }
+    errno = 0;
+    if (!m_file->open(mode)) {
+        m_systemError = errno;
+        m_error = m_file->errorString(); // the file is as it was
+        m_file.reset();
+        return false;
+    }
+    m_inPlace = target.way == SaveTarget::InPlace;
+    return true;
+}
+
+bool FileWriter::write(QByteArrayView bytes)
+{
+    if (!m_file)
+        return false;
+    const char *data = bytes.data();
+    qint64 left = bytes.size();
+    while (left > 0) {
+#ifdef Q_OS_UNIX
+        const ssize_t n = ::write(m_file->handle(), data, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return fail(n < 0 ? errno : EIO, qt_error_string(n < 0 ? errno : EIO));
+#else
+        const qint64 n = m_file->write(data, left);
+        if (n <= 0)
+            return fail(0, m_file->errorString());
+#endif
+        data += n;
+        left -= n;
+    }
+    return true;
+}
+
+bool FileWriter::commit()
+{
+    if (!m_file)
+        return false;
+    if (auto *save = qobject_cast<QSaveFile *>(m_file.get())) {
+        // Synced to disk before it takes the old file's place, so that a
+        // crash leaves either the old file or the new one whole.
+        errno = 0;
+        if (!save->commit()) {
+            m_systemError = errno;
+            m_error = save->errorString();
+            m_file.reset();
+            return false;
+        }
+        m_file.reset();
+        return true;
+    }
+#ifdef Q_OS_UNIX
+    // What the system had still to write can fail only now.
+    if (::fsync(m_file->handle()) != 0)
+        return fail(errno, qt_error_string(errno));
+#endif
+    m_file->close();
+    if (m_file->error() != QFileDevice::NoError)
+        return fail(0, m_file->errorString());
+    m_file.reset();
+    return true;
+}
+
+} // namespace quenzal
