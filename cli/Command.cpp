@@ -27,8 +27,8 @@ namespace quenzal::cli {
 namespace {
 
 // Plain text goes through in blocks of this size, scrambled where it is read
-// into: large enough that the system calls cost little, small enough to stay
-// in the processor's cache between the read and the write.
+// into: large enough that the system calls cost little beside the copying,
+// small enough that the memory used stays low whatever the text's length.
 constexpr qint64 kBlockSize = 1024 * 1024;
 
 QString quoted(const QString &name)
@@ -184,7 +184,7 @@ public:
     // The input's failure, and what it left of a file written in place.
     Failure afterInputFailure(Failure failed) const
     {
-        if (m_file.writesInPlace()) {
+        if (m_file.changedInPlace()) {
             failed.message.chop(1);
             failed.message += QStringLiteral("; %1 was written in place and now holds only the "
                                              "part written before the failure.")

@@ -86,7 +86,7 @@ bool FileWriter::fail(int systemError, const QString &reason)
     m_error = reason;
     if (auto *save = qobject_cast<QSaveFile *>(m_file.get()))
         save->cancelWriting();
-    else if (m_inPlace) {
+    else if (m_cutDown) {
         while (m_error.endsWith(u'.'))
             m_error.chop(1);
         m_error += QStringLiteral(". The file could not be replaced as a whole, so it was "
@@ -107,27 +107,58 @@ bool FileWriter::open()
     // Unbuffered, and written below with the system's own calls: with Qt's
     // write buffer, a write that fails when the buffer is flushed (a full
     // disk) goes unreported and the file is kept cut off.
-    QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
-    if (target.way == SaveTarget::InPlace) {
-        m_file = std::make_unique<QFile>(m_path);
-        mode |= QIODevice::Truncate | QIODevice::ExistingOnly;
-    } else {
-        m_file = std::make_unique<QSaveFile>(m_path);
-    }
+    const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
+    m_inPlace = target.way == SaveTarget::InPlace;
+    bool opened = false;
     errno = 0;
-    if (!m_file->open(mode)) {
+    if (!m_inPlace) {
+        auto save = std::make_unique<QSaveFile>(m_path);
+        opened = save->open(mode);
+        m_file = std::move(save);
+    } else {
+        auto file = std::make_unique<QFile>(m_path);
+#ifdef Q_OS_UNIX
+        // Opened as it is, and cut down only when the first bytes come: a
+        // failure before them (the input's) leaves the file as it was.
+        const int handle = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CLOEXEC);
+        if (handle < 0) {
+            m_systemError = errno;
+            m_error = qt_error_string(errno); // the file is as it was
+            return false;
+        }
+        opened = file->open(handle, mode, QFileDevice::AutoCloseHandle);
+        if (!opened)
+            ::close(handle);
+#else
+        opened = file->open(mode | QIODevice::Truncate | QIODevice::ExistingOnly);
+        m_cutDown = opened;
+#endif
+        m_file = std::move(file);
+    }
+    if (!opened) {
         m_systemError = errno;
         m_error = m_file->errorString(); // the file is as it was
         m_file.reset();
         return false;
     }
-    m_inPlace = target.way == SaveTarget::InPlace;
+    return true;
+}
+
+bool FileWriter::cutDown()
+{
+#ifdef Q_OS_UNIX
+    if (m_inPlace && !m_cutDown) {
+        if (::ftruncate(m_file->handle(), 0) != 0)
+            return fail(errno, qt_error_string(errno));
+        m_cutDown = true;
+    }
+#endif
     return true;
 }
 
 bool FileWriter::write(QByteArrayView bytes)
 {
-    if (!m_file)
+    if (!m_file || !cutDown())
         return false;
     const char *data = bytes.data();
     qint64 left = bytes.size();
@@ -166,6 +197,8 @@ bool FileWriter::commit()
         m_file.reset();
         return true;
     }
+    if (!cutDown())
+        return false;
 #ifdef Q_OS_UNIX
     // What the system had still to write can fail only now.
     if (::fsync(m_file->handle()) != 0)

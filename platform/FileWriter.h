@@ -15,10 +15,10 @@ namespace quenzal {
 // before that, or a writer dropped unfinished, leaves any old file as it was
 // and nothing else behind. A file that such a replacement would change in
 // what it is (another owner or group, other names by hard links, a folder
-// where no new file can be made) is written in place instead; a path that is
-// not a regular file (a device, a FIFO, a folder, also behind a symbolic
-// link) is refused. The window's Save and the command-line program's named
-// output both write through it.
+// where no new file can be made) is written in place instead, cut down only
+// when the first bytes come; a path that is not a regular file (a device, a
+// FIFO, a folder, also behind a symbolic link) is refused. The window's Save
+// and the command-line program's named output both write through it.
 class FileWriter
 {
 public:
@@ -35,9 +35,9 @@ public:
     // Makes what was written the file's content, on disk.
     bool commit();
 
-    // True once open() chose to write over the existing file itself: a
-    // failure after that leaves it with only what was written before.
-    bool writesInPlace() const { return m_inPlace; }
+    // True once the existing file itself has been cut down to be written
+    // over: a failure after that leaves it with only what was written.
+    bool changedInPlace() const { return m_cutDown; }
     // Why the last call failed, and the system's error number behind it
     // (0 when the writer itself refused the path).
     QString errorString() const { return m_error; }
@@ -45,10 +45,12 @@ public:
 
 private:
     bool fail(int systemError, const QString &reason);
+    bool cutDown();
 
     QString m_path;
     std::unique_ptr<QFileDevice> m_file;
     bool m_inPlace = false;
+    bool m_cutDown = false;
     QString m_error;
     int m_systemError = 0;
 };

@@ -370,25 +370,31 @@ private slots:
 
     // A named output stays what it is: a link still names the file it wrote, a
     // hard-linked file keeps its other name, and what is not a regular file is
-    // refused and left alone, with nothing left beside it.
+    // refused and left alone, with nothing left beside it. A file written in
+    // place is left as it was when the input fails before any of it is read.
     void outputKeepsWhatItIs_data()
     {
         QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("inputFails");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
-        QTest::newRow("a FIFO") << "fifo" << 8
+        QTest::newRow("a FIFO") << "fifo" << false << 8
                                 << "Could not write \"%1/out.txt\": It is a named pipe (FIFO), not "
                                    "a regular file.";
         QTest::newRow("a link to a device")
-            << "link to /dev/null" << 8
+            << "link to /dev/null" << false << 8
             << "Could not write \"%1/out.txt\": It is a device, not a regular file.";
-        QTest::newRow("a link to a file") << "link to real.txt" << 0 << QString();
-        QTest::newRow("a hard-linked file") << "hard link to real.txt" << 0 << QString();
+        QTest::newRow("a link to a file") << "link to real.txt" << false << 0 << QString();
+        QTest::newRow("a hard-linked file") << "hard link to real.txt" << false << 0 << QString();
+        QTest::newRow("a hard-linked file, the input failing")
+            << "hard link to real.txt" << true << 5
+            << "Could not read standard input: Is a directory.";
     }
 
     void outputKeepsWhatItIs()
     {
         QFETCH(QString, target);
+        QFETCH(bool, inputFails);
         QFETCH(int, status);
         QFETCH(QString, message);
         const QByteArray out = QFile::encodeName(path(QStringLiteral("out.txt")));
@@ -407,10 +413,18 @@ private slots:
         QVERIFY(::lstat(out.constData(), &before) == 0);
         const QStringList names = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
 
-        Cli cli({QStringLiteral("scramble"), path(QStringLiteral("in.txt")),
+        // A folder as standard input opens, and fails at the first read.
+        Cli cli({QStringLiteral("scramble"),
+                 inputFails ? QStringLiteral("-") : path(QStringLiteral("in.txt")),
                  QString::fromLocal8Bit(out), QStringLiteral("--no-password"),
                  QStringLiteral("--no-second-password")});
-        QVERIFY(cli.run());
+        if (inputFails) {
+            cli.process.setStandardInputFile(m_dir.path());
+            cli.process.start();
+            QVERIFY(cli.process.waitForFinished(kPatience));
+        } else {
+            QVERIFY(cli.run());
+        }
         QCOMPARE(cli.errors(), message.isEmpty()
                                    ? QString()
                                    : QStringLiteral("quenzal-cli: %1\n")
