@@ -4,6 +4,7 @@
 #include "CodePage.h"
 #include "ExactText.h"
 #include "FileKind.h"
+#include "FileWriter.h"
 #include "Passwords.h"
 #include "Rtf.h"
 #include "TextFiles.h"
@@ -11,19 +12,24 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
-#include <QSaveFile>
 #include <QTextCursor>
 #include <QTextDocument>
 
 #include <cerrno>
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 #include <span>
 #include <vector>
 
 namespace quenzal::cli {
 namespace {
 
-// Plain text goes through in blocks of this size.
-constexpr qint64 kBlockSize = 256 * 1024;
+// Plain text goes through in blocks of this size, scrambled where it is read
+// into: large enough that the system calls cost little beside the copying,
+// small enough that the memory used stays low whatever the text's length.
+constexpr qint64 kBlockSize = 1024 * 1024;
 
 QString quoted(const QString &name)
 {
@@ -58,16 +64,31 @@ public:
                                 : m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
         if (!opened)
             return failure(m_file.errorString());
+#ifdef Q_OS_LINUX
+        // Read from start to end: the system may read far ahead (a pipe or a
+        // terminal ignores it).
+        ::posix_fadvise(m_file.handle(), 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
         return std::nullopt;
     }
 
-    // Up to `size` bytes into `data`; 0 at the end.
+    // Up to `size` bytes into `data`, straight from the system; 0 at the end.
     std::variant<qint64, Failure> read(char *data, qint64 size)
     {
+#ifdef Q_OS_UNIX
+        for (;;) {
+            const ssize_t n = ::read(m_file.handle(), data, size_t(size));
+            if (n >= 0)
+                return qint64(n);
+            if (errno != EINTR)
+                return failure(qt_error_string(errno));
+        }
+#else
         const qint64 n = m_file.read(data, size);
         if (n < 0)
             return failure(m_file.errorString());
         return n;
+#endif
     }
 
     // Everything that is left.
@@ -104,40 +125,50 @@ private:
     QFile m_file;
 };
 
-// The result's destination: a named file, written through a temporary file,
-// or standard output.
+// The result's destination: a named file, written as the window's Save
+// writes one, or standard output.
 class Output
 {
 public:
-    explicit Output(const QString &name) : m_name(name) {}
+    explicit Output(const QString &name) : m_name(name), m_file(name) {}
 
     std::optional<Failure> open()
     {
-        errno = 0;
-        if (m_name.isEmpty()) {
-            m_device = &m_standardOutput;
-            if (!m_standardOutput.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered))
-                return failure();
-        } else {
-            m_device = &m_file;
-            m_file.setFileName(m_name);
-            // Unbuffered: a write that fails in Qt's buffer (a full disk)
-            // would go unreported.
-            if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-                return failure();
+        if (!m_name.isEmpty()) {
+            if (!m_file.open())
+                return failure(m_file.systemError(), m_file.errorString());
+            return std::nullopt;
         }
+        errno = 0;
+        if (!m_standardOutput.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return failure(errno, m_standardOutput.errorString());
         return std::nullopt;
     }
 
     std::optional<Failure> write(QByteArrayView bytes)
     {
-        qint64 written = 0;
-        while (written < bytes.size()) {
-            errno = 0;
-            const qint64 n = m_device->write(bytes.data() + written, bytes.size() - written);
+        if (!m_name.isEmpty()) {
+            if (!m_file.write(bytes))
+                return failure(m_file.systemError(), m_file.errorString());
+            return std::nullopt;
+        }
+        const char *data = bytes.data();
+        qint64 left = bytes.size();
+        while (left > 0) {
+#ifdef Q_OS_UNIX
+            const ssize_t n = ::write(m_standardOutput.handle(), data, size_t(left));
+            if (n < 0 && errno == EINTR)
+                continue;
             if (n <= 0)
-                return failure();
-            written += n;
+                return failure(errno, qt_error_string(n < 0 ? errno : EIO));
+#else
+            errno = 0;
+            const qint64 n = m_standardOutput.write(data, left);
+            if (n <= 0)
+                return failure(errno, m_standardOutput.errorString());
+#endif
+            data += n;
+            left -= n;
         }
         return std::nullopt;
     }
@@ -145,25 +176,34 @@ public:
     // Puts a named output in its place.
     std::optional<Failure> finish()
     {
-        errno = 0;
         if (!m_name.isEmpty() && !m_file.commit())
-            return failure();
+            return failure(m_file.systemError(), m_file.errorString());
         return std::nullopt;
     }
 
-private:
-    Failure failure() const
+    // The input's failure, and what it left of a file written in place.
+    Failure afterInputFailure(Failure failed) const
     {
-        const int error = errno;
+        if (m_file.changedInPlace()) {
+            failed.message.chop(1);
+            failed.message += QStringLiteral("; %1 was written in place and now holds only the "
+                                             "part written before the failure.")
+                                  .arg(quoted(m_name));
+        }
+        return failed;
+    }
+
+private:
+    Failure failure(int error, const QString &reason) const
+    {
         const QString shown = m_name.isEmpty() ? QStringLiteral("standard output") : quoted(m_name);
         return {isDiskFull(error) ? DiskFull : OutputUnwritable,
-                couldNot(QStringLiteral("write ") + shown, m_device->errorString())};
+                couldNot(QStringLiteral("write ") + shown, reason)};
     }
 
     QString m_name;
-    QSaveFile m_file;
+    FileWriter m_file;
     QFile m_standardOutput;
-    QFileDevice *m_device = nullptr;
 };
 
 struct Keys
@@ -186,7 +226,7 @@ std::optional<Failure> stream(Input &input, Output &output, const Keys &keys)
     for (;;) {
         const auto n = input.read(block.data(), kBlockSize);
         if (const auto *failed = std::get_if<Failure>(&n))
-            return *failed;
+            return output.afterInputFailure(*failed);
         const qint64 size = std::get<qint64>(n);
         if (size == 0)
             return std::nullopt;

@@ -15,7 +15,9 @@ Files: a name ending in ".txt" is plain text, one byte per character in the
 Windows-1252 code page; a name ending in ".rtf" is Rich Text Format (its
 text in, or the result written as the window saves it). The last four
 characters decide, exactly as written. Standard input and output are plain
-text. A named output is written in full or not at all.
+text. A named output takes the old file's place only when written in full;
+a file with other names (hard links), or another user's, is written in place
+and keeps them; what is not a regular file (a device, a FIFO) is refused.
 
 Passwords never go on the command line. When standard input is a terminal
 and the text does not come from it, the program asks for each password
@@ -35,7 +37,7 @@ Exit status:
   5  the input cannot be read, or an .rtf input is not Rich Text Format
   6  a file name ends in neither .txt nor .rtf
   7  the text or a password holds a character the code page cannot hold
-  8  the output cannot be written
+  8  the output cannot be written, or is not a regular file
   9  the disk is full
 
 Examples:

@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -365,6 +366,78 @@ private slots:
         QCOMPARE(contentsOf(path(QStringLiteral("out.txt"))), old);
         QCOMPARE(contentsOf(path(QStringLiteral("out.rtf"))), old);
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
+    }
+
+    // A named output stays what it is: a link still names the file it wrote, a
+    // hard-linked file keeps its other name, and what is not a regular file is
+    // refused and left alone, with nothing left beside it. A file written in
+    // place is left as it was when the input fails before any of it is read.
+    void outputKeepsWhatItIs_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("inputFails");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a FIFO") << "fifo" << false << 8
+                                << "Could not write \"%1/out.txt\": It is a named pipe (FIFO), not "
+                                   "a regular file.";
+        QTest::newRow("a link to a device")
+            << "link to /dev/null" << false << 8
+            << "Could not write \"%1/out.txt\": It is a device, not a regular file.";
+        QTest::newRow("a link to a file") << "link to real.txt" << false << 0 << QString();
+        QTest::newRow("a hard-linked file") << "hard link to real.txt" << false << 0 << QString();
+        QTest::newRow("a hard-linked file, the input failing")
+            << "hard link to real.txt" << true << 5
+            << "Could not read standard input: Is a directory.";
+    }
+
+    void outputKeepsWhatItIs()
+    {
+        QFETCH(QString, target);
+        QFETCH(bool, inputFails);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        const QByteArray out = QFile::encodeName(path(QStringLiteral("out.txt")));
+        const QByteArray real = QFile::encodeName(path(QStringLiteral("real.txt")));
+        writeFile(path(QStringLiteral("in.txt")), "some text");
+        writeFile(path(QStringLiteral("real.txt")), "the old output");
+        if (target == QLatin1String("fifo"))
+            QVERIFY(::mkfifo(out.constData(), 0600) == 0);
+        else if (target == QLatin1String("link to /dev/null"))
+            QVERIFY(::symlink("/dev/null", out.constData()) == 0);
+        else if (target == QLatin1String("link to real.txt"))
+            QVERIFY(::symlink(real.constData(), out.constData()) == 0);
+        else
+            QVERIFY(::link(real.constData(), out.constData()) == 0);
+        struct stat before;
+        QVERIFY(::lstat(out.constData(), &before) == 0);
+        const QStringList names = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+
+        // A folder as standard input opens, and fails at the first read.
+        Cli cli({QStringLiteral("scramble"),
+                 inputFails ? QStringLiteral("-") : path(QStringLiteral("in.txt")),
+                 QString::fromLocal8Bit(out), QStringLiteral("--no-password"),
+                 QStringLiteral("--no-second-password")});
+        if (inputFails) {
+            cli.process.setStandardInputFile(m_dir.path());
+            cli.process.start();
+            QVERIFY(cli.process.waitForFinished(kPatience));
+        } else {
+            QVERIFY(cli.run());
+        }
+        QCOMPARE(cli.errors(), message.isEmpty()
+                                   ? QString()
+                                   : QStringLiteral("quenzal-cli: %1\n")
+                                         .arg(message.replace(QLatin1String("%1"), m_dir.path())));
+        QCOMPARE(cli.process.exitCode(), status);
+        struct stat after;
+        QVERIFY(::lstat(out.constData(), &after) == 0);
+        QCOMPARE(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden), names);
+        QCOMPARE(contentsOf(path(QStringLiteral("real.txt"))),
+                 status == 0 ? reference(QStringLiteral("some text"), {}, {}, true)
+                             : QByteArray("the old output"));
     }
 
     // The same passwords from a file, a descriptor and the terminal give the

@@ -43,6 +43,9 @@ e2e_start() {
     export XDG_RUNTIME_DIR="$E2E_HOME/runtime"
     mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
     : >"$E2E_HOME/app.log"
+    # No key repeats itself: on a loaded machine xdotool's release of a key
+    # may come later than the server's repeat delay.
+    xset r off
     openbox >"$E2E_HOME/openbox.log" 2>&1 &
     E2E_WM=$!
     trap e2e_stop EXIT

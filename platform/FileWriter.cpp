@@ -1,0 +1,218 @@
+#include "FileWriter.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace quenzal {
+namespace {
+
+// How a save treats the file already at its path.
+struct SaveTarget
+{
+    enum Way { Replace, InPlace, Refuse };
+    Way way = Replace;
+    QString refusal; // why, for Refuse
+};
+
+// A file that exists is replaced by a new one only where the new one would be
+// the same file to everyone else: a regular file, ours, in the group a new
+// file gets, with no other name, in a folder where we may make its
+// replacement. Otherwise it is written in place, or, when it is not a regular
+// file at all (a device, a FIFO, a folder), left alone. Symbolic links are
+// followed.
+SaveTarget saveTarget(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat file;
+    if (::stat(QFile::encodeName(path).constData(), &file) != 0)
+        return {}; // a new file; what stops it is reported on the way
+    if (const auto why = notARegularFile(file.st_mode))
+        return {SaveTarget::Refuse, *why};
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).canonicalPath());
+    struct stat dir;
+    if (::stat(folder.constData(), &dir) != 0)
+        return {SaveTarget::InPlace, {}};
+    const gid_t newGroup = (dir.st_mode & S_ISGID) ? dir.st_gid : ::getegid();
+    if (file.st_nlink > 1 || file.st_uid != ::geteuid() || file.st_gid != newGroup ||
+        ::faccessat(AT_FDCWD, folder.constData(), W_OK | X_OK, AT_EACCESS) != 0)
+        return {SaveTarget::InPlace, {}};
+    return {};
+#else
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    if (!info.isFile())
+        return {SaveTarget::Refuse, QStringLiteral("It is not a regular file")};
+    if (!QFileInfo(info.canonicalPath()).isWritable())
+        return {SaveTarget::InPlace, {}};
+    return {};
+#endif
+}
+
+} // namespace
+
+std::optional<QString> notARegularFile(unsigned int mode)
+{
+#ifdef Q_OS_UNIX
+    if (S_ISREG(mode))
+        return std::nullopt;
+    if (S_ISDIR(mode))
+        return QStringLiteral("It is a folder, not a file");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("It is a named pipe (FIFO), not a regular file");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("It is a socket, not a regular file");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("It is a device, not a regular file");
+#else
+    Q_UNUSED(mode);
+#endif
+    return QStringLiteral("It is not a regular file");
+}
+
+FileWriter::FileWriter(const QString &path) : m_path(path) {}
+
+// A QSaveFile dropped before its commit removes its temporary file.
+FileWriter::~FileWriter() = default;
+
+bool FileWriter::fail(int systemError, const QString &reason)
+{
+    m_systemError = systemError;
+    m_error = reason;
+    if (auto *save = qobject_cast<QSaveFile *>(m_file.get()))
+        save->cancelWriting();
+    else if (m_cutDown) {
+        while (m_error.endsWith(u'.'))
+            m_error.chop(1);
+        m_error += QStringLiteral(". The file could not be replaced as a whole, so it was "
+                                  "written in place and now holds only the part written "
+                                  "before the failure");
+    }
+    return false;
+}
+
+bool FileWriter::open()
+{
+    const SaveTarget target = saveTarget(m_path);
+    if (target.way == SaveTarget::Refuse) {
+        m_systemError = 0;
+        m_error = target.refusal;
+        return false;
+    }
+    // Unbuffered, and written below with the system's own calls: with Qt's
+    // write buffer, a write that fails when the buffer is flushed (a full
+    // disk) goes unreported and the file is kept cut off.
+    const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
+    m_inPlace = target.way == SaveTarget::InPlace;
+    bool opened = false;
+    errno = 0;
+    if (!m_inPlace) {
+        auto save = std::make_unique<QSaveFile>(m_path);
+        opened = save->open(mode);
+        m_file = std::move(save);
+    } else {
+        auto file = std::make_unique<QFile>(m_path);
+#ifdef Q_OS_UNIX
+        // Opened as it is, and cut down only when the first bytes come: a
+        // failure before them (the input's) leaves the file as it was.
+        const int handle = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CLOEXEC);
+        if (handle < 0) {
+            m_systemError = errno;
+            m_error = qt_error_string(errno); // the file is as it was
+            return false;
+        }
+        opened = file->open(handle, mode, QFileDevice::AutoCloseHandle);
+        if (!opened)
+            ::close(handle);
+#else
+        opened = file->open(mode | QIODevice::Truncate | QIODevice::ExistingOnly);
+        m_cutDown = opened;
+#endif
+        m_file = std::move(file);
+    }
+    if (!opened) {
+        m_systemError = errno;
+        m_error = m_file->errorString(); // the file is as it was
+        m_file.reset();
+        return false;
+    }
+    return true;
+}
+
+bool FileWriter::cutDown()
+{
+#ifdef Q_OS_UNIX
+    if (m_inPlace && !m_cutDown) {
+        if (::ftruncate(m_file->handle(), 0) != 0)
+            return fail(errno, qt_error_string(errno));
+        m_cutDown = true;
+    }
+#endif
+    return true;
+}
+
+bool FileWriter::write(QByteArrayView bytes)
+{
+    if (!m_file || !cutDown())
+        return false;
+    const char *data = bytes.data();
+    qint64 left = bytes.size();
+    while (left > 0) {
+#ifdef Q_OS_UNIX
+        const ssize_t n = ::write(m_file->handle(), data, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return fail(n < 0 ? errno : EIO, qt_error_string(n < 0 ? errno : EIO));
+#else
+        const qint64 n = m_file->write(data, left);
+        if (n <= 0)
+            return fail(0, m_file->errorString());
+#endif
+        data += n;
+        left -= n;
+    }
+    return true;
+}
+
+bool FileWriter::commit()
+{
+    if (!m_file)
+        return false;
+    if (auto *save = qobject_cast<QSaveFile *>(m_file.get())) {
+        // Synced to disk before it takes the old file's place, so that a
+        // crash leaves either the old file or the new one whole.
+        errno = 0;
+        if (!save->commit()) {
+            m_systemError = errno;
+            m_error = save->errorString();
+            m_file.reset();
+            return false;
+        }
+        m_file.reset();
+        return true;
+    }
+    if (!cutDown())
+        return false;
+#ifdef Q_OS_UNIX
+    // What the system had still to write can fail only now.
+    if (::fsync(m_file->handle()) != 0)
+        return fail(errno, qt_error_string(errno));
+#endif
+    m_file->close();
+    if (m_file->error() != QFileDevice::NoError)
+        return fail(0, m_file->errorString());
+    m_file.reset();
+    return true;
+}
+
+} // namespace quenzal

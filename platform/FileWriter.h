@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class QFileDevice;
+
+namespace quenzal {
+
+// Why a file whose st_mode is `mode` is not one that text is read from or
+// written to (a folder, a FIFO, a socket, a device), or nothing when it is a
+// regular file. Open and Save name what a file is in the same words.
+std::optional<QString> notARegularFile(unsigned int mode);
+
+// Writes the whole content of a file, at once or block by block, creating or
+// replacing it. The bytes go to a temporary file in the same folder, which
+// is synced to disk and takes the file's place only in commit(): a failure
+// before that, or a writer dropped unfinished, leaves any old file as it was
+// and nothing else behind. A file that such a replacement would change in
+// what it is (another owner or group, other names by hard links, a folder
+// where no new file can be made) is written in place instead, cut down only
+// when the first bytes come; a path that is not a regular file (a device, a
+// FIFO, a folder, also behind a symbolic link) is refused. The window's Save
+// and the command-line program's named output both write through it.
+class FileWriter
+{
+public:
+    explicit FileWriter(const QString &path);
+    ~FileWriter();
+    FileWriter(const FileWriter &) = delete;
+    FileWriter &operator=(const FileWriter &) = delete;
+
+    // Decides how the file is written and opens it; false when it is refused
+    // or cannot be opened, and then nothing has changed.
+    bool open();
+    // Appends `bytes`; false when they cannot all be written.
+    bool write(QByteArrayView bytes);
+    // Makes what was written the file's content, on disk.
+    bool commit();
+
+    // True once the existing file itself has been cut down to be written
+    // over: a failure after that leaves it with only what was written.
+    bool changedInPlace() const { return m_cutDown; }
+    // Why the last call failed, and the system's error number behind it
+    // (0 when the writer itself refused the path).
+    QString errorString() const { return m_error; }
+    int systemError() const { return m_systemError; }
+
+private:
+    bool fail(int systemError, const QString &reason);
+    bool cutDown();
+
+    QString m_path;
+    std::unique_ptr<QFileDevice> m_file;
+    bool m_inPlace = false;
+    bool m_cutDown = false;
+    QString m_error;
+    int m_systemError = 0;
+};
+
+} // namespace quenzal
