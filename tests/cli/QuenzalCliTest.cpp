@@ -243,7 +243,7 @@ private slots:
         QFETCH(int, length);
         QByteArray codes(length, Qt::Uninitialized);
         for (int i = 0; i < length; ++i)
-            codes[i] = char(1 + (i * 7919) % 255);
+            codes[i] = char(1 + (qint64(i) * 7919) % 255);
         const QString one = QStringLiteral("long"), two = QStringLiteral("longer");
         writeFile(path(QStringLiteral("in.txt")), codes);
 
