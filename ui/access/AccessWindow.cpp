@@ -1,0 +1,111 @@
+#include "AccessWindow.h"
+
+#include "AccessGate.h"
+#include "Centring.h"
+#include "FixedLayout.h"
+#include "LegacyFonts.h"
+#include "PasswordBox.h"
+#include "ProgramIcon.h"
+#include "Readability.h"
+#include "Twips.h"
+#include "ports/MessageBoxes.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <limits>
+
+namespace quenzal {
+
+AccessWindow::AccessWindow(AccessGate &gate, Qt::WindowFlags frame, const char *name,
+                           const QString &caption, QSize clientTwips)
+    : QDialog(nullptr, frame), m_gate(gate), m_clientTwips(clientTwips)
+{
+    setObjectName(QLatin1String(name));
+    setWindowTitle(caption);
+    setWindowIcon(programIcon());
+    // The default dialog font, for every control.
+    setFont(dialogFont());
+    resize(sizeHint());
+}
+
+AccessWindow::~AccessWindow() = default;
+
+QSize AccessWindow::sizeHint() const
+{
+    return {pixels(m_clientTwips.width()), pixels(m_clientTwips.height())};
+}
+
+void AccessWindow::reject() {}
+
+void AccessWindow::finishSetUp()
+{
+    keepTextsWhole(this);
+    Form_Load();
+}
+
+void AccessWindow::Form_Load()
+{
+    centreOnScreen(this, CentringRule::HalvesFirst);
+}
+
+void AccessWindow::Form_Unload()
+{
+    m_gate.windowClosed(this);
+}
+
+void AccessWindow::closeEvent(QCloseEvent *event)
+{
+    // Closing through the window system is never refused.
+    event->accept();
+    Form_Unload();
+}
+
+QLineEdit *AccessWindow::passwordBox(const char *name, QRect twips)
+{
+    auto *box = place(new QLineEdit(this), name, twips);
+    makePasswordBox(box);
+    box->setMaxLength(std::numeric_limits<int>::max());
+    return box;
+}
+
+QPushButton *AccessWindow::commandButton(const char *name, const QString &caption, QRect twips)
+{
+    auto *button = place(new QPushButton(caption, this), name, twips);
+    button->setAutoDefault(true);
+    return button;
+}
+
+QLabel *AccessWindow::label(const char *name, const QString &caption, QRect twips)
+{
+    auto *text = place(new QLabel(caption, this), name, twips);
+    text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return text;
+}
+
+void AccessWindow::showError(const QString &text)
+{
+    m_gate.services().messages.critical(this, QStringLiteral("Error"), text);
+}
+
+void AccessWindow::returnKeyboard(QLineEdit *box)
+{
+    raise();
+    activateWindow();
+    box->setFocus();
+    box->selectAll();
+}
+
+QString AccessWindow::passwordsDontMatch()
+{
+    return QStringLiteral("The passwords don't match!");
+}
+
+QString AccessWindow::invalidPassword()
+{
+    return QStringLiteral("Invalid Password!");
+}
+
+} // namespace quenzal
