@@ -1,13 +1,13 @@
 #include "Cipher.h"
 #include "CodePage.h"
 #include "MainWindowFixture.h"
+#include "ScratchFolder.h"
 #include "TestCase.h"
 #include "Texts.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <fcntl.h>
@@ -23,19 +23,6 @@ using namespace quenzal::test;
 namespace {
 
 constexpr int kPatience = 30000;
-
-QByteArray contentsOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // A text as the window's Save writes it to an .rtf file.
 QByteArray richTextOf(const QString &text)
@@ -93,7 +80,7 @@ class QuenzalCliTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    ScratchFolder m_dir;
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
@@ -117,12 +104,7 @@ class QuenzalCliTest : public quenzal::test::TestCase
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
 
-    void cleanup()
-    {
-        QDir dir(m_dir.path());
-        dir.removeRecursively();
-        QVERIFY(dir.mkpath(m_dir.path()));
-    }
+    void cleanup() { m_dir.empty(); }
 
     // The window's Open, Scramble or Unscramble and Save against the program
     // on the same file: `in` and `out` are the kinds of file ("txt", "rtf"),
