@@ -85,6 +85,21 @@ app_start() {
     E2E_APP=$!
 }
 
+# Starts the program and waits for its window titled $1, and gives that the
+# keyboard; the window's id is left in $win.
+app_start_with() {
+    app_start
+    win=$(window_wait "$1")
+    window_focus "$win"
+}
+
+# Closes the main window $1, which ends the program, and waits for the end.
+main_window_close() {
+    window_focus "$1"
+    keys alt+F4
+    app_wait_end
+}
+
 # True while the program runs.
 app_running() {
     kill -0 "$E2E_APP" 2>/dev/null
