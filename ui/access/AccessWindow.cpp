@@ -5,6 +5,7 @@
 #include "FixedLayout.h"
 #include "LegacyFonts.h"
 #include "PasswordBox.h"
+#include "PasswordStore.h"
 #include "ProgramIcon.h"
 #include "Readability.h"
 #include "Twips.h"
@@ -40,8 +41,12 @@ QSize AccessWindow::sizeHint() const
 
 void AccessWindow::reject() {}
 
-void AccessWindow::finishSetUp()
+void AccessWindow::finishSetUp(QPushButton *defaultButton,
+                               std::initializer_list<QWidget *> tabOrder)
 {
+    defaultButton->setDefault(true);
+    chainTabOrder(tabOrder);
+    (*tabOrder.begin())->setFocus();
     keepTextsWhole(this);
     Form_Load();
 }
@@ -96,6 +101,24 @@ void AccessWindow::returnKeyboard(QLineEdit *box)
     activateWindow();
     box->setFocus();
     box->selectAll();
+}
+
+bool AccessWindow::storeNewPassword(QLineEdit *box, QLineEdit *again)
+{
+    if (!PasswordStore::same(box->text(), again->text())) {
+        showError(passwordsDontMatch());
+        box->clear();
+        again->clear();
+        returnKeyboard(box);
+        return false;
+    }
+    QString failure;
+    if (!m_gate.passwords().write(box->text(), &failure)) {
+        showError(failure);
+        returnKeyboard(box);
+        return false;
+    }
+    return true;
 }
 
 QString AccessWindow::passwordsDontMatch()

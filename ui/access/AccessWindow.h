@@ -1,13 +1,15 @@
 #pragma once
 
 #include <QDialog>
+#include <QPushButton>
 #include <QRect>
 #include <QSize>
 #include <QString>
 
+#include <initializer_list>
+
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace quenzal {
 
@@ -33,9 +35,11 @@ protected:
     AccessWindow(AccessGate &gate, Qt::WindowFlags frame, const char *name, const QString &caption,
                  QSize clientTwips);
 
-    // Ends the set-up of a derived window once its controls are made: keeps
-    // their texts whole, then runs Form_Load.
-    void finishSetUp();
+    // Ends the set-up of a derived window once its controls are made: Enter
+    // in a text box presses `defaultButton`, Tab goes through `tabOrder`, the
+    // first of which has the focus; the texts are kept whole; then Form_Load
+    // runs.
+    void finishSetUp(QPushButton *defaultButton, std::initializer_list<QWidget *> tabOrder);
 
     // Centres the window on the screen.
     virtual void Form_Load();
@@ -49,7 +53,15 @@ protected:
     QLineEdit *passwordBox(const char *name, QRect twips);
     // A push button. Enter presses the one that has the focus; the window's
     // default button takes Enter from its text boxes.
-    QPushButton *commandButton(const char *name, const QString &caption, QRect twips);
+    // A click runs `click`.
+    template <typename Window>
+    QPushButton *commandButton(const char *name, const QString &caption, QRect twips,
+                               void (Window::*click)())
+    {
+        QPushButton *button = commandButton(name, caption, twips);
+        connect(button, &QPushButton::clicked, static_cast<Window *>(this), click);
+        return button;
+    }
     QLabel *label(const char *name, const QString &caption, QRect twips);
 
     // The message box: title "Error", the critical-stop icon and one OK
@@ -62,12 +74,18 @@ protected:
     // openbox skips tool windows such as Login.)
     void returnKeyboard(QLineEdit *box);
 
+    // Stores the new password typed in `box` and again in `again`; true when
+    // stored. Otherwise says why: when the two differ, both are cleared.
+    bool storeNewPassword(QLineEdit *box, QLineEdit *again);
+
     static QString passwordsDontMatch();
     static QString invalidPassword();
 
     AccessGate &m_gate;
 
 private:
+    QPushButton *commandButton(const char *name, const QString &caption, QRect twips);
+
     QSize m_clientTwips;
 };
 

@@ -1,8 +1,6 @@
 #include "frmChangePass.h"
 
 #include "AccessGate.h"
-#include "FixedLayout.h"
-#include "PasswordStore.h"
 #include "Twips.h"
 
 #include <QLabel>
@@ -19,14 +17,16 @@ frmChangePass::frmChangePass(AccessGate &gate)
     txtCurrent = passwordBox("txtCurrent", twipsRect(120, 240, 2295, 285));
     txtChange = passwordBox("txtChange", twipsRect(120, 840, 2295, 285));
     txtChange2 = passwordBox("txtChange2", twipsRect(120, 1200, 2295, 285));
-    cmdChange =
-        commandButton("cmdChange", QStringLiteral("Change"), twipsRect(120, 1560, 1095, 375));
-    cmdCancel =
-        commandButton("cmdCancel", QStringLiteral("Cancel"), twipsRect(1320, 1560, 1095, 375));
-    lblChange = label("lblChange", QStringLiteral("Enter new password here twice."),
-                      twipsRect(120, 600, 2295, 255));
-    lblCurrent = label("lblCurrent", QStringLiteral("Enter current password here."),
-                       twipsRect(120, 0, 2295, 255));
+    auto *cmdChange =
+        commandButton("cmdChange", QStringLiteral("Change"), twipsRect(120, 1560, 1095, 375),
+                      &frmChangePass::cmdChange_Click);
+    auto *cmdCancel =
+        commandButton("cmdCancel", QStringLiteral("Cancel"), twipsRect(1320, 1560, 1095, 375),
+                      &frmChangePass::cmdCancel_Click);
+    auto *lblChange = label("lblChange", QStringLiteral("Enter new password here twice."),
+                            twipsRect(120, 600, 2295, 255));
+    auto *lblCurrent = label("lblCurrent", QStringLiteral("Enter current password here."),
+                             twipsRect(120, 0, 2295, 255));
     // Screen readers: each box by name, labelled by the text above it.
     lblCurrent->setBuddy(txtCurrent);
     lblChange->setBuddy(txtChange);
@@ -34,17 +34,8 @@ frmChangePass::frmChangePass(AccessGate &gate)
     txtChange->setAccessibleName(QStringLiteral("New password"));
     txtChange2->setAccessibleName(QStringLiteral("New password once more"));
 
-    cmdChange->setDefault(true);
-    chainTabOrder({txtCurrent, txtChange, txtChange2, cmdChange, cmdCancel});
-    txtCurrent->setFocus();
-
-    connect(cmdChange, &QPushButton::clicked, this, &frmChangePass::cmdChange_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmChangePass::cmdCancel_Click);
-
-    finishSetUp();
+    finishSetUp(cmdChange, {txtCurrent, txtChange, txtChange2, cmdChange, cmdCancel});
 }
-
-frmChangePass::~frmChangePass() = default;
 
 void frmChangePass::cmdChange_Click()
 {
@@ -59,18 +50,8 @@ void frmChangePass::cmdChange_Click()
         returnKeyboard(txtCurrent);
         return;
     }
-    if (!PasswordStore::same(txtChange->text(), txtChange2->text())) {
-        showError(passwordsDontMatch());
-        txtChange->clear();
-        txtChange2->clear();
-        returnKeyboard(txtChange);
+    if (!storeNewPassword(txtChange, txtChange2))
         return;
-    }
-    if (!m_gate.passwords().write(txtChange->text(), &failure)) {
-        showError(failure);
-        returnKeyboard(txtChange);
-        return;
-    }
     m_gate.showMain();
     hide();
 }

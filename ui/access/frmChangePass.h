@@ -2,9 +2,7 @@
 
 #include "AccessWindow.h"
 
-class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace quenzal {
 
@@ -21,7 +19,6 @@ class frmChangePass : public AccessWindow
 
 public:
     explicit frmChangePass(AccessGate &gate);
-    ~frmChangePass() override;
 
     void cmdChange_Click();
     void cmdCancel_Click();
@@ -30,10 +27,6 @@ private:
     QLineEdit *txtCurrent = nullptr;
     QLineEdit *txtChange = nullptr;
     QLineEdit *txtChange2 = nullptr;
-    QPushButton *cmdChange = nullptr;
-    QPushButton *cmdCancel = nullptr;
-    QLabel *lblChange = nullptr;
-    QLabel *lblCurrent = nullptr;
 };
 
 } // namespace quenzal

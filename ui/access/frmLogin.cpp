@@ -1,7 +1,6 @@
 #include "frmLogin.h"
 
 #include "AccessGate.h"
-#include "FixedLayout.h"
 #include "Twips.h"
 #include "ports/ProgramEnd.h"
 
@@ -22,27 +21,20 @@ frmLogin::frmLogin(AccessGate &gate)
 {
     setFixedSize(sizeHint());
 
-    lblLabels = label("lblLabels", QStringLiteral("&Password:"), twipsRect(105, 480, 1080, 255));
+    auto *lblLabels =
+        label("lblLabels", QStringLiteral("&Password:"), twipsRect(105, 480, 1080, 255));
     txtPassword = passwordBox("txtPassword", twipsRect(1320, 360, 2565, 345));
     lblLabels->setBuddy(txtPassword);
-    cmdOK = commandButton("cmdOK", QStringLiteral("OK"), twipsRect(120, 960, 1140, 390));
-    cmdCancel =
-        commandButton("cmdCancel", QStringLiteral("Cancel"), twipsRect(1440, 960, 1140, 390));
-    cmdChangePass = commandButton("cmdChangePass", QStringLiteral("Change Pass"),
-                                  twipsRect(2760, 960, 1140, 390));
+    auto *cmdOK = commandButton("cmdOK", QStringLiteral("OK"), twipsRect(120, 960, 1140, 390),
+                                &frmLogin::cmdOK_Click);
+    auto *cmdCancel = commandButton("cmdCancel", QStringLiteral("Cancel"),
+                                    twipsRect(1440, 960, 1140, 390), &frmLogin::cmdCancel_Click);
+    auto *cmdChangePass =
+        commandButton("cmdChangePass", QStringLiteral("Change Pass"),
+                      twipsRect(2760, 960, 1140, 390), &frmLogin::cmdChangePass_Click);
 
-    cmdOK->setDefault(true);
-    chainTabOrder({txtPassword, cmdOK, cmdCancel, cmdChangePass});
-    txtPassword->setFocus();
-
-    connect(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
-    connect(cmdChangePass, &QPushButton::clicked, this, &frmLogin::cmdChangePass_Click);
-
-    finishSetUp();
+    finishSetUp(cmdOK, {txtPassword, cmdOK, cmdCancel, cmdChangePass});
 }
-
-frmLogin::~frmLogin() = default;
 
 void frmLogin::cmdOK_Click()
 {

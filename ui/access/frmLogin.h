@@ -2,9 +2,7 @@
 
 #include "AccessWindow.h"
 
-class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace quenzal {
 
@@ -19,7 +17,6 @@ class frmLogin : public AccessWindow
 
 public:
     explicit frmLogin(AccessGate &gate);
-    ~frmLogin() override;
 
     void cmdOK_Click();
     void cmdCancel_Click();
@@ -33,11 +30,7 @@ public:
 private:
     void Form_Unload() override;
 
-    QLabel *lblLabels = nullptr;
     QLineEdit *txtPassword = nullptr;
-    QPushButton *cmdOK = nullptr;
-    QPushButton *cmdCancel = nullptr;
-    QPushButton *cmdChangePass = nullptr;
 };
 
 } // namespace quenzal

@@ -1,8 +1,6 @@
 #include "frmPassSet.h"
 
 #include "AccessGate.h"
-#include "FixedLayout.h"
-#include "PasswordStore.h"
 #include "Twips.h"
 #include "ports/ProgramEnd.h"
 
@@ -19,11 +17,12 @@ frmPassSet::frmPassSet(AccessGate &gate)
 {
     txtPassSet = passwordBox("txtPassSet", twipsRect(360, 480, 1935, 285));
     txtPassSet2 = passwordBox("txtPassSet2", twipsRect(360, 810, 1935, 285));
-    cmdPassSet =
-        commandButton("cmdPassSet", QStringLiteral("Set"), twipsRect(120, 1200, 1215, 375));
-    cmdCancel =
-        commandButton("cmdCancel", QStringLiteral("Cancel"), twipsRect(1440, 1200, 1215, 375));
-    lblInfo =
+    auto *cmdPassSet =
+        commandButton("cmdPassSet", QStringLiteral("Set"), twipsRect(120, 1200, 1215, 375),
+                      &frmPassSet::cmdPassSet_Click);
+    auto *cmdCancel = commandButton("cmdCancel", QStringLiteral("Cancel"),
+                                    twipsRect(1440, 1200, 1215, 375), &frmPassSet::cmdCancel_Click);
+    auto *lblInfo =
         label("lblInfo",
               QStringLiteral("Type password below, then once more. You can change this later."),
               twipsRect(0, 0, 2895, 495));
@@ -33,17 +32,8 @@ frmPassSet::frmPassSet(AccessGate &gate)
     txtPassSet->setAccessibleName(QStringLiteral("New password"));
     txtPassSet2->setAccessibleName(QStringLiteral("New password once more"));
 
-    cmdPassSet->setDefault(true);
-    chainTabOrder({txtPassSet, txtPassSet2, cmdPassSet, cmdCancel});
-    txtPassSet->setFocus();
-
-    connect(cmdPassSet, &QPushButton::clicked, this, &frmPassSet::cmdPassSet_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmPassSet::cmdCancel_Click);
-
-    finishSetUp();
+    finishSetUp(cmdPassSet, {txtPassSet, txtPassSet2, cmdPassSet, cmdCancel});
 }
-
-frmPassSet::~frmPassSet() = default;
 
 void frmPassSet::Form_Load()
 {
@@ -57,19 +47,8 @@ void frmPassSet::Form_Load()
 
 void frmPassSet::cmdPassSet_Click()
 {
-    if (!PasswordStore::same(txtPassSet->text(), txtPassSet2->text())) {
-        showError(passwordsDontMatch());
-        txtPassSet->clear();
-        txtPassSet2->clear();
-        returnKeyboard(txtPassSet);
+    if (!storeNewPassword(txtPassSet, txtPassSet2))
         return;
-    }
-    QString failure;
-    if (!m_gate.passwords().write(txtPassSet->text(), &failure)) {
-        showError(failure);
-        returnKeyboard(txtPassSet);
-        return;
-    }
     m_gate.showMain();
     hide();
 }

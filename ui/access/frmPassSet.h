@@ -2,9 +2,7 @@
 
 #include "AccessWindow.h"
 
-class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace quenzal {
 
@@ -18,7 +16,6 @@ class frmPassSet : public AccessWindow
 
 public:
     explicit frmPassSet(AccessGate &gate);
-    ~frmPassSet() override;
 
     // True when Form_Load handed over to the Login window, so that the show
     // that created this window leaves it hidden.
@@ -34,9 +31,6 @@ private:
 
     QLineEdit *txtPassSet = nullptr;
     QLineEdit *txtPassSet2 = nullptr;
-    QPushButton *cmdPassSet = nullptr;
-    QPushButton *cmdCancel = nullptr;
-    QLabel *lblInfo = nullptr;
 };
 
 } // namespace quenzal
