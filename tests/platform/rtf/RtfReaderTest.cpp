@@ -321,23 +321,23 @@ void RtfReaderTest::characterFormatting()
         R"({\cb1 cb}{\chcbpat2 pat}{\cf0 auto}{\super sup}{\sub sub}{\b\i\plain p}{\b\b0 nb})"
         R"({\f0\fs36 big}{\fs0 z}x})");
     const QStringList expected = {
-        "[Arial 10 bold] b",
-        "[Arial 10 italic] i",
-        "[Arial 10 underline] uu2",
-        "[Arial 10] n",
-        "[Arial 10 strike] s",
-        "[Arial 10 color #ff0000] red",
-        "[Arial 10 background #0000ff] hl",
-        "[Arial 10 background #ff0000] cb",
-        "[Arial 10 background #0000ff] pat",
-        "[Arial 10] auto",
-        "[Arial 10 super] sup",
-        "[Arial 10 sub] sub",
-        "[Times New Roman 12] p",
-        "[Arial 10] nb",
-        "[Times New Roman 18] big",
-        "[Arial 12] z",
-        "[Arial 10] x",
+        u"[Arial 10 bold] b"_s,
+        u"[Arial 10 italic] i"_s,
+        u"[Arial 10 underline] uu2"_s,
+        u"[Arial 10] n"_s,
+        u"[Arial 10 strike] s"_s,
+        u"[Arial 10 color #ff0000] red"_s,
+        u"[Arial 10 background #0000ff] hl"_s,
+        u"[Arial 10 background #ff0000] cb"_s,
+        u"[Arial 10 background #0000ff] pat"_s,
+        u"[Arial 10] auto"_s,
+        u"[Arial 10 super] sup"_s,
+        u"[Arial 10 sub] sub"_s,
+        u"[Times New Roman 12] p"_s,
+        u"[Arial 10] nb"_s,
+        u"[Times New Roman 18] big"_s,
+        u"[Arial 12] z"_s,
+        u"[Arial 10] x"_s,
     };
     QUENZAL_COMPARE_SUMMARY(lines, expected);
 }
@@ -355,9 +355,11 @@ void RtfReaderTest::paragraphFormatting()
     // 15 twips are one pixel; the alignment of a paragraph is the one in
     // force at its end.
     const QStringList expected = {
-        "paragraph align 4 margins 100 20 -10 10 20", "paragraph align 2 margins 100 20 -10 10 20",
-        "paragraph align 8 margins 0 0 0 0 0",        "paragraph align 1 margins 0 0 0 0 0",
-        "paragraph align 4 margins 0 0 0 0 0",
+        u"paragraph align 4 margins 100 20 -10 10 20"_s,
+        u"paragraph align 2 margins 100 20 -10 10 20"_s,
+        u"paragraph align 8 margins 0 0 0 0 0"_s,
+        u"paragraph align 1 margins 0 0 0 0 0"_s,
+        u"paragraph align 4 margins 0 0 0 0 0"_s,
     };
     QUENZAL_COMPARE_SUMMARY(paragraphs, expected);
 }
@@ -375,12 +377,12 @@ void RtfReaderTest::tables()
     QTextTable *table = tables.first();
     QCOMPARE(table->rows(), 2);
     QCOMPARE(table->columns(), 3);
-    QCOMPARE(cellText(table, 0, 0), "a");
+    QCOMPARE(cellText(table, 0, 0), u"a"_s);
     QCOMPARE(cellText(table, 0, 1), u"b\u2029c"_s);
-    QCOMPARE(cellText(table, 0, 2), "");
-    QCOMPARE(cellText(table, 1, 2), "f");
+    QCOMPARE(cellText(table, 0, 2), u""_s);
+    QCOMPARE(cellText(table, 1, 2), u"f"_s);
     QCOMPARE(test::areaText(result.document.get()),
-             "before\r\na\r\nb\r\nc\r\n\r\nd\r\ne\r\nf\r\nafter");
+             u"before\r\na\r\nb\r\nc\r\n\r\nd\r\ne\r\nf\r\nafter"_s);
 }
 
 void RtfReaderTest::nestedTables()
@@ -401,10 +403,10 @@ void RtfReaderTest::nestedTables()
     QCOMPARE(tables[1]->rows(), 2);
     QCOMPARE(tables[1]->columns(), 2);
     QCOMPARE(tables[1]->parentFrame(), tables[0]);
-    QCOMPARE(cellText(tables[1], 0, 1), "in2");
-    QCOMPARE(cellText(tables[1], 1, 0), "in3");
+    QCOMPARE(cellText(tables[1], 0, 1), u"in2"_s);
+    QCOMPARE(cellText(tables[1], 1, 0), u"in3"_s);
     QCOMPARE(test::areaText(result.document.get()),
-             "\r\nouter\r\nin1\r\nin2\r\nin3\r\n\r\ntail\r\n");
+             u"\r\nouter\r\nin1\r\nin2\r\nin3\r\n\r\ntail\r\n"_s);
 }
 
 // Counts from the file are bounded: Word's 63 columns, 8 levels of nesting
@@ -421,7 +423,7 @@ void RtfReaderTest::tableLimits()
     QTextTable *table = tablesOf(result.document->rootFrame()).value(0);
     QVERIFY(table);
     QCOMPARE(table->columns(), 63);
-    QCOMPARE(cellText(table, 0, 61), "62");
+    QCOMPARE(cellText(table, 0, 61), u"62"_s);
     QCOMPARE(cellText(table, 0, 62).split(u'\u2029').size(), 100 - 62);
 
     const auto deep = rtf::read(R"({\rtf1\pard\intbl\itap1000 a\nestcell b})");
