@@ -19,6 +19,14 @@
 #include <limits>
 
 namespace quenzal {
+namespace {
+
+QString passwordsDontMatch()
+{
+    return QStringLiteral("The passwords don't match!");
+}
+
+} // namespace
 
 AccessWindow::AccessWindow(AccessGate &gate, Qt::WindowFlags frame, const char *name,
                            const QString &caption, QSize clientTwips)
@@ -119,11 +127,6 @@ bool AccessWindow::storeNewPassword(QLineEdit *box, QLineEdit *again)
         return false;
     }
     return true;
-}
-
-QString AccessWindow::passwordsDontMatch()
-{
-    return QStringLiteral("The passwords don't match!");
 }
 
 QString AccessWindow::invalidPassword()

@@ -51,9 +51,8 @@ protected:
 
     // A password box: every character shows as "*", no input method, no length limit.
     QLineEdit *passwordBox(const char *name, QRect twips);
-    // A push button. Enter presses the one that has the focus; the window's
-    // default button takes Enter from its text boxes.
-    // A click runs `click`.
+    // A push button; a click runs `click`. Enter presses the one that has the
+    // focus; the window's default button takes Enter from its text boxes.
     template <typename Window>
     QPushButton *commandButton(const char *name, const QString &caption, QRect twips,
                                void (Window::*click)())
@@ -78,7 +77,6 @@ protected:
     // stored. Otherwise says why: when the two differ, both are cleared.
     bool storeNewPassword(QLineEdit *box, QLineEdit *again);
 
-    static QString passwordsDontMatch();
     static QString invalidPassword();
 
     AccessGate &m_gate;
