@@ -23,7 +23,6 @@ public:
     QString key(int index) const { return m_entries.at(index - 1).key; }
     QIcon icon(int index) const { return m_entries.at(index - 1).icon; }
     QSize size() const { return m_size; }
-    QColor maskColour() const { return m_maskColour; }
 
 private:
     QPixmap masked(const QString &fileName, qreal scale) const;

@@ -33,4 +33,9 @@ QFont legacyFont(const QString &family, qreal pointSize, bool bold)
     return font;
 }
 
+QFont dialogFont(bool bold)
+{
+    return legacyFont(QStringLiteral("MS Sans Serif"), 8.25, bold);
+}
+
 } // namespace quenzal

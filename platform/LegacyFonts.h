@@ -10,4 +10,7 @@ namespace quenzal {
 // wherever the family is missing.
 QFont legacyFont(const QString &family, qreal pointSize, bool bold = false);
 
+// The windows' default font, for every control that names none.
+QFont dialogFont(bool bold = false);
+
 } // namespace quenzal

@@ -62,18 +62,8 @@ private:
 // frame, a label in the part of it that lies inside its window.
 qreal roomFor(QWidget *control)
 {
-    if (auto *button = qobject_cast<QPushButton *>(control)) {
-        QStyleOptionButton option;
-        option.initFrom(button);
-        option.text = button->text();
-        if (button->autoDefault())
-            option.features |= QStyleOptionButton::AutoDefaultButton;
-        if (button->isDefault())
-            option.features |= QStyleOptionButton::DefaultButton;
-        return button->style()
-            ->subElementRect(QStyle::SE_PushButtonContents, &option, button)
-            .width();
-    }
+    if (auto *button = qobject_cast<QPushButton *>(control))
+        return buttonTextRoom(button).width();
     const QRect inWindow = control->geometry() & control->parentWidget()->rect();
     return inWindow.width() - (control->width() - control->contentsRect().width());
 }
@@ -90,6 +80,18 @@ void shrinkToFit(QWidget *control, QString text)
 }
 
 } // namespace
+
+QRect buttonTextRoom(const QPushButton *button)
+{
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    if (button->autoDefault())
+        option.features |= QStyleOptionButton::AutoDefaultButton;
+    if (button->isDefault())
+        option.features |= QStyleOptionButton::DefaultButton;
+    return button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+}
 
 qreal contrastRatio(QColor a, QColor b)
 {

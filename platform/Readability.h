@@ -2,7 +2,9 @@
 
 #include <QColor>
 #include <QPalette>
+#include <QRect>
 
+class QPushButton;
 class QWidget;
 
 namespace quenzal {
@@ -20,6 +22,9 @@ QColor readableColour(QColor wanted, QColor background);
 // parent's background, now and whenever the palette changes (a dark desktop
 // theme): in a light palette that is `wanted` exactly.
 void keepReadable(QWidget *control, QPalette::ColorRole role, QColor wanted);
+
+// Where a push button shows its text: inside its frame, as its style draws it.
+QRect buttonTextRoom(const QPushButton *button);
 
 // Keeps every text of a window's labels and buttons whole, whatever font
 // stands in for the one asked for: a single line that is too wide gets a

@@ -144,7 +144,6 @@ CodePageDecoder::CodePageDecoder(int number) : m_number(number)
         // Qt (built without ICU, or an ICU without this code page) has no
         // decoder for it: read the bytes as Windows-1252, which keeps ASCII
         // right and every other byte distinct.
-        m_known = false;
         fillWindows1252(m_table);
         return;
     }

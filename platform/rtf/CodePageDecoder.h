@@ -25,9 +25,8 @@ public:
     explicit CodePageDecoder(int number);
 
     // The code page as asked for; it decodes as Windows-1252 when Qt knows no
-    // decoder for it (see isKnown()).
+    // decoder for it.
     int number() const { return m_number; }
-    bool isKnown() const { return m_known; }
 
     // Appends the text of `bytes` to `out`. A double-byte character cut in
     // two decodes as U+FFFD; bytes never carry over between calls.
@@ -44,7 +43,6 @@ private:
     bool endsInLeadByte(QByteArrayView bytes) const;
 
     int m_number;
-    bool m_known = true;
     bool m_singleByte = true;
     std::array<char16_t, 256> m_table{};
     QStringDecoder m_decoder;

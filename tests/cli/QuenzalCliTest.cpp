@@ -1,13 +1,13 @@
 #include "Cipher.h"
 #include "CodePage.h"
 #include "MainWindowFixture.h"
+#include "ScratchFolder.h"
 #include "TestCase.h"
 #include "Texts.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <fcntl.h>
@@ -19,24 +19,12 @@
 #include <cstdlib>
 
 using namespace quenzal;
+using namespace Qt::StringLiterals;
 using namespace quenzal::test;
 
 namespace {
 
 constexpr int kPatience = 30000;
-
-QByteArray contentsOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // A text as the window's Save writes it to an .rtf file.
 QByteArray richTextOf(const QString &text)
@@ -94,7 +82,7 @@ class QuenzalCliTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    ScratchFolder m_dir;
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
@@ -118,12 +106,7 @@ class QuenzalCliTest : public quenzal::test::TestCase
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
 
-    void cleanup()
-    {
-        QDir dir(m_dir.path());
-        dir.removeRecursively();
-        QVERIFY(dir.mkpath(m_dir.path()));
-    }
+    void cleanup() { m_dir.empty(); }
 
     // The window's Open, Scramble or Unscramble and Save against the program
     // on the same file: `in` and `out` are the kinds of file ("txt", "rtf"),
@@ -277,57 +260,63 @@ private slots:
                              int limit = 0) {
             QTest::newRow(name) << arguments << standardOutput << limit << status << message;
         };
-        row("missing input", {"scramble", "%1/gone.txt", "%1/out.txt", none, noSecond}, 4,
-            "Could not read \"%1/gone.txt\": No such file or directory.");
-        row("folder as input", {"scramble", "%1/folder.txt", "%1/out.txt", none, noSecond}, 5,
-            "Could not read \"%1/folder.txt\": file to open is a directory.");
+        row("missing input", {u"scramble"_s, u"%1/gone.txt"_s, u"%1/out.txt"_s, none, noSecond}, 4,
+            u"Could not read \"%1/gone.txt\": No such file or directory."_s);
+        row("folder as input", {u"scramble"_s, u"%1/folder.txt"_s, u"%1/out.txt"_s, none, noSecond},
+            5, u"Could not read \"%1/folder.txt\": file to open is a directory."_s);
         row("input that is not rich text",
-            {"scramble", "%1/plain.rtf", "%1/out.rtf", none, noSecond}, 5,
-            "Could not read \"%1/plain.rtf\": The file is not rich text: it does not begin with "
-            "{\\rtf.");
-        row("input of another kind", {"scramble", "%1/in.doc", "%1/out.txt", none, noSecond}, 6,
-            "Only .txt and .rtf files can be read; \"%1/in.doc\" was not read.");
-        row("output of another kind", {"scramble", "%1/in.txt", "%1/out.TXT", none, noSecond}, 6,
-            "Only .txt and .rtf files can be written; \"%1/out.TXT\" was not written.");
+            {u"scramble"_s, u"%1/plain.rtf"_s, u"%1/out.rtf"_s, none, noSecond}, 5,
+            u"Could not read \"%1/plain.rtf\": The file is not rich text: it does not begin with "_s
+            u"{\\rtf."_s);
+        row("input of another kind",
+            {u"scramble"_s, u"%1/in.doc"_s, u"%1/out.txt"_s, none, noSecond}, 6,
+            u"Only .txt and .rtf files can be read; \"%1/in.doc\" was not read."_s);
+        row("output of another kind",
+            {u"scramble"_s, u"%1/in.txt"_s, u"%1/out.TXT"_s, none, noSecond}, 6,
+            u"Only .txt and .rtf files can be written; \"%1/out.TXT\" was not written."_s);
         row("text the code page cannot hold",
-            {"scramble", "%1/emoji.rtf", "%1/out.txt", none, noSecond}, 7,
+            {u"scramble"_s, u"%1/emoji.rtf"_s, u"%1/out.txt"_s, none, noSecond}, 7,
             QStringLiteral("The text contains a character that cannot be scrambled: \"😀\" "
                            "(U+1F600) at character 3."));
         row("password the code page cannot hold",
-            {"unscramble", "%1/in.txt", "%1/out.txt", none, "--second-password-file",
-             "%1/bad-password"},
+            {u"unscramble"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, none, u"--second-password-file"_s,
+             u"%1/bad-password"_s},
             7,
             QStringLiteral("The second password contains a character that cannot be unscrambled: "
                            "\"ł\" (U+0142) at character 2."));
         row("missing password file",
-            {"scramble", "%1/in.txt", "%1/out.txt", "--password-file", "%1/gone", noSecond}, 3,
-            "Could not read the first password from \"%1/gone\": No such file or directory.");
+            {u"scramble"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, u"--password-file"_s, u"%1/gone"_s,
+             noSecond},
+            3, u"Could not read the first password from \"%1/gone\": No such file or directory."_s);
         row("closed descriptor",
-            {"scramble", "%1/in.txt", "%1/out.txt", "--password-fd", "99", noSecond}, 3,
-            "Could not read the first password from descriptor 99: Bad file descriptor.");
-        row("no password and no terminal", {"scramble", "%1/in.txt", "%1/out.txt", noSecond}, 2,
-            "No first password: standard input is not a terminal to ask for it; give "
-            "--password-file, "
-            "--password-fd or --no-password.");
+            {u"scramble"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, u"--password-fd"_s, u"99"_s, noSecond},
+            3, u"Could not read the first password from descriptor 99: Bad file descriptor."_s);
+        row("no password and no terminal",
+            {u"scramble"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, noSecond}, 2,
+            u"No first password: standard input is not a terminal to ask for it; give "_s
+            u"--password-file, "_s
+            u"--password-fd or --no-password."_s);
         row("one password two ways",
-            {"scramble", "%1/in.txt", "%1/out.txt", none, "--password-fd", "0", noSecond}, 2,
-            "Give each password one way only: --password-file, --password-fd or --no-password. "
-            "(quenzal-cli --help lists the options and commands.)");
+            {u"scramble"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, none, u"--password-fd"_s, u"0"_s,
+             noSecond},
+            2,
+            u"Give each password one way only: --password-file, --password-fd or --no-password. "_s
+            u"(quenzal-cli --help lists the options and commands.)"_s);
         row("password from the text's own input",
-            {"scramble", "-", "%1/out.txt", none, "--second-password-fd", "0"}, 2,
-            "Standard input holds the text: read the passwords from another descriptor or a file. "
-            "(quenzal-cli --help lists the options and commands.)");
-        row("unknown command", {"shuffle", "%1/in.txt", "%1/out.txt"}, 2,
-            "Unknown command \"shuffle\": use scramble or unscramble. (quenzal-cli --help lists "
-            "the "
-            "options and commands.)");
+            {u"scramble"_s, u"-"_s, u"%1/out.txt"_s, none, u"--second-password-fd"_s, u"0"_s}, 2,
+            u"Standard input holds the text: read the passwords from another descriptor or a file. "_s
+            u"(quenzal-cli --help lists the options and commands.)"_s);
+        row("unknown command", {u"shuffle"_s, u"%1/in.txt"_s, u"%1/out.txt"_s}, 2,
+            u"Unknown command \"shuffle\": use scramble or unscramble. (quenzal-cli --help lists "_s
+            u"the "_s
+            u"options and commands.)"_s);
         row("output in a missing folder",
-            {"scramble", "%1/in.txt", "%1/gone/out.txt", none, noSecond}, 8,
-            "Could not write \"%1/gone/out.txt\": No such file or directory.");
-        row("output cut off", {"scramble", "%1/in.txt", "%1/out.txt", none, noSecond}, 8,
-            "Could not write \"%1/out.txt\": File too large.", {}, 3);
-        row("full disk", {"scramble", "%1/in.txt", none, noSecond}, 9,
-            "Could not write standard output: No space left on device.", "/dev/full");
+            {u"scramble"_s, u"%1/in.txt"_s, u"%1/gone/out.txt"_s, none, noSecond}, 8,
+            u"Could not write \"%1/gone/out.txt\": No such file or directory."_s);
+        row("output cut off", {u"scramble"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, none, noSecond}, 8,
+            u"Could not write \"%1/out.txt\": File too large."_s, {}, 3);
+        row("full disk", {u"scramble"_s, u"%1/in.txt"_s, none, noSecond}, 9,
+            u"Could not write standard output: No space left on device."_s, u"/dev/full"_s);
     }
 
     void failuresLeaveTheOutputAsItWas()

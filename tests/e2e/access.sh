@@ -11,13 +11,19 @@ click_control() {
     click_at $(($1 + ($3 + $5 / 2) / 15)) $(($2 + ($4 + $6 / 2) / 15))
 }
 
+# File, "Change Password" in the main window: the first menu item is active,
+# two down is the one. The Change Password window's id is left in $win.
+change_password_open() {
+    window_focus "$main"
+    keys alt+f Down Down Return
+    win=$(window_wait "Change Password")
+}
+
 e2e_start
 conf="$XDG_CONFIG_HOME/Quenzal/Quenzal.conf"
 
 # A first start: only the Set Password window.
-app_start
-win=$(window_wait "Set Password")
-window_focus "$win"
+app_start_with "Set Password"
 screenshot set-password
 shown Login && fail "a Login window shows on a first start"
 type_text "s3cret pass"
@@ -31,14 +37,10 @@ window_gone "Set Password"
 grep -qF 'PassSet="$argon2id$v=19$m=65536,t=2,p=1$' "$conf" || fail "no hash in $conf"
 grep -q s3cret "$conf" && fail "the password is in $conf"
 [ "$(stat -c %a "$conf")" = 600 ] || fail "$conf has mode $(stat -c %a "$conf")"
-window_focus "$main"
-keys alt+F4
-app_wait_end
+main_window_close "$main"
 
 # The next start: only the Login window, centred with its frame.
-app_start
-win=$(window_wait "Login")
-window_focus "$win"
+app_start_with "Login"
 window_centred "$win"
 screenshot login
 shown "Set Password" && fail "the Set Password window shows with a password stored"
@@ -59,10 +61,8 @@ keys Return
 main=$(window_wait "Quenzal")
 window_gone Login
 
-# File, "Change Password": the first menu item is active, two down is the one.
-window_focus "$main"
-keys alt+f Down Down Return
-win=$(window_wait "Change Password")
+# File, "Change Password".
+change_password_open
 window_focus "$win"
 screenshot change-password
 type_text "s3cret pass"
@@ -78,9 +78,7 @@ app_running || fail "the program ended after a change"
 # window, with the keyboard. A wrong password is refused, and once the Error
 # box is closed the Login window has the keyboard again (openbox would hand it
 # to the main window), so the next attempt goes into its box.
-window_focus "$main"
-keys alt+f Down Down Return
-win=$(window_wait "Change Password")
+change_password_open
 click_control "$win" 1320 1560 1095 375   # Cancel
 win=$(window_wait "Login")
 shown Quenzal || fail "the main window went with the Change Password window"
@@ -99,32 +97,24 @@ window_gone Login
 app_running || fail "the program ended after a login beside the main window"
 
 # Once more, and Cancel in the Login window: the whole program ends.
-window_focus "$main"
-keys alt+f Down Down Return
-win=$(window_wait "Change Password")
+change_password_open
 click_control "$win" 1320 1560 1095 375   # Cancel
 win=$(window_wait "Login")
 click_control "$win" 1440 960 1140 390    # Cancel
 app_wait_end
 
 # The changed password is the one asked for.
-app_start
-win=$(window_wait "Login")
-window_focus "$win"
+app_start_with "Login"
 type_text "n3w"
 keys Return
 main=$(window_wait "Quenzal")
-window_focus "$main"
-keys alt+F4
-app_wait_end
+main_window_close "$main"
 
 # A settings file that cannot be written (here a file in place of its
 # folder, which refuses also root): Set says so and stays, nothing changes.
 rm -r "$XDG_CONFIG_HOME/Quenzal"
 : >"$XDG_CONFIG_HOME/Quenzal"
-app_start
-win=$(window_wait "Set Password")
-window_focus "$win"
+app_start_with "Set Password"
 keys Return
 box=$(window_wait "Error")
 screenshot not-stored

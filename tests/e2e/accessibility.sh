@@ -41,9 +41,7 @@ names() {
     $ATSPI names "$1" || fail "controls without a name in \"$1\""
 }
 
-app_start
-win=$(window_wait "Set Password")
-window_focus "$win"
+app_start_with "Set Password"
 names "Set Password"
 type_and_clear "Kq7vz"
 keys Tab
@@ -81,22 +79,16 @@ about=$(window_wait "About Quenzal")
 window_focus "$about"
 names "About Quenzal"
 keys Escape
-window_focus "$main"
-keys alt+F4
-app_wait_end
+main_window_close "$main"
 
 # The next start asks for the password.
-app_start
-win=$(window_wait "Login")
-window_focus "$win"
+app_start_with "Login"
 names "Login"
 type_and_clear "Kq7vz"
 type_text "Kq7vz"
 keys Return
 main=$(window_wait "Quenzal")
-window_focus "$main"
-keys alt+F4
-app_wait_end
+main_window_close "$main"
 
 # Every event came, and none carried a typed character.
 [ -s "$heard" ] || fail "no text events heard from the password boxes"

@@ -71,6 +71,7 @@ e2e_stop() {
         done
         app_running 2>/dev/null || echo "the program is not running" >&2
         sed 's/^/program: /' "$E2E_HOME/app.log" >&2
+        sed 's/^/openbox: /' "$E2E_HOME/openbox.log" >&2 2>/dev/null || true
     fi
     [ -n "${E2E_APP:-}" ] && kill "$E2E_APP" 2>/dev/null || true
     [ -n "${E2E_WM:-}" ] && kill "$E2E_WM" 2>/dev/null || true
@@ -86,6 +87,21 @@ e2e_stop() {
 app_start() {
     "$QUENZAL" >>"$E2E_HOME/app.log" 2>&1 &
     E2E_APP=$!
+}
+
+# Starts the program and waits for its window titled $1, and gives that the
+# keyboard; the window's id is left in $win.
+app_start_with() {
+    app_start
+    win=$(window_wait "$1")
+    window_focus "$win"
+}
+
+# Closes the main window $1, which ends the program, and waits for the end.
+main_window_close() {
+    window_focus "$1"
+    keys alt+F4
+    app_wait_end
 }
 
 # True while the program runs.

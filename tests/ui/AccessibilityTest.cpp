@@ -167,13 +167,7 @@ private slots:
         }
     }
 
-    void everyControlHasAName_data()
-    {
-        QTest::addColumn<QString>("window");
-        for (const char *window :
-             {"frmMAIN", "frmPassSet", "frmLogin", "frmChangePass", "frmAbout"})
-            QTest::newRow(window) << QString::fromLatin1(window);
-    }
+    void everyControlHasAName_data() { addWindowRows(); }
 
     void everyControlHasAName()
     {

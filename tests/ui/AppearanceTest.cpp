@@ -1,4 +1,5 @@
 #include "EveryWindow.h"
+#include "Readability.h"
 #include "TestCase.h"
 
 #include <QAbstractButton>
@@ -6,9 +7,8 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QRegularExpression>
-#include <QStyle>
-#include <QStyleOptionButton>
 #include <QTest>
 #include <QToolBar>
 
@@ -19,29 +19,12 @@ using namespace quenzal::test;
 
 namespace {
 
-const char *const kWindows[] = {"frmMAIN", "frmPassSet", "frmLogin", "frmChangePass", "frmAbout"};
-
-void addWindowRows()
-{
-    QTest::addColumn<QString>("window");
-    for (const char *window : kWindows)
-        QTest::newRow(window) << QString::fromLatin1(window);
-}
-
 // Where a control can show its text: a button inside its frame, a label in
 // the part of it that lies inside its window.
 QRectF textRoom(QWidget *control)
 {
-    if (auto *button = qobject_cast<QPushButton *>(control)) {
-        QStyleOptionButton option;
-        option.initFrom(button);
-        option.text = button->text();
-        if (button->autoDefault())
-            option.features |= QStyleOptionButton::AutoDefaultButton;
-        if (button->isDefault())
-            option.features |= QStyleOptionButton::DefaultButton;
-        return button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
-    }
+    if (auto *button = qobject_cast<QPushButton *>(control))
+        return buttonTextRoom(button);
     const QRect inWindow =
         control->rect() &
         QRect(control->mapFrom(control->window(), QPoint(0, 0)), control->window()->size());

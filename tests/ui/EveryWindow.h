@@ -3,6 +3,8 @@
 #include "AccessFixture.h"
 #include "frmAbout.h"
 
+#include <QTest>
+
 #include <memory>
 
 namespace quenzal::test {
@@ -40,5 +42,13 @@ struct EveryWindow
         return nullptr;
     }
 };
+
+// A data column "window" with a row for each window that EveryWindow opens.
+inline void addWindowRows()
+{
+    QTest::addColumn<QString>("window");
+    for (const char *window : {"frmMAIN", "frmPassSet", "frmLogin", "frmChangePass", "frmAbout"})
+        QTest::newRow(window) << QString::fromLatin1(window);
+}
 
 } // namespace quenzal::test

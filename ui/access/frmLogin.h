@@ -1,29 +1,22 @@
 #pragma once
 
-#include <QDialog>
+#include "AccessWindow.h"
 
-class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace quenzal {
-
-class AccessGate;
 
 // The Login window: asks for the application password at every start at
 // which one is stored. OK lets the user into the main window, Cancel ends the
 // program, "Change Pass" leads to the Change Password window. A fixed frame
 // with a close button and no task-bar button; Enter presses OK, Escape does
 // nothing, Alt+P puts the focus in the box.
-class frmLogin : public QDialog
+class frmLogin : public AccessWindow
 {
     Q_OBJECT
 
 public:
     explicit frmLogin(AccessGate &gate);
-    ~frmLogin() override;
-
-    QSize sizeHint() const override;
 
     void cmdOK_Click();
     void cmdCancel_Click();
@@ -34,23 +27,10 @@ public:
     // again, so it lives in the gate; only Form_Unload reads it.
     bool &LoginSucceeded;
 
-public slots:
-    void reject() override; // Escape: nothing
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
 private:
-    void Form_Load();
-    void Form_Unload();
+    void Form_Unload() override;
 
-    AccessGate &m_gate;
-
-    QLabel *lblLabels = nullptr;
     QLineEdit *txtPassword = nullptr;
-    QPushButton *cmdOK = nullptr;
-    QPushButton *cmdCancel = nullptr;
-    QPushButton *cmdChangePass = nullptr;
 };
 
 } // namespace quenzal

@@ -1,28 +1,21 @@
 #pragma once
 
-#include <QDialog>
+#include "AccessWindow.h"
 
-class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace quenzal {
-
-class AccessGate;
 
 // The Set Password window, the program's first window: it asks for a new
 // application password, typed twice. With a password already stored, its
 // Form_Load hands over to the Login window at once and it stays hidden.
 // Enter presses the Set button; Escape does nothing.
-class frmPassSet : public QDialog
+class frmPassSet : public AccessWindow
 {
     Q_OBJECT
 
 public:
     explicit frmPassSet(AccessGate &gate);
-    ~frmPassSet() override;
-
-    QSize sizeHint() const override;
 
     // True when Form_Load handed over to the Login window, so that the show
     // that created this window leaves it hidden.
@@ -31,23 +24,13 @@ public:
     void cmdPassSet_Click();
     void cmdCancel_Click();
 
-public slots:
-    void reject() override; // Escape: nothing
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
 private:
-    void Form_Load();
+    void Form_Load() override;
 
-    AccessGate &m_gate;
     bool m_handedOverOnLoad = false;
 
     QLineEdit *txtPassSet = nullptr;
     QLineEdit *txtPassSet2 = nullptr;
-    QPushButton *cmdPassSet = nullptr;
-    QPushButton *cmdCancel = nullptr;
-    QLabel *lblInfo = nullptr;
 };
 
 } // namespace quenzal

@@ -1,6 +1,7 @@
 #include "frmAbout.h"
 
 #include "Centring.h"
+#include "FixedLayout.h"
 #include "LegacyFonts.h"
 #include "ProgramIcon.h"
 #include "Readability.h"
@@ -26,9 +27,7 @@ constexpr QPoint kHandHotSpot(12, 1);
 
 QLabel *label(QWidget *box, const char *name, const QString &caption, QRect twips)
 {
-    auto *l = new QLabel(caption, box);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(twips);
+    auto *l = place(new QLabel(caption, box), name, twips);
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     l->setWordWrap(true);
     return l;
@@ -50,7 +49,7 @@ frmAbout::frmAbout(Shell &shell, QWidget *parent)
     setFixedSize(pixels(kClientWidth), pixels(kClientHeight));
     setSizeGripEnabled(false);
     // The box's own font, for the controls that name none.
-    setFont(legacyFont(QStringLiteral("MS Sans Serif"), 8.25));
+    setFont(dialogFont());
 
     createControls();
     Form_Load();

@@ -4,6 +4,7 @@
 #include "CipherCommand.h"
 #include "CrispFrame.h"
 #include "FileCommands.h"
+#include "FixedLayout.h"
 #include "LegacyFonts.h"
 #include "PasswordBox.h"
 #include "ProgramIcon.h"
@@ -36,13 +37,6 @@ namespace {
 constexpr int kClientWidth = 7770;
 constexpr int kClientHeight = 6270;
 
-template <typename W> W *place(W *widget, const char *name, QRect twips)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(twips);
-    return widget;
-}
-
 QPushButton *button(QWidget *client, const char *name, const QString &caption, QRect twips,
                     const QFont &font)
 {
@@ -55,7 +49,7 @@ QPushButton *button(QWidget *client, const char *name, const QString &caption, Q
 QLabel *heading(QWidget *client, const char *name, const QString &caption, QRect twips)
 {
     auto *label = place(new QLabel(caption, client), name, twips);
-    label->setFont(legacyFont(QStringLiteral("MS Sans Serif"), 8.25, true));
+    label->setFont(dialogFont(true));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }
@@ -84,6 +78,25 @@ QAction *separator(QMenu *menu, const char *name)
     return action;
 }
 
+// The toolbar's buttons, left to right: the key of the picture, the tool tip,
+// the picture and what a click runs.
+struct ToolbarButton
+{
+    const char *key;
+    const char *tip;
+    const char *picture;
+    void (frmMAIN::*handler)();
+};
+const ToolbarButton kToolbarButtons[] = {
+    {"openfile", "Open text file", ":/icons/toolbar/openfile.png", &frmMAIN::mnuOpenItem_Click},
+    {"savefile", "Save", ":/icons/toolbar/savefile.png", &frmMAIN::mnuFileSave_Click},
+    {"scramble", "Scramble ", ":/icons/toolbar/scramble.png", &frmMAIN::cmdLOCK_Click},
+    {"unscramble", "Unscramble", ":/icons/toolbar/unscramble.png", &frmMAIN::Command1_Click},
+    {"copy", "Copy scrambled/unscrambled message contents box", ":/icons/toolbar/copy.png",
+     &frmMAIN::mnucopy_Click},
+    {"paste", "Paste", ":/icons/toolbar/paste.png", &frmMAIN::mnupaste_Click},
+};
+
 } // namespace
 
 frmMAIN::frmMAIN(Services services, QWidget *parent)
@@ -100,7 +113,7 @@ frmMAIN::frmMAIN(Services services, QWidget *parent)
     client->setObjectName(QStringLiteral("client"));
     client->setFixedSize(pixels(kClientWidth), pixels(kClientHeight));
     // The window's own font, for the controls that name none.
-    client->setFont(legacyFont(QStringLiteral("MS Sans Serif"), 8.25));
+    client->setFont(dialogFont());
     setCentralWidget(client);
 
     createControls(client);
@@ -187,21 +200,8 @@ void frmMAIN::createControls(QWidget *client)
 
 void frmMAIN::createToolbar(QWidget *client)
 {
-    const struct
-    {
-        const char *key;
-        const char *toolTip;
-    } pictures[] = {
-        {"openfile", "Open text file"},
-        {"savefile", "Save"},
-        {"scramble", "Scramble "},
-        {"unscramble", "Unscramble"},
-        {"copy", "Copy scrambled/unscrambled message contents box"},
-        {"paste", "Paste"},
-    };
-    for (const auto &picture : pictures)
-        ImageList1.add(QLatin1String(picture.key),
-                       QStringLiteral(":/icons/toolbar/%1.png").arg(QLatin1String(picture.key)));
+    for (const ToolbarButton &button : kToolbarButtons)
+        ImageList1.add(QLatin1String(button.key), QLatin1String(button.picture));
 
     Toolbar1 = place(new QToolBar(client), "Toolbar1", twipsRect(0, 0, kClientWidth, 660));
     Toolbar1->setMovable(false);
@@ -211,7 +211,7 @@ void frmMAIN::createToolbar(QWidget *client)
     const auto addButton = [&](int picture) {
         QAction *action = Toolbar1->addAction(ImageList1.icon(picture), QString());
         action->setData(ImageList1.key(picture));
-        const QString toolTip = QLatin1String(pictures[picture - 1].toolTip);
+        const QString toolTip = QLatin1String(kToolbarButtons[picture - 1].tip);
         action->setToolTip(toolTip);
         // The button shows only its picture; a screen reader says its tool tip.
         Toolbar1->widgetForAction(action)->setAccessibleName(toolTip.trimmed());
@@ -278,10 +278,8 @@ void frmMAIN::createMenus()
 void frmMAIN::setTabOrder()
 {
     // Labels, the progress bar and the toolbar take no focus and are passed over.
-    const QWidget *order[] = {txtFILE,        cmdFILE,        cmdLOCK,  rtfOriginal, rtfNew,
-                              txtPasswordTwo, txtPasswordOne, Command1, cmdSAVE};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        QWidget::setTabOrder(const_cast<QWidget *>(order[i - 1]), const_cast<QWidget *>(order[i]));
+    chainTabOrder({txtFILE, cmdFILE, cmdLOCK, rtfOriginal, rtfNew, txtPasswordTwo, txtPasswordOne,
+                   Command1, cmdSAVE});
 }
 
 void frmMAIN::Form_Load()
@@ -322,17 +320,9 @@ void frmMAIN::Command1_Click()
 void frmMAIN::Toolbar1_ButtonClick(const QString &key)
 {
     // The keys in the order they are compared; the first match runs.
-    const std::pair<QLatin1String, void (frmMAIN::*)()> dispatch[] = {
-        {QLatin1String("openfile"), &frmMAIN::mnuOpenItem_Click},
-        {QLatin1String("savefile"), &frmMAIN::mnuFileSave_Click},
-        {QLatin1String("scramble"), &frmMAIN::cmdLOCK_Click},
-        {QLatin1String("unscramble"), &frmMAIN::Command1_Click},
-        {QLatin1String("copy"), &frmMAIN::mnucopy_Click},
-        {QLatin1String("paste"), &frmMAIN::mnupaste_Click},
-    };
-    for (const auto &[name, handler] : dispatch) {
-        if (key == name) {
-            (this->*handler)();
+    for (const ToolbarButton &button : kToolbarButtons) {
+        if (key == QLatin1String(button.key)) {
+            (this->*button.handler)();
             return;
         }
     }

@@ -11,6 +11,7 @@
 #include <QTextTable>
 
 using namespace quenzal;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -101,26 +102,25 @@ void RtfReaderTest::text_data()
     QTest::newRow("line ends in the file are not text")
         << QByteArray("{\\rtf1 a\r\nb\nc\rd}") << "abcd";
     QTest::newRow("control symbols")
-        << QByteArray(R"({\rtf1 a\~b\-c\_d\{\}\\})") << u"a\u00A0b\u00ADc\u2011d{}\\"_qs;
+        << QByteArray(R"({\rtf1 a\~b\-c\_d\{\}\\})") << u"a\u00A0b\u00ADc\u2011d{}\\"_s;
     QTest::newRow("special characters")
         << QByteArray(R"({\rtf1 \emdash\endash\bullet\lquote\rquote\ldblquote\rdblquote\tab x})")
-        << u"\u2014\u2013\u2022\u2018\u2019\u201C\u201D\tx"_qs;
+        << u"\u2014\u2013\u2022\u2018\u2019\u201C\u201D\tx"_s;
     QTest::newRow("a word's space is its delimiter")
         << QByteArray(R"({\rtf1 \b  two}\par})") << " two";
     QTest::newRow("unicode with fallback")
-        << QByteArray(R"({\rtf1\uc1 \u1046?\u-30050?x})") << u"\u0416\u8A9Ex"_qs;
+        << QByteArray(R"({\rtf1\uc1 \u1046?\u-30050?x})") << u"\u0416\u8A9Ex"_s;
     QTest::newRow("uc2 skips two hex bytes")
-        << QByteArray(R"({\rtf1\uc2\u26085\'93\'fa x})") << u"\u65E5 x"_qs;
-    QTest::newRow("uc0 skips nothing") << QByteArray(R"({\rtf1\uc0\u26085 x})") << u"\u65E5x"_qs;
+        << QByteArray(R"({\rtf1\uc2\u26085\'93\'fa x})") << u"\u65E5 x"_s;
+    QTest::newRow("uc0 skips nothing") << QByteArray(R"({\rtf1\uc0\u26085 x})") << u"\u65E5x"_s;
     QTest::newRow("a control word is one fallback character")
-        << QByteArray(R"({\rtf1\uc1\u8212\emdash x})") << u"\u2014x"_qs;
+        << QByteArray(R"({\rtf1\uc1\u8212\emdash x})") << u"\u2014x"_s;
     QTest::newRow("uc is restored after a group")
-        << QByteArray(R"({\rtf1{\uc2 \u26085??}\u26085?a})") << u"\u65E5\u65E5a"_qs;
+        << QByteArray(R"({\rtf1{\uc2 \u26085??}\u26085?a})") << u"\u65E5\u65E5a"_s;
     QTest::newRow("a group ends the fallback")
-        << QByteArray(R"({\rtf1\uc3{\u26085}ab})") << u"\u65E5ab"_qs;
-    QTest::newRow("surrogate pair")
-        << QByteArray(R"({\rtf1\u-10179?\u-8704?})") << u"\U0001F600"_qs;
-    QTest::newRow("lone surrogate") << QByteArray(R"({\rtf1 a\u-10179?b})") << u"a\uFFFDb"_qs;
+        << QByteArray(R"({\rtf1\uc3{\u26085}ab})") << u"\u65E5ab"_s;
+    QTest::newRow("surrogate pair") << QByteArray(R"({\rtf1\u-10179?\u-8704?})") << u"\U0001F600"_s;
+    QTest::newRow("lone surrogate") << QByteArray(R"({\rtf1 a\u-10179?b})") << u"a\uFFFDb"_s;
     QTest::newRow("bin data is not text") << QByteArray(R"({\rtf1 a\bin3 }{\b}b})") << "ab";
     QTest::newRow("bin data in a skipped group")
         << QByteArray(R"({\rtf1 a{\*\blob\bin2 }}}b})") << "ab";
@@ -137,14 +137,14 @@ void RtfReaderTest::text_data()
     QTest::newRow("list labels")
         << QByteArray(R"({\rtf1{\listtext\pard\plain 1.\tab}one\par{\pntext \bullet\tab}two)"
                       R"({\*\pn\pnlvlblt{\pntxtb x}}{\pn{\pntxtb y}}})")
-        << u"1.\tone\r\n\u2022\ttwo"_qs;
+        << u"1.\tone\r\n\u2022\ttwo"_s;
     QTest::newRow("list tables outside their destination")
         << QByteArray(R"({\rtf1{\list{\listlevel{\leveltext \'02\'00.;}}{\listname L;}}a})") << "a";
     QTest::newRow("hidden text is kept") << QByteArray(R"({\rtf1 a{\v b}c})") << "abc";
     QTest::newRow("section break after a paragraph")
         << QByteArray(R"({\rtf1 a\par\sect b\sect c})") << "a\r\nb\r\nc";
     QTest::newRow("control bytes in the text") << QByteArray("{\\rtf1 a\x01\0b\tc}", 15) << "ab\tc";
-    QTest::newRow("escaped control bytes") << QByteArray(R"({\rtf1 a\'01\'00b})") << u"a\u0001b"_qs;
+    QTest::newRow("escaped control bytes") << QByteArray(R"({\rtf1 a\'01\'00b})") << u"a\u0001b"_s;
     QTest::newRow("text after the document") << QByteArray(R"({\rtf1 a}b)") << "a";
     QTest::newRow("unknown words and symbols")
         << QByteArray(R"({\rtf1\foo12 a\|\:\bar-3 b})") << "ab";
@@ -169,48 +169,47 @@ void RtfReaderTest::codePages_data()
     QTest::addColumn<QString>("text");
 
     QTest::newRow("ansi is Windows-1252")
-        << QByteArray(R"({\rtf1\ansi \'e9\'80\'9f})") << u"\u00E9\u20AC\u0178"_qs;
+        << QByteArray(R"({\rtf1\ansi \'e9\'80\'9f})") << u"\u00E9\u20AC\u0178"_s;
     QTest::newRow("1252's unassigned bytes") << QByteArray(R"({\rtf1\ansi \'81\'8d\'8f\'90\'9d})")
-                                             << u"\u0081\u008D\u008F\u0090\u009D"_qs;
+                                             << u"\u0081\u008D\u008F\u0090\u009D"_s;
     QTest::newRow("ansicpg1251") << QByteArray(R"({\rtf1\ansi\ansicpg1251 \'cf\'f0\'e8})")
-                                 << u"\u041F\u0440\u0438"_qs;
+                                 << u"\u041F\u0440\u0438"_s;
     QTest::newRow("ansicpg1250") << QByteArray(R"({\rtf1\ansi\ansicpg1250 \'9a\'e8})")
-                                 << u"\u0161\u010D"_qs;
+                                 << u"\u0161\u010D"_s;
     QTest::newRow("font charset over the document's code page")
         << QByteArray(R"({\rtf1\ansi\ansicpg1252{\fonttbl{\f0 Arial;}{\f1\fcharset204 Arial Cyr;})"
                       R"({\f2\fcharset161 Greek;}}\f1\'cf\f2\'e1\f0\'e9})")
-        << u"\u041F\u03B1\u00E9"_qs;
+        << u"\u041F\u03B1\u00E9"_s;
     QTest::newRow("font charset 1 defers to the document")
         << QByteArray(R"({\rtf1\ansi\ansicpg1251{\fonttbl{\f0\fcharset1 X;}}\f0\'cf})")
-        << u"\u041F"_qs;
+        << u"\u041F"_s;
     QTest::newRow("cpg in the font table")
-        << QByteArray(R"({\rtf1\ansi{\fonttbl{\f0\cpg1253 X;}}\f0\'e1})") << u"\u03B1"_qs;
+        << QByteArray(R"({\rtf1\ansi{\fonttbl{\f0\cpg1253 X;}}\f0\'e1})") << u"\u03B1"_s;
     QTest::newRow("Shift_JIS (932)")
-        << QByteArray(R"({\rtf1\ansi\ansicpg932 \'82\'a0\'83\\ x})") << u"\u3042\u30BD x"_qs;
+        << QByteArray(R"({\rtf1\ansi\ansicpg932 \'82\'a0\'83\\ x})") << u"\u3042\u30BD x"_s;
     QTest::newRow("Shift_JIS trail byte as a letter")
-        << QByteArray(R"({\rtf1\ansi\ansicpg932 \'82`})") << u"\uFF21"_qs;
+        << QByteArray(R"({\rtf1\ansi\ansicpg932 \'82`})") << u"\uFF21"_s;
     QTest::newRow("GBK (936)") << QByteArray(R"({\rtf1\ansi\ansicpg936 \'d6\'d0\'ce\'c4})")
-                               << u"\u4E2D\u6587"_qs;
+                               << u"\u4E2D\u6587"_s;
     QTest::newRow("Korean (949)") << QByteArray(R"({\rtf1\ansi\ansicpg949 \'c7\'d1})")
-                                  << u"\uD55C"_qs;
-    QTest::newRow("Big5 (950)") << QByteArray(R"({\rtf1\ansi\ansicpg950 \'a4\'a4})")
-                                << u"\u4E2D"_qs;
+                                  << u"\uD55C"_s;
+    QTest::newRow("Big5 (950)") << QByteArray(R"({\rtf1\ansi\ansicpg950 \'a4\'a4})") << u"\u4E2D"_s;
     QTest::newRow("a double-byte character cut by a group")
-        << QByteArray(R"({\rtf1\ansi\ansicpg932 \'82{}\'a0})") << u"\uFFFD\uFFFD"_qs;
+        << QByteArray(R"({\rtf1\ansi\ansicpg932 \'82{}\'a0})") << u"\uFFFD\uFFFD"_s;
     QTest::newRow("font charset 128 in a 1252 document")
         << QByteArray(R"({\rtf1\ansi{\fonttbl{\f1\fcharset128 MS Mincho;}}\f1\'93\'fa})")
-        << u"\u65E5"_qs;
+        << u"\u65E5"_s;
     QTest::newRow("UTF-8 (65001)")
-        << QByteArray(R"({\rtf1\ansi\ansicpg65001 \'c3\'a9})") << u"\u00E9"_qs;
-    QTest::newRow("Mac Roman") << QByteArray(R"({\rtf1\mac \'8e\'a5})") << u"\u00E9\u2022"_qs;
+        << QByteArray(R"({\rtf1\ansi\ansicpg65001 \'c3\'a9})") << u"\u00E9"_s;
+    QTest::newRow("Mac Roman") << QByteArray(R"({\rtf1\mac \'8e\'a5})") << u"\u00E9\u2022"_s;
     QTest::newRow("Symbol font") << QByteArray(
                                         R"({\rtf1{\fonttbl{\f0\fcharset2 Symbol;}}\f0\'b7\'61})")
-                                 << u"\u2022\u03B1"_qs;
+                                 << u"\u2022\u03B1"_s;
     QTest::newRow("Wingdings font")
         << QByteArray(R"({\rtf1{\fonttbl{\f0\fcharset2 Wingdings;}}\f0\'a7\'fc})")
-        << u"\u25AA\u2713"_qs;
+        << u"\u25AA\u2713"_s;
     QTest::newRow("unknown code page reads as 1252")
-        << QByteArray(R"({\rtf1\ansi\ansicpg99999 \'e9})") << u"\u00E9"_qs;
+        << QByteArray(R"({\rtf1\ansi\ansicpg99999 \'e9})") << u"\u00E9"_s;
     QTest::newRow("font name in its own code page")
         << QByteArray(R"({\rtf1{\fonttbl{\f0\fcharset134 \'cb\'ce\'cc\'e5;}}\f0 a})") << "a";
 }
@@ -286,7 +285,7 @@ void RtfReaderTest::damaged_data()
                deepEnd + "y}"
         << "xy";
     QTest::newRow("uc deeper than the whole states")
-        << "{\\rtf1 " + deep + R"({\uc3 a}\u8364?bc)" + deepEnd + "d}" << u"a\u20ACbcd"_qs;
+        << "{\\rtf1 " + deep + R"({\uc3 a}\u8364?bc)" + deepEnd + "d}" << u"a\u20ACbcd"_s;
 }
 
 void RtfReaderTest::damaged()
@@ -322,23 +321,23 @@ void RtfReaderTest::characterFormatting()
         R"({\cb1 cb}{\chcbpat2 pat}{\cf0 auto}{\super sup}{\sub sub}{\b\i\plain p}{\b\b0 nb})"
         R"({\f0\fs36 big}{\fs0 z}x})");
     const QStringList expected = {
-        "[Arial 10 bold] b",
-        "[Arial 10 italic] i",
-        "[Arial 10 underline] uu2",
-        "[Arial 10] n",
-        "[Arial 10 strike] s",
-        "[Arial 10 color #ff0000] red",
-        "[Arial 10 background #0000ff] hl",
-        "[Arial 10 background #ff0000] cb",
-        "[Arial 10 background #0000ff] pat",
-        "[Arial 10] auto",
-        "[Arial 10 super] sup",
-        "[Arial 10 sub] sub",
-        "[Times New Roman 12] p",
-        "[Arial 10] nb",
-        "[Times New Roman 18] big",
-        "[Arial 12] z",
-        "[Arial 10] x",
+        u"[Arial 10 bold] b"_s,
+        u"[Arial 10 italic] i"_s,
+        u"[Arial 10 underline] uu2"_s,
+        u"[Arial 10] n"_s,
+        u"[Arial 10 strike] s"_s,
+        u"[Arial 10 color #ff0000] red"_s,
+        u"[Arial 10 background #0000ff] hl"_s,
+        u"[Arial 10 background #ff0000] cb"_s,
+        u"[Arial 10 background #0000ff] pat"_s,
+        u"[Arial 10] auto"_s,
+        u"[Arial 10 super] sup"_s,
+        u"[Arial 10 sub] sub"_s,
+        u"[Times New Roman 12] p"_s,
+        u"[Arial 10] nb"_s,
+        u"[Times New Roman 18] big"_s,
+        u"[Arial 12] z"_s,
+        u"[Arial 10] x"_s,
     };
     QUENZAL_COMPARE_SUMMARY(lines, expected);
 }
@@ -356,9 +355,11 @@ void RtfReaderTest::paragraphFormatting()
     // 15 twips are one pixel; the alignment of a paragraph is the one in
     // force at its end.
     const QStringList expected = {
-        "paragraph align 4 margins 100 20 -10 10 20", "paragraph align 2 margins 100 20 -10 10 20",
-        "paragraph align 8 margins 0 0 0 0 0",        "paragraph align 1 margins 0 0 0 0 0",
-        "paragraph align 4 margins 0 0 0 0 0",
+        u"paragraph align 4 margins 100 20 -10 10 20"_s,
+        u"paragraph align 2 margins 100 20 -10 10 20"_s,
+        u"paragraph align 8 margins 0 0 0 0 0"_s,
+        u"paragraph align 1 margins 0 0 0 0 0"_s,
+        u"paragraph align 4 margins 0 0 0 0 0"_s,
     };
     QUENZAL_COMPARE_SUMMARY(paragraphs, expected);
 }
@@ -376,12 +377,12 @@ void RtfReaderTest::tables()
     QTextTable *table = tables.first();
     QCOMPARE(table->rows(), 2);
     QCOMPARE(table->columns(), 3);
-    QCOMPARE(cellText(table, 0, 0), "a");
-    QCOMPARE(cellText(table, 0, 1), u"b\u2029c"_qs);
-    QCOMPARE(cellText(table, 0, 2), "");
-    QCOMPARE(cellText(table, 1, 2), "f");
+    QCOMPARE(cellText(table, 0, 0), u"a"_s);
+    QCOMPARE(cellText(table, 0, 1), u"b\u2029c"_s);
+    QCOMPARE(cellText(table, 0, 2), u""_s);
+    QCOMPARE(cellText(table, 1, 2), u"f"_s);
     QCOMPARE(test::areaText(result.document.get()),
-             "before\r\na\r\nb\r\nc\r\n\r\nd\r\ne\r\nf\r\nafter");
+             u"before\r\na\r\nb\r\nc\r\n\r\nd\r\ne\r\nf\r\nafter"_s);
 }
 
 void RtfReaderTest::nestedTables()
@@ -402,10 +403,10 @@ void RtfReaderTest::nestedTables()
     QCOMPARE(tables[1]->rows(), 2);
     QCOMPARE(tables[1]->columns(), 2);
     QCOMPARE(tables[1]->parentFrame(), tables[0]);
-    QCOMPARE(cellText(tables[1], 0, 1), "in2");
-    QCOMPARE(cellText(tables[1], 1, 0), "in3");
+    QCOMPARE(cellText(tables[1], 0, 1), u"in2"_s);
+    QCOMPARE(cellText(tables[1], 1, 0), u"in3"_s);
     QCOMPARE(test::areaText(result.document.get()),
-             "\r\nouter\r\nin1\r\nin2\r\nin3\r\n\r\ntail\r\n");
+             u"\r\nouter\r\nin1\r\nin2\r\nin3\r\n\r\ntail\r\n"_s);
 }
 
 // Counts from the file are bounded: Word's 63 columns, 8 levels of nesting
@@ -422,7 +423,7 @@ void RtfReaderTest::tableLimits()
     QTextTable *table = tablesOf(result.document->rootFrame()).value(0);
     QVERIFY(table);
     QCOMPARE(table->columns(), 63);
-    QCOMPARE(cellText(table, 0, 61), "62");
+    QCOMPARE(cellText(table, 0, 61), u"62"_s);
     QCOMPARE(cellText(table, 0, 62).split(u'\u2029').size(), 100 - 62);
 
     const auto deep = rtf::read(R"({\rtf1\pard\intbl\itap1000 a\nestcell b})");
@@ -484,10 +485,10 @@ void RtfReaderTest::pictures()
     // size, scaled by \picscalex/\picscaley; a metafile or broken data is
     // left out.
     QCOMPARE(lines.size(), 7);
-    QCOMPARE(lines[1], u"[picture 4x3 shown 40x20] \uFFFC"_qs);
-    QCOMPARE(lines[3], u"[picture 5x2 shown 3x4] \uFFFC"_qs);
+    QCOMPARE(lines[1], u"[picture 4x3 shown 40x20] \uFFFC"_s);
+    QCOMPARE(lines[3], u"[picture 5x2 shown 3x4] \uFFFC"_s);
     QVERIFY2(lines[4].endsWith(u"] cde"), qPrintable(lines[4]));
-    QCOMPARE(lines[5], u"[picture 4x3 shown 4x3] \uFFFC"_qs);
+    QCOMPARE(lines[5], u"[picture 4x3 shown 4x3] \uFFFC"_s);
     QVERIFY2(lines[6].endsWith(u"] f"), qPrintable(lines[6]));
 }
 

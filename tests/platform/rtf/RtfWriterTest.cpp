@@ -10,6 +10,7 @@
 #include <QTextTable>
 
 using namespace quenzal;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -63,14 +64,14 @@ void RtfWriterTest::escapes_data()
     QTest::addColumn<QByteArray>("rtf");
 
     QTest::newRow("braces and backslash") << "a{b}c\\" << QByteArray(R"(a\{b\}c\\)");
-    QTest::newRow("Windows-1252") << u"\u00E9\u20AC\u0178\u0081"_qs
+    QTest::newRow("Windows-1252") << u"\u00E9\u20AC\u0178\u0081"_s
                                   << QByteArray(R"(\'e9\'80\'9f\'81)");
     QTest::newRow("beyond 1252, with ? fallback")
-        << u"\u0416\u8A9E"_qs << QByteArray(R"(\u1046?\u-30050?)");
-    QTest::newRow("surrogate pair") << u"\U0001F600"_qs << QByteArray(R"(\u-10179?\u-8704?)");
-    QTest::newRow("tab and line break") << u"a\tb\u2028c"_qs << QByteArray(R"(a\tab b\line c)");
+        << u"\u0416\u8A9E"_s << QByteArray(R"(\u1046?\u-30050?)");
+    QTest::newRow("surrogate pair") << u"\U0001F600"_s << QByteArray(R"(\u-10179?\u-8704?)");
+    QTest::newRow("tab and line break") << u"a\tb\u2028c"_s << QByteArray(R"(a\tab b\line c)");
     QTest::newRow("no-break space, soft and no-break hyphen")
-        << u"\u00A0\u00AD\u2011"_qs << QByteArray(R"(\~\-\_)");
+        << u"\u00A0\u00AD\u2011"_s << QByteArray(R"(\~\-\_)");
 }
 
 void RtfWriterTest::escapes()
@@ -93,8 +94,8 @@ void RtfWriterTest::exactText_data()
             everyCode += QChar(code);
     }
     QTest::newRow("codes 1 to 255 but CR and LF") << everyCode;
-    QTest::newRow("paragraphs and a line break") << u"one\r\ntwo\u2028three\r\n\r\n"_qs;
-    QTest::newRow("scripts") << u"\u041F\u0440\u0438 \u65E5\u672C \uD55C \u03B1 \U0001F600"_qs;
+    QTest::newRow("paragraphs and a line break") << u"one\r\ntwo\u2028three\r\n\r\n"_s;
+    QTest::newRow("scripts") << u"\u041F\u0440\u0438 \u65E5\u672C \uD55C \u03B1 \U0001F600"_s;
     QTest::newRow("RTF's own characters") << R"({\rtf1 \par} \'41 \u65?)";
     QTest::newRow("spaces") << "  a  \t ";
     QTest::newRow("lone CR and lone LF") << "a\rb\nc\r";

@@ -8,6 +8,7 @@
 #include <QTextCursor>
 
 using namespace quenzal;
+using namespace Qt::StringLiterals;
 using namespace quenzal::test;
 
 namespace {
@@ -61,9 +62,9 @@ private slots:
         QTest::addColumn<std::optional<QString>>("clipboard"); // nothing: no text on it
         QTest::addColumn<QString>("expected");
         QTest::newRow("at the caret")
-            << "ac" << 1 << 1 << std::optional<QString>(u"b\r"_qs) << "ab\rc";
+            << "ac" << 1 << 1 << std::optional<QString>(u"b\r"_s) << "ab\rc";
         QTest::newRow("over the selection")
-            << "a\nXY\nb" << 2 << 4 << std::optional<QString>(u"\r\n"_qs) << "a\n\r\n\nb";
+            << "a\nXY\nb" << 2 << 4 << std::optional<QString>(u"\r\n"_s) << "a\n\r\n\nb";
         QTest::newRow("every code into an empty area")
             << "" << 0 << 0 << std::optional<QString>(everyCodeAndBreak()) << everyCodeAndBreak();
         QTest::newRow("no text deletes the selection")

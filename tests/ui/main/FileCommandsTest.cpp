@@ -1,12 +1,12 @@
 #include "CodePage.h"
 #include "MainWindowFixture.h"
+#include "ScratchFolder.h"
 #include "TestCase.h"
 #include "Texts.h"
 
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
 
@@ -31,19 +31,6 @@ QByteArray everyByte()
     for (int code = 1; code <= 255; ++code)
         bytes += char(code);
     return bytes + "\r\n\n\r\rend";
-}
-
-QByteArray contentsOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 enum class Via { Button, Menu, Toolbar };
@@ -151,19 +138,14 @@ class FileCommandsTest : public quenzal::test::TestCase
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    ScratchFolder m_dir;
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
     void initRow() override { QVERIFY(m_dir.isValid()); }
 
 private slots:
-    void cleanup()
-    {
-        QDir dir(m_dir.path());
-        dir.removeRecursively();
-        QVERIFY(dir.mkpath(m_dir.path()));
-    }
+    void cleanup() { m_dir.empty(); }
 
     void fileKind_data()
     {

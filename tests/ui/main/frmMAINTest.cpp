@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 using namespace quenzal;
+using namespace Qt::StringLiterals;
 using namespace quenzal::test;
 
 namespace {
@@ -65,30 +66,34 @@ private slots:
         QTest::addColumn<QString>("family");
         QTest::addColumn<qreal>("points");
         QTest::addColumn<bool>("bold");
-        const auto row = [](const char *name, const char *cls, QRect r, const QString &caption,
+        const auto row = [](const char *name, const char *cls, QRect r, const char *caption,
                             const char *family, qreal points, bool bold) {
             QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(cls) << r
-                                << caption << QString::fromLatin1(family) << points << bold;
+                                << QString::fromLatin1(caption) << QString::fromLatin1(family)
+                                << points << bold;
         };
-        row("Toolbar1", "QToolBar", {0, 0, 518, 44}, {}, "MS Sans Serif", 8.25, false);
+        row("Toolbar1", "QToolBar", {0, 0, 518, 44}, nullptr, "MS Sans Serif", 8.25, false);
         row("txtFILE", "QLineEdit", {8, 56, 457, 25}, "No File Specified...", "MS Sans Serif", 8.25,
             false);
         row("cmdFILE", "QPushButton", {472, 48, 41, 41}, "FILE", "Small Fonts", 6.75, false);
         row("Label2", "QLabel", {8, 88, 505, 17}, "Text to Scramble / Unscramble:", "MS Sans Serif",
             8.25, true);
-        row("rtfOriginal", "quenzal::RichTextArea", {8, 104, 505, 97}, {}, "Times New Roman", 9.75,
-            false);
+        row("rtfOriginal", "quenzal::RichTextArea", {8, 104, 505, 97}, nullptr, "Times New Roman",
+            9.75, false);
         row("Label3", "QLabel", {8, 208, 505, 17}, "Message Contents:", "MS Sans Serif", 8.25,
             true);
-        row("rtfNew", "quenzal::RichTextArea", {8, 224, 505, 105}, {}, "Times New Roman", 9.75,
+        row("rtfNew", "quenzal::RichTextArea", {8, 224, 505, 105}, nullptr, "Times New Roman", 9.75,
             false);
-        row("ProgressBar", "QProgressBar", {8, 336, 505, 17}, {}, "MS Sans Serif", 8.25, false);
+        row("ProgressBar", "QProgressBar", {8, 336, 505, 17}, nullptr, "MS Sans Serif", 8.25,
+            false);
         row("cmdLOCK", "QPushButton", {8, 360, 120, 40}, "Scramble", "Arial", 14.25, true);
         row("Command1", "QPushButton", {144, 360, 136, 40}, "Unscramble", "Arial", 14.25, true);
         row("cmdSAVE", "QPushButton", {400, 360, 104, 40}, "SAVE", "Small Fonts", 6.75, false);
-        row("Line1", "QFrame", {8, 408, 504, 1}, {}, "MS Sans Serif", 8.25, false);
-        row("txtPasswordOne", "QLineEdit", {16, 432, 41, 25}, {}, "MS Sans Serif", 8.25, false);
-        row("txtPasswordTwo", "QLineEdit", {64, 432, 41, 25}, {}, "MS Sans Serif", 8.25, false);
+        row("Line1", "QFrame", {8, 408, 504, 1}, nullptr, "MS Sans Serif", 8.25, false);
+        row("txtPasswordOne", "QLineEdit", {16, 432, 41, 25}, nullptr, "MS Sans Serif", 8.25,
+            false);
+        row("txtPasswordTwo", "QLineEdit", {64, 432, 41, 25}, nullptr, "MS Sans Serif", 8.25,
+            false);
     }
 
     void controls()
@@ -286,12 +291,14 @@ private slots:
     {
         QTest::addColumn<bool>("backwards");
         QTest::addColumn<QStringList>("order");
-        QTest::newRow("Tab") << false << QStringList{"txtFILE",        "cmdFILE",  "cmdLOCK",
-                                                     "rtfOriginal",    "rtfNew",   "txtPasswordTwo",
-                                                     "txtPasswordOne", "Command1", "cmdSAVE",
-                                                     "txtFILE"};
+        QTest::newRow("Tab") << false
+                             << QStringList{u"txtFILE"_s,        u"cmdFILE"_s,  u"cmdLOCK"_s,
+                                            u"rtfOriginal"_s,    u"rtfNew"_s,   u"txtPasswordTwo"_s,
+                                            u"txtPasswordOne"_s, u"Command1"_s, u"cmdSAVE"_s,
+                                            u"txtFILE"_s};
         QTest::newRow("Shift+Tab from Unscramble")
-            << true << QStringList{"Command1", "txtPasswordOne", "txtPasswordTwo", "rtfNew"};
+            << true
+            << QStringList{u"Command1"_s, u"txtPasswordOne"_s, u"txtPasswordTwo"_s, u"rtfNew"_s};
     }
 
     void tabOrder()
