@@ -35,7 +35,7 @@ wait_until() {
     done
 }
 
-# Starts openbox on the display that xvfb-run made, and gives the program a
+# Starts openbox on the display that run-e2e made, and gives the program a
 # home of its own, so that it starts as for a new user.
 e2e_start() {
     E2E_HOME=$(mktemp -d)
@@ -54,6 +54,7 @@ e2e_start() {
 }
 
 wm_ready() {
+    kill -0 "$E2E_WM" 2>/dev/null || fail "openbox ended as it started"
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
 
@@ -106,7 +107,7 @@ main_window_close() {
 
 # True while the program runs.
 app_running() {
-    kill -0 "$E2E_APP" 2>/dev/null
+    kill -0 "${E2E_APP:-}" 2>/dev/null
 }
 
 app_ended() {
