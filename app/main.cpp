@@ -1,6 +1,7 @@
-#include "AccessGate.h"
-#include "ProgramIcon.h"
-#include "qt/QtServices.h"
+#include "platform/qt/QtServices.h"
+#include "platform/widgets/ProgramIcon.h"
+#include "ui/access/AccessGate.h"
+#include "ui/main/frmMAIN.h"
 
 #include <QApplication>
 
@@ -20,6 +21,6 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     quenzal::QtServices desktop;
-    const auto gate = quenzal::OpenAccessGate(desktop.services());
+    const auto gate = quenzal::OpenAccessGate(desktop.services(), quenzal::makeMainWindow);
     return QApplication::exec();
 }

@@ -1,6 +1,6 @@
 // The bulk cipher against memcpy of the same bytes: both read every byte once
 // and write it once, so memcpy is the floor for a pass over memory.
-#include "Cipher.h"
+#include "engine/Cipher.h"
 
 #include <benchmark/benchmark.h>
 

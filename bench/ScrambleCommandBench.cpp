@@ -2,10 +2,10 @@
 // passes must do: setting 8,000 characters into the lower area twice. Both
 // run in a shown main window on the offscreen platform, with the window's
 // pending paints processed after each round.
-#include "Cipher.h"
 #include "FakeServices.h"
-#include "RichTextArea.h"
-#include "frmMAIN.h"
+#include "engine/Cipher.h"
+#include "platform/widgets/RichTextArea.h"
+#include "ui/main/frmMAIN.h"
 
 #include <QApplication>
 #include <QProgressBar>

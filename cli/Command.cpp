@@ -1,13 +1,13 @@
 #include "Command.h"
 
-#include "Cipher.h"
-#include "CodePage.h"
-#include "ExactText.h"
-#include "FileKind.h"
-#include "FileWriter.h"
 #include "Passwords.h"
-#include "Rtf.h"
-#include "TextFiles.h"
+#include "engine/Cipher.h"
+#include "engine/CodePage.h"
+#include "platform/files/FileKind.h"
+#include "platform/files/FileWriter.h"
+#include "platform/files/TextFiles.h"
+#include "platform/rtf/ExactText.h"
+#include "platform/rtf/Rtf.h"
 
 #include <QFile>
 #include <QFileInfo>

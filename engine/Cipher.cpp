@@ -1,6 +1,6 @@
-#include "Cipher.h"
+#include "engine/Cipher.h"
 
-#include "CodePage.h"
+#include "engine/CodePage.h"
 
 #include <QList>
 

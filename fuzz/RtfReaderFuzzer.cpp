@@ -4,8 +4,8 @@
 // a time limit per input (fuzz/run uses 2 s), so that slowness is a finding.
 // Built a second time with QUENZAL_FUZZ_READER_ONLY, without the area: the
 // reader and writer alone run a thousand times faster, for long campaigns.
-#include "RichTextArea.h"
-#include "Rtf.h"
+#include "platform/rtf/Rtf.h"
+#include "platform/widgets/RichTextArea.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

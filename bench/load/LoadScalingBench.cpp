@@ -9,8 +9,8 @@
 //   load_scaling_bench --paste-long-line <MiB>  one unbroken line pasted into the area
 //   load_scaling_bench --list               the structures
 // bench/run calls it per size and prints the ratios.
-#include "CodePage.h"
-#include "RichTextArea.h"
+#include "engine/CodePage.h"
+#include "platform/widgets/RichTextArea.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

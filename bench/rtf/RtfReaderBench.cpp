@@ -4,7 +4,7 @@
 // the file to having the result (for unrtf: from starting the process to its
 // exit), so the reader's figure includes reading the file and freeing the
 // document. At the end the program prints the ratio reader / unrtf.
-#include "Rtf.h"
+#include "platform/rtf/Rtf.h"
 
 #include <QDir>
 #include <QFile>

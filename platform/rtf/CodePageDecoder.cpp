@@ -1,6 +1,6 @@
-#include "CodePageDecoder.h"
+#include "platform/rtf/CodePageDecoder.h"
 
-#include "CodePage.h"
+#include "engine/CodePage.h"
 
 #include <QByteArray>
 #include <QList>

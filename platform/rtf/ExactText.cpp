@@ -1,6 +1,6 @@
-#include "ExactText.h"
+#include "platform/rtf/ExactText.h"
 
-#include "Rtf.h"
+#include "platform/rtf/Rtf.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

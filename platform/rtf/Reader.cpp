@@ -1,6 +1,6 @@
-#include "Reader.h"
+#include "platform/rtf/Reader.h"
 
-#include "CodePage.h"
+#include "engine/CodePage.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CodePageDecoder.h"
-#include "Rtf.h"
+#include "platform/rtf/CodePageDecoder.h"
+#include "platform/rtf/Rtf.h"
 
 #include <QColor>
 #include <QHash>

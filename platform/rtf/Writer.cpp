@@ -1,7 +1,7 @@
-#include "Writer.h"
+#include "platform/rtf/Writer.h"
 
-#include "CodePageDecoder.h"
-#include "Rtf.h"
+#include "platform/rtf/CodePageDecoder.h"
+#include "platform/rtf/Rtf.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -1,9 +1,9 @@
-#include "Cipher.h"
-#include "CodePage.h"
 #include "MainWindowFixture.h"
 #include "ScratchFolder.h"
 #include "TestCase.h"
 #include "Texts.h"
+#include "engine/Cipher.h"
+#include "engine/CodePage.h"
 
 #include <QDir>
 #include <QFile>

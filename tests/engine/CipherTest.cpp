@@ -1,7 +1,7 @@
-#include "Cipher.h"
-#include "CodePage.h"
+#include "engine/Cipher.h"
 #include "TestCase.h"
 #include "Texts.h"
+#include "engine/CodePage.h"
 
 #include <QRandomGenerator>
 #include <QTest>

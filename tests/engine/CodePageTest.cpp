@@ -1,4 +1,4 @@
-#include "CodePage.h"
+#include "engine/CodePage.h"
 #include "TestCase.h"
 
 #include <QTest>

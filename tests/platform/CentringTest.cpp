@@ -1,4 +1,4 @@
-#include "Centring.h"
+#include "platform/widgets/Centring.h"
 #include "TestCase.h"
 
 #include <QGuiApplication>

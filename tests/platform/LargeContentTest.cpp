@@ -3,9 +3,9 @@
 // or forever once (the layout or the reader cost the square of the size); CTest's time limit for
 // this program turns a return of that into a failure. How fast each structure is, is the load
 // scaling benchmark's business.
-#include "CodePage.h"
-#include "RichTextArea.h"
 #include "TestCase.h"
+#include "engine/CodePage.h"
+#include "platform/widgets/RichTextArea.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QTest>

@@ -1,6 +1,6 @@
 // The real file dialogs' set-up, without showing them.
 #include "TestCase.h"
-#include "qt/QtServices.h"
+#include "platform/qt/QtServices.h"
 
 #include <QTest>
 

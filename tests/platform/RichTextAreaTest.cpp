@@ -1,8 +1,8 @@
-#include "RichTextArea.h"
-#include "CodePage.h"
+#include "platform/widgets/RichTextArea.h"
 #include "TestCase.h"
 #include "TestHelpers.h"
 #include "Texts.h"
+#include "engine/CodePage.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "ports/Clipboard.h"
-#include "ports/FileDialogs.h"
-#include "ports/MessageBoxes.h"
-#include "ports/ProgramEnd.h"
-#include "ports/Services.h"
-#include "ports/SettingsStore.h"
-#include "ports/Shell.h"
+#include "platform/ports/Clipboard.h"
+#include "platform/ports/FileDialogs.h"
+#include "platform/ports/MessageBoxes.h"
+#include "platform/ports/ProgramEnd.h"
+#include "platform/ports/Services.h"
+#include "platform/ports/SettingsStore.h"
+#include "platform/ports/Shell.h"
 
 #include <QHash>
 #include <QList>

@@ -1,6 +1,6 @@
 #include "EveryWindow.h"
-#include "RichTextArea.h"
 #include "TestCase.h"
+#include "platform/widgets/RichTextArea.h"
 
 #include <QAccessible>
 #include <QApplication>

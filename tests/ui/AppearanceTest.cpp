@@ -1,6 +1,6 @@
 #include "EveryWindow.h"
-#include "Readability.h"
 #include "TestCase.h"
+#include "platform/widgets/Readability.h"
 
 #include <QAbstractButton>
 #include <QApplication>

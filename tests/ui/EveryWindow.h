@@ -1,7 +1,7 @@
 #pragma once
 
 #include "AccessFixture.h"
-#include "frmAbout.h"
+#include "ui/info/frmAbout.h"
 
 #include <QTest>
 

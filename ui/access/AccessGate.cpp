@@ -1,10 +1,9 @@
-#include "AccessGate.h"
+#include "ui/access/AccessGate.h"
 
-#include "frmChangePass.h"
-#include "frmLogin.h"
-#include "frmMAIN.h"
-#include "frmPassSet.h"
-#include "ports/ProgramEnd.h"
+#include "platform/ports/ProgramEnd.h"
+#include "ui/access/frmChangePass.h"
+#include "ui/access/frmLogin.h"
+#include "ui/access/frmPassSet.h"
 
 namespace quenzal {
 namespace {
@@ -18,8 +17,9 @@ void bringToFront(QWidget *window)
 
 } // namespace
 
-AccessGate::AccessGate(Services services, PasswordHashing hashing)
-    : m_services(services), m_passwords(services.settings, hashing)
+AccessGate::AccessGate(Services services, MainWindowFactory makeMainWindow, PasswordHashing hashing)
+    : m_services(services), m_makeMainWindow(std::move(makeMainWindow)),
+      m_passwords(services.settings, hashing)
 {}
 
 AccessGate::~AccessGate() = default;
@@ -51,11 +51,8 @@ void AccessGate::showChangePass()
 
 void AccessGate::showMain()
 {
-    if (!m_main) {
-        m_main = std::make_unique<frmMAIN>(m_services);
-        QObject::connect(m_main.get(), &frmMAIN::changePasswordRequested, m_main.get(),
-                         [this] { showChangePass(); });
-    }
+    if (!m_main)
+        m_main = m_makeMainWindow(m_services, [this] { showChangePass(); });
     bringToFront(m_main.get());
 }
 
@@ -76,9 +73,10 @@ void AccessGate::windowClosed(QWidget *window)
     m_services.programEnd.endNow();
 }
 
-std::unique_ptr<AccessGate> OpenAccessGate(Services services, PasswordHashing hashing)
+std::unique_ptr<AccessGate> OpenAccessGate(Services services, MainWindowFactory makeMainWindow,
+                                           PasswordHashing hashing)
 {
-    auto gate = std::make_unique<AccessGate>(services, hashing);
+    auto gate = std::make_unique<AccessGate>(services, std::move(makeMainWindow), hashing);
     // Its Form_Load hands over to the Login window when a password is stored.
     gate->showPassSet();
     // Read again: with a password stored, only the Login window is shown.

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "PasswordStore.h"
-#include "ports/Services.h"
+#include "access/PasswordStore.h"
+#include "platform/ports/Services.h"
 
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -11,8 +12,12 @@ namespace quenzal {
 
 class frmChangePass;
 class frmLogin;
-class frmMAIN;
 class frmPassSet;
+
+// Makes the program's main window, handed the desktop services; its Change
+// Password command calls `changePassword`.
+using MainWindowFactory = std::function<std::unique_ptr<QWidget>(
+    Services services, std::function<void()> changePassword)>;
 
 // The way into the program: the application password's store and the single
 // instances of the Set Password, Login, Change Password and main windows. A
@@ -23,7 +28,7 @@ class frmPassSet;
 class AccessGate
 {
 public:
-    AccessGate(Services services, PasswordHashing hashing);
+    AccessGate(Services services, MainWindowFactory makeMainWindow, PasswordHashing hashing);
     ~AccessGate();
     AccessGate(const AccessGate &) = delete;
     AccessGate &operator=(const AccessGate &) = delete;
@@ -42,7 +47,7 @@ public:
     frmPassSet *passSetWindow() const { return m_passSet.get(); }
     frmLogin *loginWindow() const { return m_login.get(); }
     frmChangePass *changePassWindow() const { return m_changePass.get(); }
-    frmMAIN *mainWindow() const { return m_main.get(); }
+    QWidget *mainWindow() const { return m_main.get(); }
 
     // Where the Login window's LoginSucceeded lives.
     bool &loginSucceeded() { return m_loginSucceeded; }
@@ -58,13 +63,14 @@ public:
 
 private:
     Services m_services;
+    MainWindowFactory m_makeMainWindow;
     PasswordStore m_passwords;
     bool m_loginSucceeded = false;
 
     std::unique_ptr<frmPassSet> m_passSet;
     std::unique_ptr<frmLogin> m_login;
     std::unique_ptr<frmChangePass> m_changePass;
-    std::unique_ptr<frmMAIN> m_main;
+    std::unique_ptr<QWidget> m_main;
 };
 
 // The program's start-up routine: shows the Set Password window, which asks
@@ -72,6 +78,7 @@ private:
 // The returned gate owns every window; the main window opens only through
 // an accepted Set, Login or Change.
 std::unique_ptr<AccessGate>
-OpenAccessGate(Services services, PasswordHashing hashing = PasswordHashing::interactive());
+OpenAccessGate(Services services, MainWindowFactory makeMainWindow,
+               PasswordHashing hashing = PasswordHashing::interactive());
 
 } // namespace quenzal

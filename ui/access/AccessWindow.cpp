@@ -1,15 +1,15 @@
-#include "AccessWindow.h"
+#include "ui/access/AccessWindow.h"
 
-#include "AccessGate.h"
-#include "Centring.h"
-#include "FixedLayout.h"
-#include "LegacyFonts.h"
-#include "PasswordBox.h"
-#include "PasswordStore.h"
-#include "ProgramIcon.h"
-#include "Readability.h"
-#include "Twips.h"
-#include "ports/MessageBoxes.h"
+#include "access/PasswordStore.h"
+#include "platform/ports/MessageBoxes.h"
+#include "platform/widgets/Centring.h"
+#include "platform/widgets/FixedLayout.h"
+#include "platform/widgets/LegacyFonts.h"
+#include "platform/widgets/PasswordBox.h"
+#include "platform/widgets/ProgramIcon.h"
+#include "platform/widgets/Readability.h"
+#include "platform/widgets/Twips.h"
+#include "ui/access/AccessGate.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -1,7 +1,7 @@
-#include "frmChangePass.h"
+#include "ui/access/frmChangePass.h"
 
-#include "AccessGate.h"
-#include "Twips.h"
+#include "platform/widgets/Twips.h"
+#include "ui/access/AccessGate.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AccessWindow.h"
+#include "ui/access/AccessWindow.h"
 
 class QLineEdit;
 

@@ -1,8 +1,8 @@
-#include "frmPassSet.h"
+#include "ui/access/frmPassSet.h"
 
-#include "AccessGate.h"
-#include "Twips.h"
-#include "ports/ProgramEnd.h"
+#include "platform/ports/ProgramEnd.h"
+#include "platform/widgets/Twips.h"
+#include "ui/access/AccessGate.h"
 
 #include <QLabel>
 #include <QLineEdit>

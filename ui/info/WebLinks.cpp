@@ -1,7 +1,7 @@
-#include "WebLinks.h"
+#include "ui/info/WebLinks.h"
 
 #include "MakerSite.h"
-#include "ports/Shell.h"
+#include "platform/ports/Shell.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,12 +1,12 @@
-#include "frmAbout.h"
+#include "ui/info/frmAbout.h"
 
-#include "Centring.h"
-#include "FixedLayout.h"
-#include "LegacyFonts.h"
-#include "ProgramIcon.h"
-#include "Readability.h"
-#include "Twips.h"
-#include "WebLinks.h"
+#include "platform/widgets/Centring.h"
+#include "platform/widgets/FixedLayout.h"
+#include "platform/widgets/LegacyFonts.h"
+#include "platform/widgets/ProgramIcon.h"
+#include "platform/widgets/Readability.h"
+#include "platform/widgets/Twips.h"
+#include "ui/info/WebLinks.h"
 
 #include <QCursor>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ports/Services.h"
+#include "platform/ports/Services.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
-#include "CipherCommand.h"
+#include "ui/main/CipherCommand.h"
 
-#include "Cipher.h"
-#include "RichTextArea.h"
-#include "ports/MessageBoxes.h"
+#include "engine/Cipher.h"
+#include "platform/ports/MessageBoxes.h"
+#include "platform/widgets/RichTextArea.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>

@@ -1,10 +1,10 @@
-#include "FileCommands.h"
+#include "ui/main/FileCommands.h"
 
-#include "CodePage.h"
-#include "RichTextArea.h"
-#include "TextFiles.h"
-#include "ports/FileDialogs.h"
-#include "ports/MessageBoxes.h"
+#include "engine/CodePage.h"
+#include "platform/files/TextFiles.h"
+#include "platform/ports/FileDialogs.h"
+#include "platform/ports/MessageBoxes.h"
+#include "platform/widgets/RichTextArea.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileKind.h"
+#include "platform/files/FileKind.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,20 +1,20 @@
-#include "frmMAIN.h"
+#include "ui/main/frmMAIN.h"
 
-#include "Centring.h"
-#include "CipherCommand.h"
-#include "CrispFrame.h"
-#include "FileCommands.h"
-#include "FixedLayout.h"
-#include "LegacyFonts.h"
-#include "PasswordBox.h"
-#include "ProgramIcon.h"
-#include "Readability.h"
-#include "RichTextArea.h"
-#include "Twips.h"
-#include "WebLinks.h"
-#include "frmAbout.h"
-#include "ports/Clipboard.h"
-#include "ports/ProgramEnd.h"
+#include "platform/ports/Clipboard.h"
+#include "platform/ports/ProgramEnd.h"
+#include "platform/widgets/Centring.h"
+#include "platform/widgets/CrispFrame.h"
+#include "platform/widgets/FixedLayout.h"
+#include "platform/widgets/LegacyFonts.h"
+#include "platform/widgets/PasswordBox.h"
+#include "platform/widgets/ProgramIcon.h"
+#include "platform/widgets/Readability.h"
+#include "platform/widgets/RichTextArea.h"
+#include "platform/widgets/Twips.h"
+#include "ui/info/WebLinks.h"
+#include "ui/info/frmAbout.h"
+#include "ui/main/CipherCommand.h"
+#include "ui/main/FileCommands.h"
 
 #include <QCloseEvent>
 #include <QCursor>
@@ -431,6 +431,14 @@ void frmMAIN::mnuabout_Click()
 void frmMAIN::mnuchangepassword_Click()
 {
     emit changePasswordRequested();
+}
+
+std::unique_ptr<QWidget> makeMainWindow(Services services, std::function<void()> changePassword)
+{
+    auto window = std::make_unique<frmMAIN>(services);
+    QObject::connect(window.get(), &frmMAIN::changePasswordRequested, window.get(),
+                     std::move(changePassword));
+    return window;
 }
 
 } // namespace quenzal

@@ -1,10 +1,13 @@
 #pragma once
 
-#include "FileCommands.h"
-#include "ImageList.h"
-#include "ports/Services.h"
+#include "platform/ports/Services.h"
+#include "platform/widgets/ImageList.h"
+#include "ui/main/FileCommands.h"
 
 #include <QMainWindow>
+
+#include <functional>
+#include <memory>
 
 class QAction;
 class QFrame;
@@ -91,5 +94,9 @@ private:
     QMenu *mnuedit = nullptr;
     QMenu *mnua = nullptr;
 };
+
+// The main window as the start-up gate makes it: its Change Password command
+// calls `changePassword`.
+std::unique_ptr<QWidget> makeMainWindow(Services services, std::function<void()> changePassword);
 
 } // namespace quenzal

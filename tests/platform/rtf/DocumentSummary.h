@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RichTextArea.h"
+#include "platform/widgets/RichTextArea.h"
 
 #include <QImage>
 #include <QTest>

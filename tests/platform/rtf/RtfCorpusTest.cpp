@@ -2,8 +2,8 @@
 // matches LibreOffice's plain text of it, except for the differences listed
 // per file below, and every file survives write and read unchanged.
 #include "DocumentSummary.h"
-#include "Rtf.h"
 #include "TestCase.h"
+#include "platform/rtf/Rtf.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // The RTF reader on small documents, one feature or fault per row.
 #include "DocumentSummary.h"
-#include "Rtf.h"
 #include "TestCase.h"
+#include "platform/rtf/Rtf.h"
 
 #include <QApplication>
 #include <QBuffer>

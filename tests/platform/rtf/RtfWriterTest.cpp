@@ -1,8 +1,8 @@
 // The RTF writer: what it writes is plain 7-bit RTF that the reader (and
 // Word, WordPad, LibreOffice) read back to the same text and formatting.
 #include "DocumentSummary.h"
-#include "Rtf.h"
 #include "TestCase.h"
+#include "platform/rtf/Rtf.h"
 
 #include <QApplication>
 #include <QTest>

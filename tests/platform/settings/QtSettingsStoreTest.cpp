@@ -1,6 +1,6 @@
-#include "PasswordStore.h"
 #include "TestCase.h"
-#include "qt/QtServices.h"
+#include "access/PasswordStore.h"
+#include "platform/qt/QtServices.h"
 
 #include <QDir>
 #include <QFile>

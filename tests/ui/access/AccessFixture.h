@@ -1,14 +1,14 @@
 #pragma once
 
-#include "AccessGate.h"
 #include "FakeServices.h"
-#include "PasswordStore.h"
 #include "TestHashing.h"
 #include "TestHelpers.h"
-#include "frmChangePass.h"
-#include "frmLogin.h"
-#include "frmMAIN.h"
-#include "frmPassSet.h"
+#include "access/PasswordStore.h"
+#include "ui/access/AccessGate.h"
+#include "ui/access/frmChangePass.h"
+#include "ui/access/frmLogin.h"
+#include "ui/access/frmPassSet.h"
+#include "ui/main/frmMAIN.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -25,7 +25,7 @@ struct Program
     FakeServices fakes;
     std::unique_ptr<AccessGate> gate;
 
-    void start() { gate = OpenAccessGate(fakes.services(), cheapHashing()); }
+    void start() { gate = OpenAccessGate(fakes.services(), makeMainWindow, cheapHashing()); }
 
     // Ends this run and starts again on the same store, as a new run would.
     void restart()
@@ -49,7 +49,7 @@ struct Program
     frmPassSet *passSet() const { return gate->passSetWindow(); }
     frmLogin *login() const { return gate->loginWindow(); }
     frmChangePass *changePass() const { return gate->changePassWindow(); }
-    frmMAIN *main() const { return gate->mainWindow(); }
+    frmMAIN *main() const { return qobject_cast<frmMAIN *>(gate->mainWindow()); }
 
     // The program's visible windows, by name.
     QStringList visible() const

@@ -1,8 +1,8 @@
 #include "AccessFixture.h"
 #include "TestCase.h"
 
-#include "Centring.h"
-#include "LegacyFonts.h"
+#include "platform/widgets/Centring.h"
+#include "platform/widgets/LegacyFonts.h"
 
 #include <QGuiApplication>
 #include <QLabel>

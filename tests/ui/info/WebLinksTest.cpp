@@ -1,10 +1,10 @@
-#include "WebLinks.h"
+#include "ui/info/WebLinks.h"
 #include "FakeServices.h"
-#include "RichTextArea.h"
 #include "TestCase.h"
 #include "TestHelpers.h"
-#include "frmAbout.h"
-#include "frmMAIN.h"
+#include "platform/widgets/RichTextArea.h"
+#include "ui/info/frmAbout.h"
+#include "ui/main/frmMAIN.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,11 +1,11 @@
-#include "frmAbout.h"
-#include "Centring.h"
+#include "ui/info/frmAbout.h"
 #include "FakeServices.h"
-#include "ProgramIcon.h"
 #include "TestCase.h"
 #include "TestHelpers.h"
-#include "Twips.h"
-#include "WebLinks.h"
+#include "platform/widgets/Centring.h"
+#include "platform/widgets/ProgramIcon.h"
+#include "platform/widgets/Twips.h"
+#include "ui/info/WebLinks.h"
 
 #include <QApplication>
 #include <QLabel>

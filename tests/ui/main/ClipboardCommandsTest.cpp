@@ -1,7 +1,7 @@
-#include "CodePage.h"
 #include "MainWindowFixture.h"
 #include "TestCase.h"
 #include "Texts.h"
+#include "engine/CodePage.h"
 
 #include <QMenu>
 #include <QTest>

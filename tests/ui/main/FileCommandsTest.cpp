@@ -1,8 +1,8 @@
-#include "CodePage.h"
 #include "MainWindowFixture.h"
 #include "ScratchFolder.h"
 #include "TestCase.h"
 #include "Texts.h"
+#include "engine/CodePage.h"
 
 #include <QDir>
 #include <QFile>

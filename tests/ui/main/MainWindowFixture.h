@@ -1,9 +1,9 @@
 #pragma once
 
 #include "FakeServices.h"
-#include "RichTextArea.h"
 #include "TestHelpers.h"
-#include "frmMAIN.h"
+#include "platform/widgets/RichTextArea.h"
+#include "ui/main/frmMAIN.h"
 
 #include <QLineEdit>
 #include <QProgressBar>

@@ -1,6 +1,6 @@
-#include "Cipher.h"
 #include "MainWindowFixture.h"
 #include "TestCase.h"
+#include "engine/Cipher.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "FileWriter.h"
+#include "platform/files/FileWriter.h"
 
 #include <QFile>
 #include <QFileInfo>

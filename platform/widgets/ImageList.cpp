@@ -1,4 +1,4 @@
-#include "ImageList.h"
+#include "platform/widgets/ImageList.h"
 
 #include <QBitmap>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "PasswordStore.h"
+#include "access/PasswordStore.h"
 #include "FakeServices.h"
 #include "TestCase.h"
 #include "TestHashing.h"

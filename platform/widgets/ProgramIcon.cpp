@@ -1,4 +1,4 @@
-#include "ProgramIcon.h"
+#include "platform/widgets/ProgramIcon.h"
 
 namespace quenzal {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PasswordStore.h"
+#include "access/PasswordStore.h"
 
 #include <sodium.h>
 

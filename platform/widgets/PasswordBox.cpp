@@ -1,4 +1,4 @@
-#include "PasswordBox.h"
+#include "platform/widgets/PasswordBox.h"
 
 #include <QAccessible>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "Readability.h"
+#include "platform/widgets/Readability.h"
 
 #include <QEvent>
 #include <QFontMetricsF>

@@ -1,4 +1,4 @@
-#include "CrispFrame.h"
+#include "platform/widgets/CrispFrame.h"
 
 #include <QFrame>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "TextFiles.h"
+#include "platform/files/TextFiles.h"
 
-#include "FileWriter.h"
+#include "platform/files/FileWriter.h"
 
 #include <QFile>
 #include <QFileInfo>

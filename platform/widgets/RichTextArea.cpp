@@ -1,7 +1,7 @@
-#include "RichTextArea.h"
+#include "platform/widgets/RichTextArea.h"
 
-#include "ExactText.h"
-#include "Rtf.h"
+#include "platform/rtf/ExactText.h"
+#include "platform/rtf/Rtf.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>

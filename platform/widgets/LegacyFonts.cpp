@@ -1,4 +1,4 @@
-#include "LegacyFonts.h"
+#include "platform/widgets/LegacyFonts.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "FileKind.h"
+#include "platform/files/FileKind.h"
 
 namespace quenzal {
 

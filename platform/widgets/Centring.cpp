@@ -1,6 +1,6 @@
-#include "Centring.h"
+#include "platform/widgets/Centring.h"
 
-#include "Twips.h"
+#include "platform/widgets/Twips.h"
 
 #include <QEvent>
 #include <QGuiApplication>

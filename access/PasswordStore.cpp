@@ -1,6 +1,6 @@
-#include "PasswordStore.h"
+#include "access/PasswordStore.h"
 
-#include "ports/SettingsStore.h"
+#include "platform/ports/SettingsStore.h"
 
 #include <QByteArray>
 #include <QRegularExpression>
