@@ -6,14 +6,18 @@
 //   load_scaling_bench <structure> <MiB>   one figure: "<structure> <MiB> <seconds>"
 //   load_scaling_bench --bare-lines <n>     a bare QTextEdit::setPlainText of n lines
 //   load_scaling_bench --area-lines <n>     the same n lines set into the area
-//   load_scaling_bench --paste-long-line <MiB>  one unbroken line pasted into the area
 //   load_scaling_bench --list               the structures
+// A structure named paste-<plain-text structure> is that text put on the
+// clipboard and pasted into the middle of a little text in the area, as
+// Ctrl+V and a drop do (the Paste command and its button put the clipboard's
+// text in the same way, through the same replaceSelection()).
 // bench/run calls it per size and prints the ratios.
 #include "engine/CodePage.h"
 #include "platform/widgets/RichTextArea.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QClipboard>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -60,42 +64,46 @@ QByteArray fontsInUse(qsizetype size)
     return table + "}";
 }
 
+enum class Route { PlainText, RichText, Paste };
+
 struct Structure
 {
-    bool rtf;
+    Route route;
     std::function<QByteArray(qsizetype)> make;
 };
 
 const std::map<QByteArray, Structure> &structures()
 {
     static const std::map<QByteArray, Structure> all = {
-        {"txt-short-lines", {false, [](qsizetype n) { return repeated("", "ab\r\n", "", n); }}},
-        {"txt-long-line", {false, [](qsizetype n) { return QByteArray(n, 'x'); }}},
+        {"txt-short-lines",
+         {Route::PlainText, [](qsizetype n) { return repeated("", "ab\r\n", "", n); }}},
+        {"txt-long-line", {Route::PlainText, [](qsizetype n) { return QByteArray(n, 'x'); }}},
         {"txt-text-lines", // lines of words, 60 characters and CR LF
-         {false,
+         {Route::PlainText,
           [](qsizetype n) {
               return repeated("", "the quick brown fox jumps over the lazy dog, then rests.   \r\n",
                               "", n);
           }}},
         {"txt-long-lines", // lines of 64 KiB
-         {false, [](qsizetype n) { return repeated("", QByteArray(65536, 'y') + "\r\n", "", n); }}},
+         {Route::PlainText,
+          [](qsizetype n) { return repeated("", QByteArray(65536, 'y') + "\r\n", "", n); }}},
         {"rtf-paragraphs",
-         {true,
+         {Route::RichText,
           [](qsizetype n) {
               return repeated("{\\rtf1\\ansi ", "Paragraph %1 of plain words.\\par\n", "}", n);
           }}},
         {"rtf-runs",
-         {true,
+         {Route::RichText,
           [](qsizetype n) {
               return repeated("{\\rtf1\\ansi ", "{\\b bold}{\\i italic} plain ", "}", n);
           }}},
         {"rtf-table-rows",
-         {true,
+         {Route::RichText,
           [](qsizetype n) {
               return repeated("{\\rtf1\\ansi ", "\\trowd\\cellx1000\\intbl a\\cell\\row\n", "}", n);
           }}},
         {"rtf-wide-rows",
-         {true,
+         {Route::RichText,
           [](qsizetype n) {
               QByteArray row = "\\trowd";
               for (int c = 1; c <= 63; ++c)
@@ -105,15 +113,25 @@ const std::map<QByteArray, Structure> &structures()
               return repeated("{\\rtf1\\ansi ", row + "\\row\n", "}", n);
           }}},
         {"rtf-nested-tables",
-         {true,
+         {Route::RichText,
           [](qsizetype n) {
               return repeated("{\\rtf1\\ansi ", "\\itap8\\intbl a\\nestcell\\nestrow\n", "}", n);
           }}},
         {"rtf-nuls",
-         {true, [](qsizetype n) { return repeated("{\\rtf1\\ansi ", "x\\'00\\zz ", "}", n); }}},
-        {"rtf-fonts", {true, fontsInUse}},
+         {Route::RichText,
+          [](qsizetype n) { return repeated("{\\rtf1\\ansi ", "x\\'00\\zz ", "}", n); }}},
+        {"rtf-fonts", {Route::RichText, fontsInUse}},
     };
-    return all;
+    // Each plain text pasted as well.
+    static const std::map<QByteArray, Structure> withPastes = [] {
+        std::map<QByteArray, Structure> structures = all;
+        for (const auto &[name, structure] : all) {
+            if (structure.route == Route::PlainText)
+                structures.emplace("paste-" + name, Structure{Route::Paste, structure.make});
+        }
+        return structures;
+    }();
+    return withPastes;
 }
 
 // Lays the whole document out and paints the visible part.
@@ -124,18 +142,30 @@ void show(QTextEdit &area)
     area.viewport()->grab();
 }
 
-double timeArea(const QByteArray &bytes, bool rtf)
+double timeArea(const QByteArray &bytes, Route route)
 {
     RichTextArea area;
     area.resize(640, 480);
     area.show();
+    if (route == Route::Paste) {
+        area.setText(QStringLiteral("before\r\nafter"));
+        area.moveCursor(QTextCursor::Down);
+        QApplication::clipboard()->setText(CodePage::decode(bytes));
+    }
     const double start = cpuSeconds();
-    if (rtf) {
+    switch (route) {
+    case Route::RichText: {
         QString error;
         if (!area.loadRichText(bytes, &error))
             std::fprintf(stderr, "not read: %s\n", qPrintable(error));
-    } else {
+        break;
+    }
+    case Route::PlainText:
         area.setText(CodePage::decode(bytes));
+        break;
+    case Route::Paste:
+        area.paste();
+        break;
     }
     show(area);
     return cpuSeconds() - start;
@@ -169,25 +199,12 @@ int main(int argc, char **argv)
                      argv[0]);
         return 2;
     }
-    if (args[1] == QLatin1String("--paste-long-line")) {
-        // One unbroken line pasted into a shown area that holds a little text.
-        const QString text(qsizetype(args[2].toDouble() * 1024 * 1024), u'x');
-        RichTextArea area;
-        area.resize(640, 480);
-        area.show();
-        area.setText(QStringLiteral("before\r\nafter"));
-        const double start = cpuSeconds();
-        area.replaceSelection(text);
-        show(area);
-        std::printf("%s %s %.3f\n", argv[1], argv[2], cpuSeconds() - start);
-        return 0;
-    }
     if (args[1] == QLatin1String("--bare-lines") || args[1] == QLatin1String("--area-lines")) {
         const qsizetype lines = args[2].toLongLong();
         const QByteArray bytes = repeated("", "ab\r\n", "", lines * 4);
         const double seconds = args[1] == QLatin1String("--bare-lines")
                                    ? timeBare(CodePage::decode(bytes))
-                                   : timeArea(bytes, false);
+                                   : timeArea(bytes, Route::PlainText);
         std::printf("%s %lld %.3f\n", argv[1], qlonglong(lines), seconds);
         return 0;
     }
@@ -198,6 +215,6 @@ int main(int argc, char **argv)
     }
     const double mib = args[2].toDouble();
     const QByteArray bytes = it->second.make(qsizetype(mib * 1024 * 1024));
-    std::printf("%s %g %.3f\n", argv[1], mib, timeArea(bytes, it->second.rtf));
+    std::printf("%s %g %.3f\n", argv[1], mib, timeArea(bytes, it->second.route));
     return 0;
 }
