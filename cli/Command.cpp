@@ -95,10 +95,10 @@ public:
     std::variant<QByteArray, Failure> readAll()
     {
         if (!m_name.isEmpty()) {
-            QString error;
-            if (auto bytes = TextFiles::readAll(m_name, &error))
-                return *bytes;
-            return failure(error);
+            auto bytes = TextFiles::readAll(m_name);
+            if (bytes)
+                return std::move(*bytes);
+            return failure(bytes.error());
         }
         QByteArray bytes;
         for (;;) {

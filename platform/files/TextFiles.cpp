@@ -45,59 +45,45 @@ QString tooLarge(qint64 size)
 
 } // namespace
 
-std::optional<QByteArray> readAll(const QString &path, QString *error)
+Result<QByteArray> readAll(const QString &path)
 {
-    if (const auto why = notARegularPath(path)) {
-        *error = *why;
-        return std::nullopt;
-    }
+    if (const auto why = notARegularPath(path))
+        return Result<QByteArray>::failure(*why);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
-        return std::nullopt;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return Result<QByteArray>::failure(file.errorString());
 #ifdef Q_OS_UNIX
     // The name may have been pointed elsewhere since it was looked at.
     struct stat status;
     if (::fstat(file.handle(), &status) == 0) {
-        if (const auto why = notARegularFile(status.st_mode)) {
-            *error = *why;
-            return std::nullopt;
-        }
+        if (const auto why = notARegularFile(status.st_mode))
+            return Result<QByteArray>::failure(*why);
     }
 #endif
     const qint64 size = file.size();
-    if (size > kMaxReadBytes) {
-        *error = tooLarge(size);
-        return std::nullopt;
-    }
+    if (size > kMaxReadBytes)
+        return Result<QByteArray>::failure(tooLarge(size));
     QByteArray bytes;
     try {
         // A file that grows while it is read is cut at the limit plus one
         // byte, and then refused, instead of filling the memory.
         bytes = file.read(kMaxReadBytes + 1);
     } catch (const std::bad_alloc &) {
-        *error = tooLarge(size);
-        return std::nullopt;
+        return Result<QByteArray>::failure(tooLarge(size));
     }
-    if (file.error() != QFileDevice::NoError) {
-        *error = file.errorString();
-        return std::nullopt;
-    }
-    if (bytes.size() > kMaxReadBytes) {
-        *error = tooLarge(bytes.size());
-        return std::nullopt;
-    }
+    if (file.error() != QFileDevice::NoError)
+        return Result<QByteArray>::failure(file.errorString());
+    if (bytes.size() > kMaxReadBytes)
+        return Result<QByteArray>::failure(tooLarge(bytes.size()));
     return bytes;
 }
 
-bool writeAll(const QString &path, QByteArrayView bytes, QString *error)
+Result<void> writeAll(const QString &path, QByteArrayView bytes)
 {
     FileWriter file(path);
     if (file.open() && file.write(bytes) && file.commit())
-        return true;
-    *error = file.errorString();
-    return false;
+        return {};
+    return Result<void>::failure(file.errorString());
 }
 
 } // namespace quenzal::TextFiles

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include <optional>
+#include "base/Result.h"
 
 namespace quenzal::TextFiles {
 
@@ -11,13 +11,13 @@ namespace quenzal::TextFiles {
 // several times over.
 inline constexpr qint64 kMaxReadBytes = qint64(256) * 1024 * 1024;
 
-// A whole regular file's bytes, or nothing with the reason in `error`.
+// A whole regular file's bytes, or why they cannot be read.
 // Symbolic links are followed; anything else (a folder, a FIFO, a socket, a
 // device) and a file larger than kMaxReadBytes are refused without reading.
-std::optional<QByteArray> readAll(const QString &path, QString *error);
+Result<QByteArray> readAll(const QString &path);
 
 // Writes `bytes` as the whole content of `path`, creating or replacing it, as
-// FileWriter does. Returns false with the reason in `error`.
-bool writeAll(const QString &path, QByteArrayView bytes, QString *error);
+// FileWriter does.
+Result<void> writeAll(const QString &path, QByteArrayView bytes);
 
 } // namespace quenzal::TextFiles

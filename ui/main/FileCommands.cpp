@@ -96,16 +96,16 @@ void OpenTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &mes
     // Reading and laying out a large file takes a while: the pointer says
     // so until the file is shown or refused.
     std::optional<BusyPointer> busy(std::in_place);
-    QString error;
-    const auto bytes = TextFiles::readAll(name, &error);
+    const auto bytes = TextFiles::readAll(name);
     if (!bytes) {
         busy.reset();
-        reportError(c, messages, failure(QStringLiteral("open"), name, error));
+        reportError(c, messages, failure(QStringLiteral("open"), name, bytes.error()));
         return;
     }
     // The file fitted in memory; what is made of it may not.
     try {
         if (kind == FileKind::RichText) {
+            QString error;
             if (!c.original.loadRichText(*bytes, &error)) {
                 busy.reset();
                 reportError(c, messages, failure(QStringLiteral("open"), name, error));
@@ -149,9 +149,8 @@ void SaveTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &mes
         }
         bytes = CodePage::encode(text);
     }
-    QString error;
-    if (!TextFiles::writeAll(name, bytes, &error)) {
-        reportError(c, messages, failure(QStringLiteral("save"), name, error));
+    if (const auto written = TextFiles::writeAll(name, bytes); !written) {
+        reportError(c, messages, failure(QStringLiteral("save"), name, written.error()));
         return;
     }
     if (kind == FileKind::PlainText)

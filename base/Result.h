@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <utility>
+
+namespace quenzal {
+
+// What an operation that can fail gives back: its value, or why it failed,
+// in words fit for the end of an error message ("It is a folder, not a
+// file"). Reading and writing files, loading the rich-text area and reading
+// Rich Text Format all answer this way.
+template <typename T> class [[nodiscard]] Result
+{
+public:
+    Result(T value) : m_value(std::move(value)) {}
+    static Result failure(QString reason)
+    {
+        Result result;
+        result.m_reason = std::move(reason);
+        return result;
+    }
+
+    bool ok() const { return m_value.has_value(); }
+    explicit operator bool() const { return ok(); }
+
+    // The value; only when ok().
+    T &value() { return *m_value; }
+    const T &value() const { return *m_value; }
+    T &operator*() { return *m_value; }
+    const T &operator*() const { return *m_value; }
+    T *operator->() { return &*m_value; }
+    const T *operator->() const { return &*m_value; }
+
+    // Why it failed; empty when it did not.
+    const QString &error() const { return m_reason; }
+
+private:
+    Result() = default;
+
+    std::optional<T> m_value;
+    QString m_reason;
+};
+
+// The answer of an operation that gives nothing back but may fail.
+template <> class [[nodiscard]] Result<void>
+{
+public:
+    Result() = default;
+    static Result failure(QString reason)
+    {
+        Result result;
+        result.m_failed = true;
+        result.m_reason = std::move(reason);
+        return result;
+    }
+
+    bool ok() const { return !m_failed; }
+    explicit operator bool() const { return ok(); }
+    const QString &error() const { return m_reason; }
+
+private:
+    bool m_failed = false;
+    QString m_reason;
+};
+
+} // namespace quenzal
