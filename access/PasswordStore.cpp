@@ -93,43 +93,41 @@ PasswordStore::PasswordStore(SettingsStore &settings, PasswordHashing hashing)
     initialiseSodium();
 }
 
-std::optional<QString> PasswordStore::read(QString *failure) const
+Result<QString> PasswordStore::read() const
 {
-    QString reason;
-    const std::optional<QString> value = m_settings.read(section(), key(), QString(), reason);
-    if (!value && failure) {
-        *failure = sentence(QStringLiteral("Could not read the password from %1: %2")
-                                .arg(quoted(m_settings), reason));
+    Result<QString> value = m_settings.read(section(), key(), QString());
+    if (!value) {
+        return Result<QString>::failure(
+            sentence(QStringLiteral("Could not read the password from %1: %2")
+                         .arg(quoted(m_settings), value.error())));
     }
     return value;
 }
 
 bool PasswordStore::isSet() const
 {
-    const std::optional<QString> stored = read(nullptr);
+    const Result<QString> stored = read();
     return !stored || !stored->isEmpty();
 }
 
-bool PasswordStore::matches(const QString &typed, QString *failure)
+Result<bool> PasswordStore::matches(const QString &typed)
 {
-    const std::optional<QString> stored = read(failure);
+    const Result<QString> stored = read();
     if (!stored)
-        return false;
+        return Result<bool>::failure(stored.error());
     if (stored->isEmpty())
         return typed.isEmpty();
     if (!isHashString(*stored)) {
         if (!same(*stored, typed))
             return false;
-        // Stored as plain text by hand or by an older build: hashed at once.
-        write(typed);
+        // Stored as plain text by hand or by an older build: hashed at once
+        // (when that fails, the next login tries again).
+        (void)write(typed);
         return true;
     }
     if (!withinBounds(*stored)) {
-        if (failure) {
-            *failure =
-                QStringLiteral("The password stored in %1 is damaged.").arg(quoted(m_settings));
-        }
-        return false;
+        return Result<bool>::failure(
+            QStringLiteral("The password stored in %1 is damaged.").arg(quoted(m_settings)));
     }
     const QByteArray hash = stored->toLatin1();
     const PasswordBytes bytes(typed);
@@ -138,12 +136,12 @@ bool PasswordStore::matches(const QString &typed, QString *failure)
     if (!stored->startsWith(QLatin1String(crypto_pwhash_argon2id_STRPREFIX)) ||
         crypto_pwhash_str_needs_rehash(hash.constData(), m_hashing.opsLimit, m_hashing.memLimit) !=
             0) {
-        write(typed);
+        (void)write(typed);
     }
     return true;
 }
 
-bool PasswordStore::write(const QString &password, QString *failure)
+Result<void> PasswordStore::write(const QString &password)
 {
     QString value;
     if (!password.isEmpty()) {
@@ -157,14 +155,11 @@ bool PasswordStore::write(const QString &password, QString *failure)
         }
         value = QString::fromLatin1(hash);
     }
-    QString reason;
-    if (m_settings.write(section(), key(), value, reason))
-        return true;
-    if (failure) {
-        *failure = sentence(QStringLiteral("Could not store the password in %1: %2")
-                                .arg(quoted(m_settings), reason));
-    }
-    return false;
+    const Result<void> written = m_settings.write(section(), key(), value);
+    if (written)
+        return written;
+    return Result<void>::failure(sentence(QStringLiteral("Could not store the password in %1: %2")
+                                              .arg(quoted(m_settings), written.error())));
 }
 
 bool PasswordStore::same(const QString &typed, const QString &retyped)

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "base/Result.h"
+
 #include <QString>
 
 #include <cstddef>
-#include <optional>
 
 namespace quenzal {
 
@@ -25,8 +26,8 @@ struct PasswordHashing
 // crypto_pwhash_str). A value that is not such a string, written by hand or by
 // an older build, is compared as plain text. Nothing is kept between calls:
 // every question reads the store afresh, so the last write of any running copy
-// of the program wins. Where a call can fail, `failure` receives the message
-// the program shows.
+// of the program wins. Where a call can fail, the failure is the message the
+// program shows.
 class PasswordStore
 {
 public:
@@ -44,18 +45,18 @@ public:
     // a match, a password stored as plain text or hashed with other limits
     // than this store's is stored again as a hash with them; when that write
     // fails, the login still stands and the next one tries again.
-    bool matches(const QString &typed, QString *failure = nullptr);
+    Result<bool> matches(const QString &typed);
 
     // Stores `password`: the empty string as itself (no password is set), any
-    // other password as its hash. False when it was not stored.
-    bool write(const QString &password, QString *failure = nullptr);
+    // other password as its hash.
+    Result<void> write(const QString &password);
 
     // Whether two typed passwords are the same: the same characters in the
     // same order, case and spaces included, with no normalisation.
     static bool same(const QString &typed, const QString &retyped);
 
 private:
-    std::optional<QString> read(QString *failure) const;
+    Result<QString> read() const;
 
     SettingsStore &m_settings;
     PasswordHashing m_hashing;

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <optional>
+#include <type_traits>
 #include <utility>
 
 namespace quenzal {
@@ -23,7 +24,8 @@ public:
     }
 
     bool ok() const { return m_value.has_value(); }
-    explicit operator bool() const { return ok(); }
+    // Not for a Result<bool>, where `if (result)` would read as the answer.
+    explicit operator bool() const requires(!std::is_same_v<T, bool>) { return ok(); }
 
     // The value; only when ok().
     T &value() { return *m_value; }

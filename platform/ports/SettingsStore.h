@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "base/Result.h"
 
-#include <optional>
+#include <QString>
 
 namespace quenzal {
 
@@ -15,14 +15,14 @@ public:
     // Where the values are kept, as the user would look for them (a file's
     // path).
     virtual QString location() const = 0;
-    // The stored value, or `defaultValue` when there is none. Nothing when
-    // the store exists but cannot be read; `reason` then says why.
-    virtual std::optional<QString> read(const QString &section, const QString &key,
-                                        const QString &defaultValue, QString &reason) = 0;
-    // Creates the entry or replaces its value. False when the value was not
-    // stored; `reason` then says why, and the store is as it was.
-    virtual bool write(const QString &section, const QString &key, const QString &value,
-                       QString &reason) = 0;
+    // The stored value, or `defaultValue` when there is none. A failure when
+    // the store exists but cannot be read.
+    virtual Result<QString> read(const QString &section, const QString &key,
+                                 const QString &defaultValue) = 0;
+    // Creates the entry or replaces its value. After a failure the store is
+    // as it was.
+    virtual Result<void> write(const QString &section, const QString &key,
+                               const QString &value) = 0;
 };
 
 } // namespace quenzal

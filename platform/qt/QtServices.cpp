@@ -144,21 +144,21 @@ QString QtSettingsStore::location() const
     return QDir::toNativeSeparators(open()->fileName());
 }
 
-std::optional<QString> QtSettingsStore::read(const QString &section, const QString &key,
-                                             const QString &defaultValue, QString &reason)
+Result<QString> QtSettingsStore::read(const QString &section, const QString &key,
+                                      const QString &defaultValue)
 {
     const std::unique_ptr<QSettings> settings = open();
     const QString value = settings->value(section + u'/' + key, defaultValue).toString();
     if (settings->status() == QSettings::AccessError) {
-        reason = isFile(*settings) ? whyNotRead(settings->fileName())
-                                   : QStringLiteral("the settings could not be read");
-        return std::nullopt;
+        return Result<QString>::failure(isFile(*settings)
+                                            ? whyNotRead(settings->fileName())
+                                            : QStringLiteral("the settings could not be read"));
     }
     return value;
 }
 
-bool QtSettingsStore::write(const QString &section, const QString &key, const QString &value,
-                            QString &reason)
+Result<void> QtSettingsStore::write(const QString &section, const QString &key,
+                                    const QString &value)
 {
     const std::unique_ptr<QSettings> settings = open();
     const bool inFile = isFile(*settings);
@@ -167,14 +167,13 @@ bool QtSettingsStore::write(const QString &section, const QString &key, const QS
     settings->setValue(section + u'/' + key, value);
     settings->sync();
     if (settings->status() == QSettings::AccessError) {
-        reason = inFile ? whyNotWritten(settings->fileName())
-                        : QStringLiteral("the settings could not be written");
-        return false;
+        return Result<void>::failure(inFile ? whyNotWritten(settings->fileName())
+                                            : QStringLiteral("the settings could not be written"));
     }
     // Also a file made by hand or by an older build: the owner's only.
     if (inFile && QFileInfo(settings->fileName()).isFile())
         QFile::setPermissions(settings->fileName(), kOwnerOnly);
-    return true;
+    return {};
 }
 
 } // namespace quenzal

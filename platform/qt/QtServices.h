@@ -67,10 +67,9 @@ class QtSettingsStore final : public SettingsStore
 public:
     explicit QtSettingsStore(QString fileName = {});
     QString location() const override;
-    std::optional<QString> read(const QString &section, const QString &key,
-                                const QString &defaultValue, QString &reason) override;
-    bool write(const QString &section, const QString &key, const QString &value,
-               QString &reason) override;
+    Result<QString> read(const QString &section, const QString &key,
+                         const QString &defaultValue) override;
+    Result<void> write(const QString &section, const QString &key, const QString &value) override;
 
 private:
     std::unique_ptr<QSettings> open() const;

@@ -79,9 +79,9 @@ void PasswordStoreTest::matches()
     if (raw)
         settings.values.insert(kEntry, *raw);
     else if (!written.isEmpty())
-        store.write(written);
+        QVERIFY(store.write(written).ok());
 
-    QCOMPARE(store.matches(typed), expected);
+    QCOMPARE(isMatch(store.matches(typed)), expected);
     QCOMPARE(store.isSet(), isSet);
 }
 
@@ -90,9 +90,9 @@ void PasswordStoreTest::writesEmptyAsEmptyAndOthersAsHash()
     FakeSettingsStore settings;
     PasswordStore store(settings, cheapHashing());
 
-    store.write(QStringLiteral("Secret"));
-    store.write(QString());
-    store.write(QStringLiteral("Secret"));
+    QVERIFY(store.write(QStringLiteral("Secret")).ok());
+    QVERIFY(store.write(QString()).ok());
+    QVERIFY(store.write(QStringLiteral("Secret")).ok());
 
     QCOMPARE(settings.writes.size(), 3);
     QCOMPARE(settings.writes.at(1), std::pair(kEntry, QString()));
@@ -110,10 +110,10 @@ void PasswordStoreTest::readsEveryTimeAndLastWriteWins()
     PasswordStore one(settings, cheapHashing());
     PasswordStore two(settings, cheapHashing());
 
-    one.write(QStringLiteral("first"));
-    two.write(QStringLiteral("second"));
-    QVERIFY(one.matches(QStringLiteral("second")));
-    QVERIFY(!one.matches(QStringLiteral("first")));
+    QVERIFY(one.write(QStringLiteral("first")).ok());
+    QVERIFY(two.write(QStringLiteral("second")).ok());
+    QVERIFY(isMatch(one.matches(QStringLiteral("second"))));
+    QVERIFY(!isMatch(one.matches(QStringLiteral("first"))));
     settings.values.insert(kEntry, QString());
     QVERIFY(!one.isSet());
 }
@@ -153,9 +153,9 @@ void PasswordStoreTest::storeThatCannotBeUsed()
     PasswordStore store(settings, cheapHashing());
     QVERIFY(store.isSet());
     for (const QString &typed : {QString(), QStringLiteral("Secret"), stored}) {
-        QString failure;
-        QVERIFY(!store.matches(typed, &failure));
-        QCOMPARE(failure, message);
+        const Result<bool> match = store.matches(typed);
+        QVERIFY(!match.ok());
+        QCOMPARE(match.error(), message);
     }
     QVERIFY(settings.writes.isEmpty());
 }
@@ -171,9 +171,9 @@ void PasswordStoreTest::storedAgainAfterMatch_data()
     PasswordHashing other = cheapHashing();
     ++other.opsLimit;
     FakeSettingsStore settings;
-    PasswordStore(settings, other).write(QStringLiteral("Secret"));
+    (void)PasswordStore(settings, other).write(QStringLiteral("Secret"));
     const QString otherLimits = settings.values.value(kEntry);
-    PasswordStore(settings, cheapHashing()).write(QStringLiteral("Secret"));
+    (void)PasswordStore(settings, cheapHashing()).write(QStringLiteral("Secret"));
     const QString ownLimits = settings.values.value(kEntry);
 
     QTest::newRow("plain text") << QStringLiteral("Secret") << QStringLiteral("Secret") << true;
@@ -192,7 +192,7 @@ void PasswordStoreTest::storedAgainAfterMatch()
     FakeSettingsStore settings;
     settings.values.insert(kEntry, stored);
     PasswordStore store(settings, cheapHashing());
-    QCOMPARE(store.matches(typed), typed == QLatin1String("Secret"));
+    QCOMPARE(isMatch(store.matches(typed)), typed == QLatin1String("Secret"));
     QCOMPARE(settings.writes.size(), storedAgain ? 1 : 0);
     if (!storedAgain)
         return;
@@ -201,7 +201,7 @@ void PasswordStoreTest::storedAgainAfterMatch()
     QCOMPARE(crypto_pwhash_str_needs_rehash(hash.constData(), cheapHashing().opsLimit,
                                             cheapHashing().memLimit),
              0);
-    QVERIFY(store.matches(QStringLiteral("Secret")));
+    QVERIFY(isMatch(store.matches(QStringLiteral("Secret"))));
 }
 
 QTEST_GUILESS_MAIN(PasswordStoreTest)

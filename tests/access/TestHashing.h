@@ -13,4 +13,10 @@ inline PasswordHashing cheapHashing()
     return {crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN};
 }
 
+// The store's answer as the Login window takes it: a failure is no match.
+inline bool isMatch(const Result<bool> &match)
+{
+    return match.ok() && *match;
+}
+
 } // namespace quenzal::test

@@ -114,26 +114,21 @@ class FakeSettingsStore final : public SettingsStore
 {
 public:
     QString location() const override { return QStringLiteral("/home/user/Quenzal.conf"); }
-    std::optional<QString> read(const QString &section, const QString &key,
-                                const QString &defaultValue, QString &reason) override
+    Result<QString> read(const QString &section, const QString &key,
+                         const QString &defaultValue) override
     {
         ++reads;
-        if (!readFailure.isEmpty()) {
-            reason = readFailure;
-            return std::nullopt;
-        }
+        if (!readFailure.isEmpty())
+            return Result<QString>::failure(readFailure);
         return values.value(section + u'/' + key, defaultValue);
     }
-    bool write(const QString &section, const QString &key, const QString &value,
-               QString &reason) override
+    Result<void> write(const QString &section, const QString &key, const QString &value) override
     {
         writes.append({section + u'/' + key, value});
-        if (!writeFailure.isEmpty()) {
-            reason = writeFailure;
-            return false;
-        }
+        if (!writeFailure.isEmpty())
+            return Result<void>::failure(writeFailure);
         values.insert(section + u'/' + key, value);
-        return true;
+        return {};
     }
     QHash<QString, QString> values;
     // Every write tried, also those that failed.

@@ -159,9 +159,8 @@ bool AccessWindow::storeNewPassword(QLineEdit *box, QLineEdit *again)
         returnKeyboard(box);
         return false;
     }
-    QString failure;
-    if (!m_gate.passwords().write(box->text(), &failure)) {
-        showError(failure);
+    if (const Result<void> written = m_gate.passwords().write(box->text()); !written) {
+        showError(written.error());
         returnKeyboard(box);
         return false;
     }

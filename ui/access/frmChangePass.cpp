@@ -41,11 +41,11 @@ void frmChangePass::cmdChange_Click()
 {
     // The current password first; the first failure found is the only one
     // reported.
-    QString failure;
-    if (!m_gate.passwords().matches(txtCurrent->text(), &failure)) {
-        showError(failure.isEmpty() ? invalidPassword() : failure);
+    const Result<bool> match = m_gate.passwords().matches(txtCurrent->text());
+    if (!match.ok() || !*match) {
+        showError(match.ok() ? invalidPassword() : match.error());
         // A store that cannot be used is no fault of what was typed.
-        if (failure.isEmpty())
+        if (match.ok())
             txtCurrent->clear();
         returnKeyboard(txtCurrent);
         return;

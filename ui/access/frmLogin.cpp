@@ -38,14 +38,14 @@ frmLogin::frmLogin(AccessGate &gate)
 
 void frmLogin::cmdOK_Click()
 {
-    QString failure;
-    if (m_gate.passwords().matches(txtPassword->text(), &failure)) {
+    const Result<bool> match = m_gate.passwords().matches(txtPassword->text());
+    if (match.ok() && *match) {
         LoginSucceeded = true;
         m_gate.showMain();
         hide();
         return;
     }
-    showError(failure.isEmpty() ? invalidPassword() : failure);
+    showError(match.ok() ? invalidPassword() : match.error());
     // The whole wrong entry is selected, so that the next character typed
     // replaces it.
     returnKeyboard(txtPassword);

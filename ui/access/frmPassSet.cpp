@@ -55,7 +55,7 @@ void frmPassSet::cmdPassSet_Click()
 
 void frmPassSet::cmdCancel_Click()
 {
-    m_gate.passwords().write(QString());
+    (void)m_gate.passwords().write(QString());
     m_gate.services().programEnd.endNow();
 }
 

@@ -1,4 +1,5 @@
 #include "TestCase.h"
+#include "TestHashing.h"
 #include "access/PasswordStore.h"
 #include "platform/qt/QtServices.h"
 
@@ -70,9 +71,9 @@ void QtSettingsStoreTest::fileIsTheOwnersOnly()
         QVERIFY(QFile::setPermissions(fileName, kOwnerOnly | QFile::ReadGroup | QFile::ReadOther));
     }
 
-    QString reason;
-    QVERIFY(QtSettingsStore(fileName).write(QStringLiteral("Settings"), QStringLiteral("PassSet"),
-                                            QStringLiteral("new"), reason));
+    QVERIFY(QtSettingsStore(fileName)
+                .write(QStringLiteral("Settings"), QStringLiteral("PassSet"), QStringLiteral("new"))
+                .ok());
     QVERIFY(contents(fileName).contains("PassSet=new"));
     QCOMPARE(mode(fileName), kOwnerOnly);
 }
@@ -83,12 +84,14 @@ void QtSettingsStoreTest::readsAfreshEveryTime()
     QTemporaryDir dir;
     const QString fileName = dir.filePath(QStringLiteral("Quenzal.conf"));
     QtSettingsStore store(fileName);
-    QString reason;
-    QVERIFY(store.write(QStringLiteral("Settings"), QStringLiteral("PassSet"),
-                        QStringLiteral("mine"), reason));
+    QVERIFY(
+        store.write(QStringLiteral("Settings"), QStringLiteral("PassSet"), QStringLiteral("mine"))
+            .ok());
     QVERIFY(save(fileName, "[Settings]\nPassSet=written by the other copy\n"));
-    QCOMPARE(store.read(QStringLiteral("Settings"), QStringLiteral("PassSet"), QString(), reason),
-             QStringLiteral("written by the other copy"));
+    const Result<QString> read =
+        store.read(QStringLiteral("Settings"), QStringLiteral("PassSet"), QString());
+    QVERIFY(read);
+    QCOMPARE(*read, QStringLiteral("written by the other copy"));
 }
 
 void QtSettingsStoreTest::passwordIsStoredAsHash()
@@ -98,13 +101,13 @@ void QtSettingsStoreTest::passwordIsStoredAsHash()
     const QString fileName = dir.filePath(QStringLiteral("Quenzal.conf"));
     QtSettingsStore settings(fileName);
     const QString password = QStringLiteral("correct horse");
-    PasswordStore(settings).write(password);
+    QVERIFY(PasswordStore(settings).write(password).ok());
 
     const QByteArray onDisk = contents(fileName);
     QVERIFY2(onDisk.contains("$argon2id$v=19$m=65536,t=2,p=1$"), onDisk.constData());
     QVERIFY(!onDisk.contains("correct") && !onDisk.contains("horse"));
     QtSettingsStore again(fileName);
-    QVERIFY(PasswordStore(again).matches(password));
+    QVERIFY(test::isMatch(PasswordStore(again).matches(password)));
 }
 
 void QtSettingsStoreTest::fileThatIsAFolderFails()
@@ -116,14 +119,12 @@ void QtSettingsStoreTest::fileThatIsAFolderFails()
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Quenzal.conf")));
     const QFile::Permissions before = mode(fileName);
     QtSettingsStore store(fileName);
-    QString reason;
-    QCOMPARE(store.read(QStringLiteral("Settings"), QStringLiteral("PassSet"), QString(), reason),
-             std::nullopt);
-    QVERIFY(!reason.isEmpty());
-    reason.clear();
-    QVERIFY(!store.write(QStringLiteral("Settings"), QStringLiteral("PassSet"),
-                         QStringLiteral("new"), reason));
-    QVERIFY(!reason.isEmpty());
+    const Result<QString> read =
+        store.read(QStringLiteral("Settings"), QStringLiteral("PassSet"), QString());
+    QVERIFY(!read && !read.error().isEmpty());
+    const Result<void> written =
+        store.write(QStringLiteral("Settings"), QStringLiteral("PassSet"), QStringLiteral("new"));
+    QVERIFY(!written && !written.error().isEmpty());
     QCOMPARE(mode(fileName), before);
     QCOMPARE(store.location(), QDir::toNativeSeparators(fileName));
 }
@@ -136,7 +137,7 @@ void QtSettingsStoreTest::plainPasswordIsHashedAtLogin()
     QVERIFY(save(fileName, "[Settings]\nPassSet=old secret\n"));
     QVERIFY(QFile::setPermissions(fileName, kOwnerOnly | QFile::ReadGroup | QFile::ReadOther));
     QtSettingsStore settings(fileName);
-    QVERIFY(PasswordStore(settings).matches(QStringLiteral("old secret")));
+    QVERIFY(test::isMatch(PasswordStore(settings).matches(QStringLiteral("old secret"))));
 
     const QByteArray onDisk = contents(fileName);
     QVERIFY2(onDisk.contains("$argon2id$"), onDisk.constData());
