@@ -16,6 +16,8 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+} // namespace
+
 int hexValue(char c)
 {
     if (c >= '0' && c <= '9')
@@ -26,8 +28,6 @@ int hexValue(char c)
         return c - 'A' + 10;
     return -1;
 }
-
-} // namespace
 
 Token Lexer::next()
 {

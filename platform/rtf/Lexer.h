@@ -54,4 +54,7 @@ private:
     const char *m_end;
 };
 
+// The value of a hex digit, or -1 when `c` is none.
+int hexValue(char c);
+
 } // namespace quenzal::rtf

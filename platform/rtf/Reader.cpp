@@ -23,17 +23,6 @@ bool isLineBreakKind(QStringView chars)
                        [](QChar ch) { return isBlockBreak(ch.unicode()); });
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The bytes, after any UTF-8 byte order mark and white space, begin a group
 // whose first word is \rtf.
 bool hasRtfHeader(QByteArrayView bytes)
