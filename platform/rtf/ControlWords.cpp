@@ -5,9 +5,31 @@
 #include "Formatting.h"
 
 #include <unordered_map>
+#include <utility>
 
 namespace quenzal::rtf {
 namespace {
+
+// Words that stand for a character.
+constexpr std::pair<const char *, char16_t> kCharacters[] = {
+    {"line", kLineSeparator}, {"tab", u'\t'},      {"emdash", 0x2014},  {"endash", 0x2013},
+    {"bullet", 0x2022},       {"lquote", 0x2018},  {"rquote", 0x2019},  {"ldblquote", 0x201C},
+    {"rdblquote", 0x201D},    {"emspace", 0x2003}, {"enspace", 0x2002}, {"qmspace", 0x2005},
+    {"zwj", 0x200D},          {"zwnj", 0x200C},    {"ltrmark", 0x200E}, {"rtlmark", 0x200F}};
+// The document's character set, as its code page.
+constexpr std::pair<const char *, int> kCharacterSets[] = {
+    {"ansi", CodePageDecoder::kWindows1252}, {"mac", 10000}, {"pc", 437}, {"pca", 850}};
+constexpr std::pair<const char *, Alignment> kAlignments[] = {{"ql", Alignment::Left},
+                                                              {"qc", Alignment::Center},
+                                                              {"qr", Alignment::Right},
+                                                              {"qj", Alignment::Justify},
+                                                              {"qd", Alignment::Justify}};
+// Picture formats; the reader shows PNG and JPEG only.
+constexpr std::pair<const char *, PictureKind> kPictureFormats[] = {
+    {"pngblip", PictureKind::Png},      {"jpegblip", PictureKind::Jpeg},
+    {"emfblip", PictureKind::NotShown}, {"wmetafile", PictureKind::NotShown},
+    {"macpict", PictureKind::NotShown}, {"dibitmap", PictureKind::NotShown},
+    {"wbitmap", PictureKind::NotShown}, {"pmmetafile", PictureKind::NotShown}};
 
 // The control words the reader knows. \bin is the lexer's own.
 const std::unordered_map<std::string_view, WordMeaning> &words()
@@ -23,10 +45,6 @@ const std::unordered_map<std::string_view, WordMeaning> &words()
             {"shppict", {Word::ShapePicture}},
             {"nesttableprops", {Word::NestedTableProps}},
             {"quenzalbreak", {Word::LineBreakKind}},
-            {"ansi", {Word::CharacterSet, CodePageDecoder::kWindows1252}},
-            {"mac", {Word::CharacterSet, 10000}},
-            {"pc", {Word::CharacterSet, 437}},
-            {"pca", {Word::CharacterSet, 850}},
             {"ansicpg", {Word::AnsiCodePage}},
             {"deff", {Word::DefaultFont}},
             {"fcharset", {Word::Charset}},
@@ -35,22 +53,6 @@ const std::unordered_map<std::string_view, WordMeaning> &words()
             {"green", {Word::Green}},
             {"blue", {Word::Blue}},
             {"par", {Word::Par}},
-            {"line", {Word::Character, kLineSeparator}},
-            {"tab", {Word::Character, u'\t'}},
-            {"emdash", {Word::Character, 0x2014}},
-            {"endash", {Word::Character, 0x2013}},
-            {"bullet", {Word::Character, 0x2022}},
-            {"lquote", {Word::Character, 0x2018}},
-            {"rquote", {Word::Character, 0x2019}},
-            {"ldblquote", {Word::Character, 0x201C}},
-            {"rdblquote", {Word::Character, 0x201D}},
-            {"emspace", {Word::Character, 0x2003}},
-            {"enspace", {Word::Character, 0x2002}},
-            {"qmspace", {Word::Character, 0x2005}},
-            {"zwj", {Word::Character, 0x200D}},
-            {"zwnj", {Word::Character, 0x200C}},
-            {"ltrmark", {Word::Character, 0x200E}},
-            {"rtlmark", {Word::Character, 0x200F}},
             {"sect", {Word::Section}},
             {"chftn", {Word::FootnoteMark}},
             {"u", {Word::Unicode}},
@@ -77,11 +79,6 @@ const std::unordered_map<std::string_view, WordMeaning> &words()
             {"sub", {Word::Subscript}},
             {"nosupersub", {Word::NoSuperSub}},
             {"pard", {Word::Pard}},
-            {"ql", {Word::Align, int(Alignment::Left)}},
-            {"qc", {Word::Align, int(Alignment::Center)}},
-            {"qr", {Word::Align, int(Alignment::Right)}},
-            {"qj", {Word::Align, int(Alignment::Justify)}},
-            {"qd", {Word::Align, int(Alignment::Justify)}},
             {"li", {Word::LeftIndent}},
             {"lin", {Word::LeftIndent}},
             {"ri", {Word::RightIndent}},
@@ -89,19 +86,19 @@ const std::unordered_map<std::string_view, WordMeaning> &words()
             {"fi", {Word::FirstIndent}},
             {"sb", {Word::SpaceBefore}},
             {"sa", {Word::SpaceAfter}},
-            {"pngblip", {Word::PictureFormat, int(PictureKind::Png)}},
-            {"jpegblip", {Word::PictureFormat, int(PictureKind::Jpeg)}},
-            {"emfblip", {Word::PictureFormat, int(PictureKind::NotShown)}},
-            {"wmetafile", {Word::PictureFormat, int(PictureKind::NotShown)}},
-            {"macpict", {Word::PictureFormat, int(PictureKind::NotShown)}},
-            {"dibitmap", {Word::PictureFormat, int(PictureKind::NotShown)}},
-            {"wbitmap", {Word::PictureFormat, int(PictureKind::NotShown)}},
-            {"pmmetafile", {Word::PictureFormat, int(PictureKind::NotShown)}},
             {"picwgoal", {Word::PictureGoalWidth}},
             {"pichgoal", {Word::PictureGoalHeight}},
             {"picscalex", {Word::PictureScaleX}},
             {"picscaley", {Word::PictureScaleY}},
         };
+        for (const auto &[name, character] : kCharacters)
+            map.emplace(name, WordMeaning{Word::Character, character});
+        for (const auto &[name, codePage] : kCharacterSets)
+            map.emplace(name, WordMeaning{Word::CharacterSet, codePage});
+        for (const auto &[name, alignment] : kAlignments)
+            map.emplace(name, WordMeaning{Word::Align, int(alignment)});
+        for (const auto &[name, kind] : kPictureFormats)
+            map.emplace(name, WordMeaning{Word::PictureFormat, int(kind)});
         for (const char *underline :
              {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth",
               "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw",

@@ -13,103 +13,96 @@ int twips(int value)
 } // namespace
 
 bool applyFormatting(WordMeaning meaning, bool hasParameter, int parameter, int defaultFont,
-                     CharProps &chars, ParagraphProps &paragraph)
+                     CharProps &chars, ParagraphProps &paragraph, Picture &picture)
 {
     const bool on = !hasParameter || parameter != 0;
     switch (meaning.word) {
     case Word::InTable:
         paragraph.inTable = true;
-        return true;
+        break;
     case Word::TableLevel:
         paragraph.tableLevel = std::clamp(parameter, 0, kMaxTableDepth);
-        return true;
+        break;
     case Word::Plain: {
         const int link = chars.link;
         chars = CharProps();
         chars.font = defaultFont;
         chars.link = link;
-        return true;
+        break;
     }
     case Word::Bold:
         chars.bold = on;
-        return true;
+        break;
     case Word::Italic:
         chars.italic = on;
-        return true;
+        break;
     case Word::Underline:
         chars.underline = on;
-        return true;
+        break;
     case Word::UnderlineNone:
         chars.underline = false;
-        return true;
+        break;
     case Word::Strike:
         chars.strike = on;
-        return true;
+        break;
     case Word::FontSize:
         chars.halfPoints = parameter > 0 ? std::min(parameter, kMaxHalfPoints) : 24;
-        return true;
+        break;
     case Word::Foreground:
         chars.foreground = parameter;
-        return true;
+        break;
     case Word::Background:
         chars.background = parameter;
-        return true;
+        break;
     case Word::Superscript:
         chars.verticalAlignment = on ? 1 : 0;
-        return true;
+        break;
     case Word::Subscript:
         chars.verticalAlignment = on ? -1 : 0;
-        return true;
+        break;
     case Word::NoSuperSub:
         chars.verticalAlignment = 0;
-        return true;
+        break;
     case Word::Pard:
         paragraph = ParagraphProps();
-        return true;
+        break;
     case Word::Align:
         paragraph.alignment = Alignment(meaning.value);
-        return true;
+        break;
     case Word::LeftIndent:
         paragraph.leftIndent = twips(parameter);
-        return true;
+        break;
     case Word::RightIndent:
         paragraph.rightIndent = twips(parameter);
-        return true;
+        break;
     case Word::FirstIndent:
         paragraph.firstLineIndent = twips(parameter);
-        return true;
+        break;
     case Word::SpaceBefore:
         paragraph.spaceBefore = std::clamp(parameter, 0, kMaxTwips);
-        return true;
+        break;
     case Word::SpaceAfter:
         paragraph.spaceAfter = std::clamp(parameter, 0, kMaxTwips);
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool applyPictureWord(WordMeaning meaning, int parameter, Picture &picture)
-{
-    switch (meaning.word) {
+        break;
     case Word::PictureFormat:
         picture.kind = PictureKind(meaning.value);
-        return true;
+        break;
     case Word::PictureGoalWidth:
         picture.goalWidth = parameter;
-        return true;
+        break;
     case Word::PictureGoalHeight:
         picture.goalHeight = parameter;
-        return true;
+        break;
     case Word::PictureScaleX:
         picture.scaleX = parameter;
-        return true;
+        break;
     case Word::PictureScaleY:
         picture.scaleY = parameter;
-        return true;
+        break;
     default:
         return false;
     }
+    return true;
 }
 
 } // namespace quenzal::rtf

@@ -57,25 +57,22 @@ struct ParagraphProps
     }
 };
 
-// A picture as the document gives it: its format, the size to show it
-// at in twips, the scale in percent, and its bytes.
+// A picture as the document gives it: its format, its bytes, the size to
+// show it at in twips and the scale in percent.
 struct Picture
 {
     PictureKind kind = PictureKind::NotShown;
+    QByteArray data;
+    int highNibble = -1; // of a byte whose second hex digit is still to come
     int goalWidth = 0;
     int goalHeight = 0;
     int scaleX = 100;
     int scaleY = 100;
-    QByteArray data;
-    int highNibble = -1; // of a byte whose second hex digit is still to come
 };
 
-// Applies a word that sets a character or paragraph property (\plain
-// returns to `defaultFont`); false when the word sets none.
+// Applies a word that sets a character, paragraph or picture property
+// (\plain returns to `defaultFont`); false when the word sets none.
 bool applyFormatting(WordMeaning meaning, bool hasParameter, int parameter, int defaultFont,
-                     CharProps &chars, ParagraphProps &paragraph);
-
-// Applies a word that describes a picture; false when the word does not.
-bool applyPictureWord(WordMeaning meaning, int parameter, Picture &picture);
+                     CharProps &chars, ParagraphProps &paragraph, Picture &picture);
 
 } // namespace quenzal::rtf

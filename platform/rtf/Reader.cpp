@@ -165,9 +165,8 @@ void Reader::controlWord(const Token &token, bool starred)
 
     State &s = state();
     const int parameter = token.parameter;
-    if (applyFormatting(meaning, token.hasParameter, parameter, m_defaultFont, s.chars,
-                        s.paragraph) ||
-        applyPictureWord(meaning, parameter, m_picture))
+    if (applyFormatting(meaning, token.hasParameter, parameter, m_defaultFont, s.chars, s.paragraph,
+                        m_picture))
         return;
     const bool body = s.destination == Destination::Body;
     switch (meaning.word) {
