@@ -61,13 +61,10 @@ int DocumentBuilder::addLink(QStringView fieldInstruction)
     return int(m_links.size() - 1);
 }
 
-QString &DocumentBuilder::runFor(const CharProps &props)
+void DocumentBuilder::startRun(const CharProps &props)
 {
-    if (!(props == m_runProps)) {
-        flushRun();
-        m_runProps = props;
-    }
-    return m_run;
+    flushRun();
+    m_runProps = props;
 }
 
 bool DocumentBuilder::addPicture(const Picture &picture)

@@ -42,7 +42,12 @@ public:
     int addLink(QStringView fieldInstruction);
 
     // The run of text in `props` at the end of the paragraph, to append to.
-    QString &runFor(const CharProps &props);
+    QString &runFor(const CharProps &props)
+    {
+        if (!(props == m_runProps))
+            startRun(props);
+        return m_run;
+    }
     void addText(QStringView text, const CharProps &props) { runFor(props) += text; }
     // Adds a PNG or JPEG picture; false when it is not shown (another
     // format, damaged, or over the limit for all pictures).
@@ -89,6 +94,7 @@ private:
         bool rowEnded = false;  // \row seen; the next content opens the next row
     };
 
+    void startRun(const CharProps &props);
     void flushRun();
     void enterTableDepth(int depth);
     void openTable();

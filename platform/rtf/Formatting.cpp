@@ -12,7 +12,7 @@ int twips(int value)
 
 } // namespace
 
-bool applyFormatting(WordMeaning meaning, bool hasParameter, int parameter, int defaultFont,
+void applyFormatting(WordMeaning meaning, bool hasParameter, int parameter, int defaultFont,
                      CharProps &chars, ParagraphProps &paragraph, Picture &picture)
 {
     const bool on = !hasParameter || parameter != 0;
@@ -100,9 +100,8 @@ bool applyFormatting(WordMeaning meaning, bool hasParameter, int parameter, int 
         picture.scaleY = parameter;
         break;
     default:
-        return false;
+        break;
     }
-    return true;
 }
 
 } // namespace quenzal::rtf

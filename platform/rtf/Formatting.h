@@ -71,8 +71,8 @@ struct Picture
 };
 
 // Applies a word that sets a character, paragraph or picture property
-// (\plain returns to `defaultFont`); false when the word sets none.
-bool applyFormatting(WordMeaning meaning, bool hasParameter, int parameter, int defaultFont,
+// (\plain returns to `defaultFont`); other words change nothing.
+void applyFormatting(WordMeaning meaning, bool hasParameter, int parameter, int defaultFont,
                      CharProps &chars, ParagraphProps &paragraph, Picture &picture);
 
 } // namespace quenzal::rtf

@@ -16,18 +16,13 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-} // namespace
-
-int hexValue(char c)
+// A byte that ends a run of text.
+bool isSpecial(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    return c == '{' || c == '}' || c == '\\' || c == '\r' || c == '\n';
 }
+
+} // namespace
 
 Token Lexer::next()
 {
@@ -50,14 +45,12 @@ Token Lexer::next()
         break;
     default: {
         const char *begin = m_pos;
-        while (m_pos < m_end) {
-            const char c = *m_pos;
-            if (c == '{' || c == '}' || c == '\\' || c == '\r' || c == '\n')
-                break;
-            ++m_pos;
-        }
+        const char *end = begin + 1;
+        while (end < m_end && !isSpecial(*end))
+            ++end;
+        m_pos = end;
         token.kind = Token::Kind::Text;
-        token.text = std::string_view(begin, m_pos - begin);
+        token.text = std::string_view(begin, end - begin);
         return token;
     }
     }

@@ -55,6 +55,15 @@ private:
 };
 
 // The value of a hex digit, or -1 when `c` is none.
-int hexValue(char c);
+constexpr int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
 
 } // namespace quenzal::rtf

@@ -165,9 +165,6 @@ void Reader::controlWord(const Token &token, bool starred)
 
     State &s = state();
     const int parameter = token.parameter;
-    if (applyFormatting(meaning, token.hasParameter, parameter, m_defaultFont, s.chars, s.paragraph,
-                        m_picture))
-        return;
     const bool body = s.destination == Destination::Body;
     switch (meaning.word) {
     case Word::SkippedDestination:
@@ -288,7 +285,9 @@ void Reader::controlWord(const Token &token, bool starred)
             s.chars.font = parameter;
         }
         break;
-    default: // unknown words, and those that need no more than their group
+    default: // formatting words, unknown words, and those that need no more than their group
+        applyFormatting(meaning, token.hasParameter, parameter, m_defaultFont, s.chars, s.paragraph,
+                        m_picture);
         break;
     }
 }
