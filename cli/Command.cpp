@@ -247,8 +247,8 @@ std::variant<QByteArray, Failure> readText(Input &input, bool richText, bool scr
         return bytes;
     const rtf::ReadResult document = rtf::read(std::get<QByteArray>(bytes));
     if (!document.ok())
-        return input.failure(document.error);
-    const QString text = rtf::exactText(*document.document);
+        return input.failure(document.error());
+    const QString text = rtf::exactText(*document.value());
     if (QString refusal = cipherRefusal(QStringLiteral("The text"), text, scramble, true);
         !refusal.isEmpty())
         return Failure{Unrepresentable, refusal};

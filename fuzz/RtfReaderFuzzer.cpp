@@ -69,9 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     // What the writer makes of any document is rich text that reads back to
     // the same text.
-    const QByteArray written = quenzal::rtf::write(*first.document);
+    const QByteArray written = quenzal::rtf::write(*first.value());
     const auto second = quenzal::rtf::read(written);
-    if (!second.ok() || second.document->toRawText() != first.document->toRawText()) {
+    if (!second.ok() || second.value()->toRawText() != first.value()->toRawText()) {
         std::fprintf(stderr, "write/read changed the text\n");
         std::abort();
     }

@@ -68,7 +68,7 @@ void readWithQuenzal(benchmark::State &state, const QString &path)
     for (auto _ : state) {
         const QByteArray rtf = readAll(path);
         auto result = quenzal::rtf::read(rtf);
-        benchmark::DoNotOptimize(result.document.get());
+        benchmark::DoNotOptimize(result.value().get());
         bytes += rtf.size();
     }
     state.SetBytesProcessed(bytes);

@@ -1,5 +1,6 @@
 #include "platform/rtf/ExactText.h"
 
+#include "platform/rtf/Constants.h"
 #include "platform/rtf/Rtf.h"
 
 #include <QTextBlock>
@@ -13,23 +14,10 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-// The characters at which QTextDocument starts a new block when text is
-// inserted (CR LF counting as one).
-constexpr char16_t kParagraphSeparator = 0x2029;
-constexpr char16_t kBeginningOfFrame = 0xFDD0;
-constexpr char16_t kEndOfFrame = 0xFDD1;
-constexpr char16_t kZeroWidthSpace = 0x200B;
-
-bool isBlockBreak(char16_t ch)
-{
-    return ch == u'\r' || ch == u'\n' || ch == kParagraphSeparator || ch == kBeginningOfFrame ||
-           ch == kEndOfFrame;
-}
-
 // A place where a line may break, which ends a run.
 bool endsRun(char16_t ch)
 {
-    return ch == u' ' || ch == u'\t' || ch == u'\r' || ch == u'\n' || ch == 0x2028 ||
+    return ch == u' ' || ch == u'\t' || ch == u'\r' || ch == u'\n' || ch == kLineSeparator ||
            ch == kParagraphSeparator || ch == kZeroWidthSpace;
 }
 
@@ -70,8 +58,6 @@ QString breakBefore(const QTextBlock &block)
 // character's format is its fragment's, so the block is walked once.
 void appendPlain(QString &out, const QTextBlock &block, int from, int to)
 {
-    constexpr char16_t kLineSeparator = 0x2028;
-    constexpr char16_t kObject = 0xFFFC;
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         const int start = fragment.position() - block.position();
@@ -87,7 +73,7 @@ void appendPlain(QString &out, const QTextBlock &block, int from, int to)
         qsizetype plainFrom = 0;
         for (qsizetype i = 0; i < chars.size(); ++i) {
             const char16_t ch = chars[i].unicode();
-            if (ch != kLineSeparator && !(ch == kObject && picture) &&
+            if (ch != kLineSeparator && !(ch == kObjectReplacement && picture) &&
                 !(ch == kZeroWidthSpace && soft))
                 continue;
             out += chars.sliced(plainFrom, i - plainFrom);

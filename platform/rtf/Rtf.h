@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -13,14 +15,7 @@
 namespace quenzal::rtf {
 
 // What read() made of some bytes: a document, or why there is none.
-struct ReadResult
-{
-    std::unique_ptr<QTextDocument> document;
-    // Why the bytes are not rich text; empty when document is set.
-    QString error;
-
-    bool ok() const { return document != nullptr; }
-};
+using ReadResult = Result<std::unique_ptr<QTextDocument>>;
 
 // A character format property of a block's break character (the format that
 // QTextBlock::charFormat() gives): the characters of the line break that

@@ -1,6 +1,7 @@
 #include "platform/rtf/Writer.h"
 
 #include "platform/rtf/CodePageDecoder.h"
+#include "platform/rtf/Constants.h"
 #include "platform/rtf/Rtf.h"
 
 #include <QBuffer>
@@ -18,11 +19,11 @@ namespace quenzal::rtf {
 namespace {
 
 constexpr int kPageTextWidth = 9360; // twips between the margins of a Letter page
+constexpr char kLinkEnd[] = "}}";    // ends a HYPERLINK field's result and the field
 
 int toTwips(double pixels)
 {
-    // 15 twips are one logical pixel.
-    return int(std::lround(std::clamp(pixels, -1e6, 1e6) * 15));
+    return int(std::lround(std::clamp(pixels, -1e6, 1e6) * kTwipsPerPixel));
 }
 
 void appendNumber(QByteArray &out, const char *word, qint64 value)
@@ -121,10 +122,7 @@ void Writer::writeTable(const QTextTable *table, int depth)
             const QTextTableCell cell = table->cellAt(row, column);
             if (cell.row() != row || cell.column() != column) {
                 // Covered by a spanning cell: an empty cell keeps the grid.
-                m_body += "\\pard\\intbl";
-                if (depth > 1)
-                    appendNumber(m_body, "\\itap", depth);
-                m_body += depth > 1 ? "\\nestcell\n" : "\\cell\n";
+                writeBlock(QTextBlock(), depth, cellEnd);
                 continue;
             }
             // The cell's paragraphs and nested tables; its last paragraph
@@ -161,31 +159,14 @@ void Writer::writeTable(const QTextTable *table, int depth)
 
 void Writer::writeBlock(const QTextBlock &block, int depth, BlockEnd end)
 {
+    // A paragraph in a table says so, and how deep when it is nested.
     m_body += "\\pard";
     if (depth > 0)
         m_body += "\\intbl";
     if (depth > 1)
         appendNumber(m_body, "\\itap", depth);
     if (block.isValid()) {
-        const QTextBlockFormat format = block.blockFormat();
-        const Qt::Alignment alignment = format.alignment() & Qt::AlignHorizontal_Mask;
-        if (alignment & Qt::AlignHCenter)
-            m_body += "\\qc";
-        else if (alignment & Qt::AlignRight)
-            m_body += "\\qr";
-        else if (alignment & Qt::AlignJustify)
-            m_body += "\\qj";
-        if (format.leftMargin() != 0)
-            appendNumber(m_body, "\\li", toTwips(format.leftMargin()));
-        if (format.rightMargin() != 0)
-            appendNumber(m_body, "\\ri", toTwips(format.rightMargin()));
-        if (format.textIndent() != 0)
-            appendNumber(m_body, "\\fi", toTwips(format.textIndent()));
-        if (format.topMargin() != 0)
-            appendNumber(m_body, "\\sb", toTwips(format.topMargin()));
-        if (format.bottomMargin() != 0)
-            appendNumber(m_body, "\\sa", toTwips(format.bottomMargin()));
-        m_body += ' ';
+        writeBlockFormat(block.blockFormat());
         // A line break other than a paragraph break before this paragraph (a
         // lone CR or LF of a scrambled text), in a group other programs skip.
         const QString lineBreak = block.charFormat().property(kLineBreakProperty).toString();
@@ -194,47 +175,7 @@ void Writer::writeBlock(const QTextBlock &block, int depth, BlockEnd end)
             writeText(lineBreak, m_body);
             m_body += '}';
         }
-
-        QString openLink; // the target of the HYPERLINK field being written
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const QTextCharFormat chars = fragment.charFormat();
-            const QString link = chars.isAnchor() ? chars.anchorHref() : QString();
-            if (link != openLink) {
-                if (!openLink.isEmpty())
-                    m_body += "}}"; // \fldrslt and \field
-                if (!link.isEmpty()) {
-                    const qsizetype hash = link.indexOf(u'#');
-                    QString target = hash < 0 ? link : link.first(hash);
-                    const QString place = hash < 0 ? QString() : link.sliced(hash + 1);
-                    m_body += "{\\field{\\*\\fldinst{HYPERLINK ";
-                    if (!target.isEmpty()) {
-                        m_body += '"';
-                        writeText(target.replace(u'"', QStringLiteral("%22")), m_body);
-                        m_body += "\" ";
-                    }
-                    if (hash >= 0) {
-                        m_body += "\\\\l \"";
-                        writeText(QString(place).replace(u'"', QStringLiteral("%22")), m_body);
-                        m_body += "\" ";
-                    }
-                    m_body += "}}{\\fldrslt";
-                }
-                openLink = link;
-            }
-            if (chars.isImageFormat()) {
-                for (qsizetype i = 0; i < fragment.length(); ++i)
-                    writePicture(chars.toImageFormat());
-                continue;
-            }
-            m_body += '{';
-            writeCharFormat(chars);
-            m_body += ' ';
-            writeText(fragment.text(), m_body);
-            m_body += '}';
-        }
-        if (!openLink.isEmpty())
-            m_body += "}}";
+        writeRuns(block);
     }
     switch (end) {
     case BlockEnd::Paragraph:
@@ -249,12 +190,88 @@ void Writer::writeBlock(const QTextBlock &block, int depth, BlockEnd end)
     }
 }
 
+void Writer::writeBlockFormat(const QTextBlockFormat &format)
+{
+    const Qt::Alignment alignment = format.alignment() & Qt::AlignHorizontal_Mask;
+    if (alignment & Qt::AlignHCenter)
+        m_body += "\\qc";
+    else if (alignment & Qt::AlignRight)
+        m_body += "\\qr";
+    else if (alignment & Qt::AlignJustify)
+        m_body += "\\qj";
+    if (format.leftMargin() != 0)
+        appendNumber(m_body, "\\li", toTwips(format.leftMargin()));
+    if (format.rightMargin() != 0)
+        appendNumber(m_body, "\\ri", toTwips(format.rightMargin()));
+    if (format.textIndent() != 0)
+        appendNumber(m_body, "\\fi", toTwips(format.textIndent()));
+    if (format.topMargin() != 0)
+        appendNumber(m_body, "\\sb", toTwips(format.topMargin()));
+    if (format.bottomMargin() != 0)
+        appendNumber(m_body, "\\sa", toTwips(format.bottomMargin()));
+    m_body += ' ';
+}
+
+// Each run of text as a group with its character formatting; a run of
+// linked text inside the HYPERLINK field of its link.
+void Writer::writeRuns(const QTextBlock &block)
+{
+    QString openLink;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const QTextCharFormat chars = fragment.charFormat();
+        const QString link = chars.isAnchor() ? chars.anchorHref() : QString();
+        if (link != openLink) {
+            if (!openLink.isEmpty())
+                m_body += kLinkEnd;
+            if (!link.isEmpty())
+                writeLinkStart(link);
+            openLink = link;
+        }
+        if (chars.isImageFormat()) {
+            for (qsizetype i = 0; i < fragment.length(); ++i)
+                writePicture(chars.toImageFormat());
+            continue;
+        }
+        m_body += '{';
+        writeCharFormat(chars);
+        m_body += ' ';
+        writeText(fragment.text(), m_body);
+        m_body += '}';
+    }
+    if (!openLink.isEmpty())
+        m_body += kLinkEnd;
+}
+
+// A HYPERLINK field up to the start of its result: the target, and the
+// place in it after \l for a link with a "#".
+void Writer::writeLinkStart(const QString &link)
+{
+    const qsizetype hash = link.indexOf(u'#');
+    m_body += "{\\field{\\*\\fldinst{HYPERLINK ";
+    if (hash != 0)
+        writeFieldArgument(hash < 0 ? link : link.first(hash));
+    if (hash >= 0) {
+        m_body += "\\\\l ";
+        writeFieldArgument(link.sliced(hash + 1));
+    }
+    m_body += "}}{\\fldrslt";
+}
+
+// A field code's argument in quotes, with any quote in it as %22.
+void Writer::writeFieldArgument(QString argument)
+{
+    m_body += '"';
+    writeText(argument.replace(u'"', QStringLiteral("%22")), m_body);
+    m_body += "\" ";
+}
+
 void Writer::writeCharFormat(const QTextCharFormat &format)
 {
     const QString family = familyOf(format);
     appendNumber(m_body, "\\f", fontIndex(family.isEmpty() ? m_defaultFamily : family));
     const double points = format.fontPointSize() > 0 ? format.fontPointSize() : m_defaultPointSize;
-    appendNumber(m_body, "\\fs", std::clamp<qint64>(std::lround(points * 2), 1, 3276));
+    appendNumber(m_body, "\\fs", std::clamp<qint64>(std::lround(points * 2), 1, kMaxHalfPoints));
     if (format.fontWeight() >= QFont::DemiBold)
         m_body += "\\b";
     if (format.fontItalic())
@@ -321,7 +338,7 @@ void Writer::writeText(QStringView text, QByteArray &out) const
         case u'\t':
             out += "\\tab ";
             continue;
-        case 0x2028:
+        case kLineSeparator:
             out += "\\line ";
             continue;
         case 0x00A0:

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 class QTextBlock;
+class QTextBlockFormat;
 class QTextCharFormat;
 class QTextDocument;
 class QTextFrame;
@@ -33,6 +34,10 @@ private:
     void writeTable(const QTextTable *table, int depth);
     void writeRowDefinition(const QTextTable *table);
     void writeBlock(const QTextBlock &block, int depth, BlockEnd end);
+    void writeBlockFormat(const QTextBlockFormat &format);
+    void writeRuns(const QTextBlock &block);
+    void writeLinkStart(const QString &link);
+    void writeFieldArgument(QString argument);
     void writeCharFormat(const QTextCharFormat &format);
     void writePicture(const QTextImageFormat &format);
     void writeText(QStringView text, QByteArray &out) const;

@@ -103,10 +103,10 @@ bool RichTextArea::loadRichText(QByteArrayView rtf, QString *error)
     options.maxTableCells = kShownTableCells;
     rtf::ReadResult result = rtf::read(rtf, options);
     if (!result.ok()) {
-        *error = result.error;
+        *error = result.error();
         return false;
     }
-    QTextDocument *loaded = result.document.release();
+    QTextDocument *loaded = result.value().release();
     loaded->setUndoRedoEnabled(false);
     rtf::addSoftBreaks(*loaded, kSoftBreakEvery);
     loaded->setUndoRedoEnabled(true);

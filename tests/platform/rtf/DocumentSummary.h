@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/widgets/RichTextArea.h"
+#include "platform/rtf/ExactText.h"
 
 #include <QImage>
 #include <QTest>
@@ -18,9 +18,7 @@ namespace quenzal::test {
 // table cells joined by CR LF, a line break (U+2028) as CR LF, no pictures.
 inline QString areaText(QTextDocument *document)
 {
-    RichTextArea area;
-    area.setDocument(document);
-    return area.text();
+    return rtf::exactText(*document);
 }
 
 namespace detail {

@@ -5,9 +5,9 @@
 #include "TestCase.h"
 #include "platform/rtf/Rtf.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -148,11 +148,11 @@ void RtfCorpusTest::matchesLibreOffice()
     const auto result = rtf::read(readFile(kCorpus + u'/' + file + QStringLiteral(".rtf")));
     if (!result.ok()) {
         QCOMPARE(QStringLiteral("(not rich text)"), ownText);
-        QVERIFY(!result.error.isEmpty());
+        QVERIFY(!result.error().isEmpty());
         return;
     }
-    QVERIFY(result.error.isEmpty());
-    const QString text = normalised(test::areaText(result.document.get()), differences);
+    QVERIFY(result.error().isEmpty());
+    const QString text = normalised(test::areaText(result.value().get()), differences);
     const QString expected = ownText.isEmpty()
                                  ? normalised(QString::fromUtf8(readFile(kCorpus + u'/' + file +
                                                                          QStringLiteral(".txt"))),
@@ -186,8 +186,8 @@ void RtfCorpusTest::withoutReference()
 
     const auto result = rtf::read(readFile(kCorpus + u'/' + file + QStringLiteral(".rtf")));
     QVERIFY(result.ok());
-    QCOMPARE(normalised(test::areaText(result.document.get()), None), text);
-    QCOMPARE(pictureCount(*result.document), pictures);
+    QCOMPARE(normalised(test::areaText(result.value().get()), None), text);
+    QCOMPARE(pictureCount(*result.value()), pictures);
 }
 
 void RtfCorpusTest::survivesWriteAndRead_data()
@@ -208,13 +208,13 @@ void RtfCorpusTest::survivesWriteAndRead()
 
     const auto first = rtf::read(readFile(kCorpus + u'/' + file));
     QVERIFY(first.ok());
-    const QByteArray written = rtf::write(*first.document);
+    const QByteArray written = rtf::write(*first.value());
     const auto second = rtf::read(written);
-    QVERIFY2(second.ok(), qPrintable(second.error));
+    QVERIFY2(second.ok(), qPrintable(second.error()));
 
-    QCOMPARE(test::areaText(second.document.get()), test::areaText(first.document.get()));
-    QUENZAL_COMPARE_SUMMARY(test::summary(*second.document), test::summary(*first.document));
-    QCOMPARE(rtf::write(*second.document), written);
+    QCOMPARE(test::areaText(second.value().get()), test::areaText(first.value().get()));
+    QUENZAL_COMPARE_SUMMARY(test::summary(*second.value()), test::summary(*first.value()));
+    QCOMPARE(rtf::write(*second.value()), written);
 }
 
 QTEST_MAIN(RtfCorpusTest)

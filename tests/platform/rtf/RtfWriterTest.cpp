@@ -4,7 +4,7 @@
 #include "TestCase.h"
 #include "platform/rtf/Rtf.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextTable>
@@ -17,7 +17,7 @@ namespace {
 std::unique_ptr<QTextDocument> readBack(const QTextDocument &document)
 {
     auto result = rtf::read(rtf::write(document));
-    return std::move(result.document);
+    return std::move(result.value());
 }
 
 } // namespace
@@ -106,9 +106,10 @@ void RtfWriterTest::exactText_data()
 void RtfWriterTest::exactText()
 {
     QFETCH(QString, text);
-    RichTextArea area;
-    area.setText(text);
-    const auto back = readBack(*area.document());
+    QTextDocument typed;
+    QTextCursor cursor(&typed);
+    rtf::insertExactText(cursor, text, QTextCharFormat());
+    const auto back = readBack(typed);
     QVERIFY(back);
     QString expected = text;
     expected.replace(QChar(0x2028), QStringLiteral("\r\n"));

@@ -1,0 +1,417 @@
+#include "platform/rtf/DocumentBuilder.h"
+
+#include "platform/rtf/Constants.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageReader>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextTable>
+#include <QUrl>
+
+namespace quenzal::rtf {
+namespace {
+
+constexpr int kMaxColumns = 63;       // as in Word; further cells join the last one
+constexpr qint64 kMaxCells = 200'000; // over all tables; further cells join the last one
+constexpr qint64 kMaxPictureBytes = 512LL * 1024 * 1024; // decoded pixels, all pictures
+
+// A character format property: the hash of the format's font family.
+constexpr int kFamilyKeyProperty = QTextFormat::UserProperty + 0x52;
+
+double pixels(double twips)
+{
+    return twips / kTwipsPerPixel;
+}
+
+} // namespace
+
+DocumentBuilder::DocumentBuilder(const ReadOptions &options)
+    : m_document(std::make_unique<QTextDocument>()),
+      m_maxFontFamilies(std::max(options.maxFontFamilies, 0)),
+      m_maxTableDepth(std::clamp(options.maxTableDepth, 1, kMaxTableDepth)),
+      m_maxCells(std::clamp<qint64>(options.maxTableCells, 1, kMaxCells))
+{
+    m_document->setUndoRedoEnabled(false);
+    m_cursor = QTextCursor(m_document.get());
+    // One edit for the whole document: Qt then finds the tables' frames once
+    // at the end instead of scanning the whole document after each cell.
+    m_cursor.beginEditBlock();
+}
+
+void DocumentBuilder::setFontFamily(int font, const QString &family)
+{
+    m_families.insert(font, family);
+    m_formatValid = false;
+}
+
+void DocumentBuilder::addColor(const QColor &color)
+{
+    m_colors.append(color);
+    m_formatValid = false;
+}
+
+int DocumentBuilder::addLink(QStringView fieldInstruction)
+{
+    const QString target = hyperlinkTarget(fieldInstruction);
+    if (target.isEmpty())
+        return -1;
+    m_links.append(target);
+    return int(m_links.size() - 1);
+}
+
+void DocumentBuilder::startRun(const CharProps &props)
+{
+    flushRun();
+    m_runProps = props;
+}
+
+bool DocumentBuilder::addPicture(const Picture &picture)
+{
+    if (picture.kind == PictureKind::NotShown || picture.data.isEmpty())
+        return false;
+    QByteArray data = picture.data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, picture.kind == PictureKind::Png ? "png" : "jpeg");
+    const QSize size = reader.size();
+    if (!size.isValid() ||
+        qint64(size.width()) * size.height() * 4 + m_pictureBytes > kMaxPictureBytes)
+        return false;
+    const QImage image = reader.read();
+    if (image.isNull())
+        return false;
+    m_pictureBytes += image.sizeInBytes();
+
+    const QString name = QStringLiteral("rtf-picture-%1").arg(++m_pictures);
+    m_document->addResource(QTextDocument::ImageResource, QUrl(name), image);
+    QTextImageFormat format;
+    format.setName(name);
+    // The shown size: \picwgoal scaled by \picscalex percent.
+    const double scaleX = picture.scaleX > 0 ? std::min(picture.scaleX, 10000) / 100.0 : 1.0;
+    const double scaleY = picture.scaleY > 0 ? std::min(picture.scaleY, 10000) / 100.0 : 1.0;
+    const double width =
+        picture.goalWidth > 0 ? pixels(std::min(picture.goalWidth, 10 * kMaxTwips)) : image.width();
+    const double height = picture.goalHeight > 0
+                              ? pixels(std::min(picture.goalHeight, 10 * kMaxTwips))
+                              : image.height();
+    format.setWidth(width * scaleX);
+    format.setHeight(height * scaleY);
+
+    flushRun();
+    m_paragraph.push_back({QString(), format});
+    m_paragraphOpen = true;
+    return true;
+}
+
+void DocumentBuilder::flushRun()
+{
+    if (m_run.isEmpty())
+        return;
+    // A \uN surrogate without its partner would be broken UTF-16.
+    for (qsizetype i = 0; i < m_run.size(); ++i) {
+        const QChar ch = m_run.at(i);
+        if (!ch.isSurrogate())
+            continue;
+        if (ch.isHighSurrogate() && i + 1 < m_run.size() && m_run.at(i + 1).isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        m_run[i] = QChar::ReplacementCharacter;
+    }
+    m_paragraph.push_back({m_run, charFormat(m_runProps)});
+    m_run.clear();
+    m_paragraphOpen = true;
+}
+
+// ---- Paragraphs and tables ------------------------------------------------
+
+void DocumentBuilder::endParagraph(const ParagraphProps &props, ParagraphEnd end)
+{
+    flushRun();
+    int depth = props.depth();
+    if (end == ParagraphEnd::Cell)
+        depth = std::max(depth, 1);
+    enterTableDepth(depth);
+
+    const QTextBlockFormat format = blockFormat(props);
+    if (m_needBlock) {
+        QTextCharFormat breakChar;
+        if (!m_pendingLineBreak.isEmpty())
+            breakChar.setProperty(kLineBreakProperty, m_pendingLineBreak);
+        m_cursor.insertBlock(format, breakChar);
+    } else {
+        m_cursor.setBlockFormat(format);
+    }
+    m_needBlock = false;
+    m_pendingLineBreak.clear();
+    for (const Segment &segment : m_paragraph) {
+        if (segment.format.isImageFormat())
+            m_cursor.insertImage(segment.format.toImageFormat());
+        else
+            m_cursor.insertText(segment.text, segment.format);
+    }
+    m_paragraph.clear();
+    m_paragraphOpen = false;
+
+    if (end == ParagraphEnd::Paragraph)
+        m_needBlock = true;
+    else if (end == ParagraphEnd::Cell && !m_tables.empty())
+        m_tables.back().cellEnded = true;
+    else if (end == ParagraphEnd::Cell)
+        m_needBlock = true; // a cell read as a paragraph
+}
+
+void DocumentBuilder::endRow(const ParagraphProps &props, int depth)
+{
+    flushRun();
+    if (m_paragraphOpen)
+        endParagraph(props, ParagraphEnd::Cell);
+    depth = std::min(depth, m_maxTableDepth);
+    if (int(m_tables.size()) < depth)
+        return; // a row without cells
+    while (int(m_tables.size()) > depth)
+        closeTable();
+    Table &table = m_tables.back();
+    table.cellEnded = false;
+    table.rowEnded = true;
+}
+
+std::unique_ptr<QTextDocument> DocumentBuilder::finish(const ParagraphProps &props, int defaultFont)
+{
+    flushRun();
+    if (m_paragraphOpen)
+        endParagraph(props, ParagraphEnd::Document);
+    while (!m_tables.empty())
+        closeTable();
+    const QString family = m_families.value(defaultFont);
+    if (defaultFont >= 0 && !family.isEmpty()) {
+        QFont font = m_document->defaultFont();
+        font.setFamilies({family});
+        m_document->setDefaultFont(font);
+    }
+    m_cursor.endEditBlock();
+    m_cursor = QTextCursor();
+    m_document->setUndoRedoEnabled(true);
+    m_document->setModified(false);
+    return std::move(m_document);
+}
+
+// Puts the cursor where a paragraph at table depth `depth` goes: closes the
+// tables deeper than that, moves on to the next cell or row where one has
+// ended, and opens tables down to that depth.
+void DocumentBuilder::enterTableDepth(int depth)
+{
+    depth = std::min(depth, m_maxTableDepth);
+    // Past the cells the caller wants shown as tables, the rest are
+    // paragraphs.
+    if (m_cells >= m_maxCells && m_maxCells < kMaxCells)
+        depth = 0;
+    while (int(m_tables.size()) > depth)
+        closeTable();
+    for (size_t level = 0; level < m_tables.size(); ++level) {
+        if (!m_tables[level].cellEnded && !m_tables[level].rowEnded)
+            continue;
+        while (m_tables.size() > level + 1)
+            closeTable();
+        moveOn(m_tables[level]);
+        break;
+    }
+    while (int(m_tables.size()) < depth)
+        openTable();
+}
+
+void DocumentBuilder::openTable()
+{
+    QTextTableFormat format;
+    format.setBorder(1);
+    format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+    format.setCellPadding(2);
+    format.setCellSpacing(0);
+    format.setBorderCollapse(true);
+    Table table;
+    table.table = m_cursor.insertTable(1, 1, format);
+    m_tables.push_back(table);
+    ++m_cells;
+    m_needBlock = false;
+}
+
+void DocumentBuilder::closeTable()
+{
+    const Table &table = m_tables.back();
+    if (table.allocatedRows > table.rows)
+        table.table->removeRows(table.rows, table.allocatedRows - table.rows);
+    m_cursor.setPosition(table.table->lastPosition() + 1);
+    m_tables.pop_back();
+    m_needBlock = false;
+}
+
+// Qt rebuilds a table's whole grid after every change to its rows or
+// columns, so a table grown one row at a time costs the square of its size.
+// Rows are added in growing batches instead, and the rows not used are taken
+// off when the table ends.
+void DocumentBuilder::moveOn(Table &table)
+{
+    QTextTable *t = table.table;
+    bool moved = false;
+    if (table.rowEnded) {
+        if (m_cells + table.columns <= m_maxCells) {
+            if (table.rows == table.allocatedRows) {
+                const int more = std::clamp(table.rows, 1, std::max(1, 65536 / table.columns));
+                t->appendRows(more);
+                table.allocatedRows += more;
+            }
+            ++table.rows;
+            m_cells += table.columns;
+            ++table.row;
+            table.column = 0;
+            moved = true;
+        }
+    } else if (table.column + 1 < table.columns) {
+        ++table.column;
+        moved = true;
+    } else if (table.columns < kMaxColumns && m_cells + table.rows <= m_maxCells) {
+        t->appendColumns(1);
+        ++table.columns;
+        m_cells += table.rows;
+        ++table.column;
+        moved = true;
+    }
+    table.rowEnded = false;
+    table.cellEnded = false;
+    const QTextTableCell cell = t->cellAt(table.row, table.column);
+    if (moved) {
+        m_cursor = cell.firstCursorPosition();
+        m_needBlock = false;
+    } else {
+        // No room for another cell: its paragraphs join the last one.
+        m_cursor = cell.lastCursorPosition();
+        m_needBlock = true;
+    }
+}
+
+QTextCharFormat DocumentBuilder::charFormat(const CharProps &props)
+{
+    if (m_formatValid && props == m_formatProps)
+        return m_format;
+    QTextCharFormat format;
+    const auto family = m_families.constFind(props.font);
+    if (family != m_families.cend() && !family->isEmpty() && isShown(*family)) {
+        format.setFontFamilies({*family});
+        // Qt 6.4 hashes every list of families alike, so each new format
+        // would be compared with every other format that names a family: the
+        // family's own hash beside it keeps formats apart.
+        format.setProperty(kFamilyKeyProperty, int(qHash(*family)));
+    }
+    format.setFontPointSize(props.halfPoints / 2.0);
+    if (props.bold)
+        format.setFontWeight(QFont::Bold);
+    if (props.italic)
+        format.setFontItalic(true);
+    if (props.underline)
+        format.setFontUnderline(true);
+    if (props.strike)
+        format.setFontStrikeOut(true);
+    if (props.foreground >= 0 && props.foreground < m_colors.size() &&
+        m_colors.at(props.foreground).isValid())
+        format.setForeground(m_colors.at(props.foreground));
+    if (props.background >= 0 && props.background < m_colors.size() &&
+        m_colors.at(props.background).isValid())
+        format.setBackground(m_colors.at(props.background));
+    if (props.verticalAlignment > 0)
+        format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    else if (props.verticalAlignment < 0)
+        format.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    if (props.link >= 0 && props.link < m_links.size()) {
+        format.setAnchor(true);
+        format.setAnchorHref(m_links.at(props.link));
+    }
+    m_formatProps = props;
+    m_format = format;
+    m_formatValid = true;
+    return format;
+}
+
+bool DocumentBuilder::isShown(const QString &family)
+{
+    if (m_shownFamilies.contains(family))
+        return true;
+    if (m_shownFamilies.size() >= m_maxFontFamilies)
+        return false;
+    m_shownFamilies.insert(family);
+    return true;
+}
+
+QTextBlockFormat DocumentBuilder::blockFormat(const ParagraphProps &props)
+{
+    QTextBlockFormat format;
+    switch (props.alignment) {
+    case Alignment::Left:
+        break;
+    case Alignment::Center:
+        format.setAlignment(Qt::AlignHCenter);
+        break;
+    case Alignment::Right:
+        format.setAlignment(Qt::AlignRight);
+        break;
+    case Alignment::Justify:
+        format.setAlignment(Qt::AlignJustify);
+        break;
+    }
+    if (props.leftIndent != 0)
+        format.setLeftMargin(pixels(props.leftIndent));
+    if (props.rightIndent != 0)
+        format.setRightMargin(pixels(props.rightIndent));
+    if (props.firstLineIndent != 0)
+        format.setTextIndent(pixels(props.firstLineIndent));
+    if (props.spaceBefore != 0)
+        format.setTopMargin(pixels(props.spaceBefore));
+    if (props.spaceAfter != 0)
+        format.setBottomMargin(pixels(props.spaceAfter));
+    return format;
+}
+
+// ---- Links ---------------------------------------------------------------
+
+QString DocumentBuilder::hyperlinkTarget(QStringView instruction)
+{
+    QStringView rest = instruction.trimmed();
+    if (!rest.startsWith(u"HYPERLINK", Qt::CaseInsensitive))
+        return {};
+    rest = rest.sliced(9);
+    QString target;
+    QString place;
+    bool nextIsPlace = false;
+    while (true) {
+        rest = rest.trimmed();
+        if (rest.isEmpty())
+            break;
+        QString argument;
+        if (rest.front() == u'"') {
+            const qsizetype close = rest.indexOf(u'"', 1);
+            argument = rest.sliced(1, (close < 0 ? rest.size() : close) - 1).toString();
+            rest = close < 0 ? QStringView() : rest.sliced(close + 1);
+        } else {
+            qsizetype end = 0;
+            while (end < rest.size() && !rest[end].isSpace())
+                ++end;
+            argument = rest.first(end).toString();
+            rest = rest.sliced(end);
+            if (argument.startsWith(u'\\')) {
+                nextIsPlace = argument.compare(u"\\l", Qt::CaseInsensitive) == 0;
+                continue;
+            }
+        }
+        if (nextIsPlace)
+            place = argument;
+        else if (target.isEmpty())
+            target = argument;
+        nextIsPlace = false;
+    }
+    if (!place.isEmpty())
+        target += u'#' + place;
+    return target;
+}
+
+} // namespace quenzal::rtf

@@ -1,0 +1,131 @@
+// The document builder on its own: paragraphs, runs, tables and pictures
+// placed from properties, without RTF text.
+#include "platform/rtf/DocumentBuilder.h"
+#include "DocumentSummary.h"
+#include "TestCase.h"
+#include "platform/rtf/ExactText.h"
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QTest>
+
+using namespace quenzal;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray png(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// Runs a script of steps separated by spaces: "/" ends a paragraph, "|" a
+// cell, "#" a row, "@N" puts the following paragraphs N tables deep, "~r"
+// lets the next paragraph follow a lone CR, "^" adds a 3x2 picture shown at
+// 90x60 twips, "*word" adds bold text and any other word plain text.
+std::unique_ptr<QTextDocument> build(const QString &script, const rtf::ReadOptions &options)
+{
+    rtf::DocumentBuilder builder(options);
+    rtf::ParagraphProps paragraph;
+    using End = rtf::DocumentBuilder::ParagraphEnd;
+    for (const QString &step : script.split(u' ', Qt::SkipEmptyParts)) {
+        if (step == u"/") {
+            builder.endParagraph(paragraph, End::Paragraph);
+        } else if (step == u"|") {
+            builder.endParagraph(paragraph, End::Cell);
+        } else if (step == u"#") {
+            builder.endRow(paragraph, std::max(1, paragraph.depth()));
+        } else if (step.startsWith(u'@')) {
+            paragraph.tableLevel = step.sliced(1).toInt();
+        } else if (step == u"~r") {
+            builder.setLineBreakBefore(u"\r"_s);
+        } else if (step == u"^") {
+            rtf::Picture picture;
+            picture.kind = rtf::PictureKind::Png;
+            picture.goalWidth = 90;
+            picture.goalHeight = 60;
+            picture.data = png(3, 2);
+            builder.addPicture(picture);
+        } else {
+            rtf::CharProps chars;
+            chars.bold = step.startsWith(u'*');
+            builder.addText(chars.bold ? step.sliced(1) : step, chars);
+        }
+    }
+    return builder.finish(paragraph, -1);
+}
+
+} // namespace
+
+class DocumentBuilderTest : public quenzal::test::TestCase
+{
+    Q_OBJECT
+
+private slots:
+    void build_data();
+    void build();
+};
+
+void DocumentBuilderTest::build_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("maxTableDepth");
+    QTest::addColumn<int>("maxTableCells");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("summary");
+
+    QTest::newRow("runs, and a lone CR before a paragraph")
+        << u"a *b c / ~r d"_s << 8 << 1000 << u"abc\rd"_s
+        << QStringList{u"paragraph"_s, u"  [12] a"_s,  u"  [12 bold] b"_s,
+                       u"  [12] c"_s,  u"paragraph"_s, u"  [12] d"_s};
+    QTest::newRow("a table row between paragraphs")
+        << u"x / @1 a | b | # @0 y"_s << 8 << 1000 << u"x\r\na\r\nb\r\ny"_s
+        << QStringList{u"paragraph"_s,   u"  [12] x"_s,   u"table 1x2"_s, u" cell 0,0"_s,
+                       u"  paragraph"_s, u"    [12] a"_s, u" cell 0,1"_s, u"  paragraph"_s,
+                       u"    [12] b"_s,  u"paragraph"_s,  u"  [12] y"_s};
+    QTest::newRow("cells nested past the deepest kept join its table")
+        << u"@2 a | b | # @1 c | #"_s << 1 << 1000 << u"\r\na\r\nb\r\nc\r\n\r\n"_s
+        << QStringList{u"paragraph"_s,   u"table 2x2"_s,   u" cell 0,0"_s,   u"  paragraph"_s,
+                       u"    [12] a"_s,  u" cell 0,1"_s,   u"  paragraph"_s, u"    [12] b"_s,
+                       u" cell 1,0"_s,   u"  paragraph"_s, u"    [12] c"_s,  u" cell 1,1"_s,
+                       u"  paragraph"_s, u"paragraph"_s};
+    QTest::newRow("cells past the limit are paragraphs")
+        << u"@1 a | b | # c | d | #"_s << 8 << 2 << u"\r\na\r\nb\r\nc\r\nd"_s
+        << QStringList{u"paragraph"_s,  u"table 1x2"_s, u" cell 0,0"_s,   u"  paragraph"_s,
+                       u"    [12] a"_s, u" cell 0,1"_s, u"  paragraph"_s, u"    [12] b"_s,
+                       u"paragraph"_s,  u"  [12] c"_s,  u"paragraph"_s,   u"  [12] d"_s};
+    QTest::newRow("a picture at its shown size")
+        << u"^ x"_s << 8 << 1000 << u"x"_s
+        << QStringList{u"paragraph"_s, u"  [picture 3x2 shown 6x4] \uFFFC"_s, u"  [12] x"_s};
+}
+
+void DocumentBuilderTest::build()
+{
+    QFETCH(QString, script);
+    QFETCH(int, maxTableDepth);
+    QFETCH(int, maxTableCells);
+    QFETCH(QString, text);
+    QFETCH(QStringList, summary);
+
+    rtf::ReadOptions options;
+    options.maxTableDepth = maxTableDepth;
+    options.maxTableCells = maxTableCells;
+    const std::unique_ptr<QTextDocument> document = ::build(script, options);
+    QCOMPARE(rtf::exactText(*document), text);
+    // The document's default family is the machine's; the paragraphs' format
+    // is the default one.
+    QStringList lines = test::summary(*document);
+    lines.replaceInStrings(u"["_s + document->defaultFont().family() + u' ', u"["_s);
+    lines.replaceInStrings(u"paragraph align 1 margins 0 0 0 0 0"_s, u"paragraph"_s);
+    QUENZAL_COMPARE_SUMMARY(lines, summary);
+}
+
+QTEST_MAIN(DocumentBuilderTest)
+#include "DocumentBuilderTest.moc"
