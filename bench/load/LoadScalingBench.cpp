@@ -6,6 +6,7 @@
 //   load_scaling_bench <structure> <MiB>   one figure: "<structure> <MiB> <seconds>"
 //   load_scaling_bench --bare-lines <n>     a bare QTextEdit::setPlainText of n lines
 //   load_scaling_bench --area-lines <n>     the same n lines set into the area
+//   load_scaling_bench --file <path>        one file, .rtf or plain text by its name
 //   load_scaling_bench --list               the structures
 // A structure named paste-<plain-text structure> is that text put on the
 // clipboard and pasted into the middle of a little text in the area, as
@@ -18,6 +19,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -198,6 +200,17 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: %s <structure> <MiB> | --bare-lines <n> | --area-lines <n>\n",
                      argv[0]);
         return 2;
+    }
+    if (args[1] == QLatin1String("--file")) {
+        QFile file(args[2]);
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "cannot read %s\n", argv[2]);
+            return 2;
+        }
+        const bool rtf = args[2].endsWith(QLatin1String(".rtf"), Qt::CaseInsensitive);
+        std::printf("%s %.3f\n", argv[2],
+                    timeArea(file.readAll(), rtf ? Route::RichText : Route::PlainText));
+        return 0;
     }
     if (args[1] == QLatin1String("--bare-lines") || args[1] == QLatin1String("--area-lines")) {
         const qsizetype lines = args[2].toLongLong();
