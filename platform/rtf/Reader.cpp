@@ -429,7 +429,9 @@ Reader::Reader(QByteArrayView rtf, const ReadOptions &options)
     : m_pos(rtf.data()), m_end(rtf.data() + rtf.size()),
       m_maxFontFamilies(std::max(options.maxFontFamilies, 0)),
       m_maxTableDepth(std::clamp(options.maxTableDepth, 1, kMaxTableDepth)),
-      m_maxCells(std::clamp<qint64>(options.maxTableCells, 1, kMaxCells))
+      m_maxCells(std::clamp<qint64>(options.maxTableCells, 1, kMaxCells)), m_begin(m_pos),
+      m_nextReport(options.progress ? m_pos : m_end), m_progress(options.progress),
+      m_progressEvery(std::max<qint64>(options.progressEvery, 1))
 {}
 
 ReadResult Reader::read()
@@ -449,6 +451,10 @@ ReadResult Reader::read()
     m_stack.emplace_back(); // below the document's own group; never closed
 
     parse();
+    if (m_stopped) {
+        result.error = QStringLiteral("The reading was stopped.");
+        return result;
+    }
 
     flushBytes();
     flushRun();
@@ -471,9 +477,19 @@ ReadResult Reader::read()
 
 // ---- Tokens ---------------------------------------------------------------
 
+bool Reader::keepReading()
+{
+    const qint64 done = m_pos - m_begin;
+    m_nextReport = m_pos + std::min<qint64>(m_progressEvery, m_end - m_pos);
+    m_stopped = !m_progress(done, m_end - m_begin);
+    return !m_stopped;
+}
+
 void Reader::parse()
 {
     while (m_pos < m_end) {
+        if (m_pos >= m_nextReport && !keepReading())
+            return;
         switch (*m_pos) {
         case '{':
             ++m_pos;

@@ -264,6 +264,15 @@ private:
     // a paragraph break, and the one being read.
     QString m_pendingLineBreak;
     QString m_lineBreak;
+
+    // Progress: where the bytes begin, the next place to report, and
+    // whether the caller stopped the reading.
+    bool keepReading();
+    const char *m_begin;
+    const char *m_nextReport;
+    std::function<bool(qint64, qint64)> m_progress;
+    qint64 m_progressEvery;
+    bool m_stopped = false;
 };
 
 } // namespace quenzal::rtf

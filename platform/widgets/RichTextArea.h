@@ -3,6 +3,8 @@
 #include <QPoint>
 #include <QTextEdit>
 
+#include <functional>
+
 namespace quenzal {
 
 // A rich-text area whose plain text is exact.
@@ -22,16 +24,24 @@ class RichTextArea : public QTextEdit
 public:
     explicit RichTextArea(QWidget *parent = nullptr);
 
+    // Told now and then, while a large content is made, how much of it is
+    // made; when it answers false the content is dropped and the area stays
+    // exactly as it was. It may let events run meanwhile: the area shows its
+    // old content until the new one is whole.
+    using Progress = std::function<bool(qint64 done, qint64 total)>;
+
     // The whole plain text. Pictures have no plain text and are left out.
     QString text() const;
-    // Replaces the whole content with plain text. (Hides QTextEdit::setText,
-    // which would guess whether the text is HTML.)
-    void setText(const QString &text);
+    // Replaces the whole content with plain text; false when `progress`
+    // stopped it. (Hides QTextEdit::setText, which would guess whether the
+    // text is HTML.)
+    bool setText(const QString &text, const Progress &progress = {});
 
     // Replaces the whole content with a Rich Text Format document, formatting
     // included. Bytes that are not rich text change nothing: false, with the
-    // reason in `error`.
-    bool loadRichText(QByteArrayView rtf, QString *error);
+    // reason in `error`. Stopped by `progress`, it changes nothing either:
+    // false, with `error` left alone.
+    bool loadRichText(QByteArrayView rtf, QString *error, const Progress &progress = {});
     // The whole content as a Rich Text Format document.
     QByteArray richText() const;
 
@@ -52,6 +62,10 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    // Shows `document`, made apart, in place of the content in one step.
+    void adopt(QTextDocument *document);
 };
 
 } // namespace quenzal

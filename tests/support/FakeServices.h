@@ -2,6 +2,7 @@
 
 #include "platform/ports/Clipboard.h"
 #include "platform/ports/FileDialogs.h"
+#include "platform/ports/LoadProgress.h"
 #include "platform/ports/MessageBoxes.h"
 #include "platform/ports/ProgramEnd.h"
 #include "platform/ports/Services.h"
@@ -11,6 +12,7 @@
 #include <QHash>
 #include <QList>
 #include <QQueue>
+#include <QTest>
 #include <QUrl>
 
 #include <functional>
@@ -144,6 +146,36 @@ public:
     QString writeFailure;
 };
 
+class FakeLoadProgress final : public LoadProgress
+{
+public:
+    void start(QWidget *, const QString &caption) override
+    {
+        if (running)
+            QTest::qFail("a load started inside another", __FILE__, __LINE__);
+        running = true;
+        captions.append(caption);
+    }
+    bool report(qint64 done, qint64 total) override
+    {
+        if (!running)
+            QTest::qFail("progress reported outside a load", __FILE__, __LINE__);
+        reports.append({done, total});
+        return cancelAtReport <= 0 || reports.size() < cancelAtReport;
+    }
+    void finish() override
+    {
+        running = false;
+        ++finished;
+    }
+    QStringList captions;
+    QList<std::pair<qint64, qint64>> reports; // done, total
+    int finished = 0;
+    bool running = false;
+    // The user cancels at this report (counting from 1) and after; 0: never.
+    int cancelAtReport = 0;
+};
+
 // A full set of fakes, handed to a window as its services.
 struct FakeServices
 {
@@ -153,8 +185,12 @@ struct FakeServices
     FakeClipboard clipboard;
     FakeShell shell;
     FakeSettingsStore settings;
+    FakeLoadProgress loadProgress;
 
-    Services services() { return {messages, programEnd, fileDialogs, clipboard, shell, settings}; }
+    Services services()
+    {
+        return {messages, programEnd, fileDialogs, clipboard, shell, settings, loadProgress};
+    }
 };
 
 } // namespace quenzal::test

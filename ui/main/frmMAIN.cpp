@@ -335,12 +335,14 @@ FileControls frmMAIN::fileControls()
 
 void frmMAIN::cmdFILE_Click()
 {
-    OpenTextFile(fileControls(), m_services.fileDialogs, m_services.messages);
+    OpenTextFile(fileControls(), m_services.fileDialogs, m_services.messages,
+                 m_services.loadProgress);
 }
 
 void frmMAIN::mnuOpenItem_Click()
 {
-    OpenTextFile(fileControls(), m_services.fileDialogs, m_services.messages);
+    OpenTextFile(fileControls(), m_services.fileDialogs, m_services.messages,
+                 m_services.loadProgress);
 }
 
 void frmMAIN::cmdSAVE_Click()
