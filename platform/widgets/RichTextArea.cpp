@@ -157,6 +157,10 @@ bool RichTextArea::loadRichText(QByteArrayView rtf, QString *error, const Progre
 void RichTextArea::adopt(QTextDocument *document)
 {
     document->setParent(this);
+    // A document made apart has a page of no fixed size, at which Qt would
+    // lay it all out at once when the area takes it; with no page, the area
+    // lays it out once, at its own width, a screenful first.
+    document->setPageSize(QSizeF(0, 0));
     // Text that names no font of its own shows in the area's font.
     document->setDefaultFont(font());
     // The area's first document belongs to Qt's text control, which deletes it
