@@ -17,7 +17,7 @@ class LoadProgress
 public:
     virtual ~LoadProgress() = default;
 
-    // A load begins; `caption` says what is loaded.
+    // A load begins; `caption` says what is loaded ("Opening ...").
     virtual void start(QWidget *parent, const QString &caption) = 0;
     // `done` of `total` is done. False once the user has asked to cancel:
     // the load then stops and leaves everything as it was.

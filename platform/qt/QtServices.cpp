@@ -100,8 +100,9 @@ void QtLoadProgress::start(QWidget *parent, const QString &caption)
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     m_dialog = new QProgressDialog(caption, QStringLiteral("Cancel"), 0, kProgressSteps, parent);
     m_dialog->setObjectName(QStringLiteral("LoadProgress"));
-    if (parent)
-        m_dialog->setWindowTitle(parent->window()->windowTitle());
+    m_dialog->setWindowTitle(caption);
+    // Wide enough for the caption in the title bar too.
+    m_dialog->setMinimumWidth(m_dialog->fontMetrics().horizontalAdvance(caption) + 200);
     m_dialog->setWindowModality(Qt::ApplicationModal);
     m_dialog->setAutoReset(false);
     m_dialog->setAutoClose(false);
