@@ -181,11 +181,15 @@ QByteArray RichTextArea::richText() const
     return rtf::write(*copy);
 }
 
-void RichTextArea::replaceSelection(const QString &text)
+bool RichTextArea::replaceSelection(const QString &text, const Progress &progress)
 {
     std::optional<LayoutWholeAfterwards> layout;
     if (text.size() > kLargeEdit)
         layout.emplace(document());
+    const int anchor = textCursor().anchor();
+    const int position = textCursor().position();
+    // Without undo there is no taking it back: such a paste goes on.
+    const bool mayStop = progress && document()->isUndoRedoEnabled();
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     cursor.removeSelectedText();
@@ -194,11 +198,29 @@ void RichTextArea::replaceSelection(const QString &text)
     QTextCharFormat chars = cursor.charFormat();
     chars.clearProperty(rtf::kLineBreakProperty);
     chars.clearProperty(rtf::kSoftBreakProperty);
-    rtf::insertExactText(cursor, text, chars, kSoftBreakEvery);
+    bool stopped = false;
+    for (qsizetype from = 0; from < text.size() && !stopped;) {
+        const qsizetype to = pieceEnd(text, from);
+        rtf::insertExactText(cursor, QStringView(text).sliced(from, to - from), chars,
+                             kSoftBreakEvery);
+        from = to;
+        stopped = mayStop && !progress(from, text.size());
+    }
     cursor.endEditBlock();
+    if (stopped) {
+        document()->undo();
+        document()->clearUndoRedoStacks(QTextDocument::RedoStack);
+        layout.reset();
+        QTextCursor before(document());
+        before.setPosition(anchor);
+        before.setPosition(position, QTextCursor::KeepAnchor);
+        setTextCursor(before);
+        return false;
+    }
     layout.reset();
     setTextCursor(cursor);
     ensureCursorVisible();
+    return true;
 }
 
 QMimeData *RichTextArea::createMimeDataFromSelection() const
@@ -213,8 +235,13 @@ QMimeData *RichTextArea::createMimeDataFromSelection() const
 
 void RichTextArea::insertFromMimeData(const QMimeData *source)
 {
-    if (source && source->hasText())
-        replaceSelection(source->text());
+    if (!source || !source->hasText())
+        return;
+    const QString text = source->text();
+    if (m_pasteRunner)
+        m_pasteRunner([&](const Progress &progress) { replaceSelection(text, progress); });
+    else
+        replaceSelection(text);
 }
 
 void RichTextArea::mousePressEvent(QMouseEvent *event)

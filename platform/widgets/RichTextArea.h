@@ -46,8 +46,16 @@ public:
     QByteArray richText() const;
 
     // Puts `text` in place of the selection, or at the caret when nothing is
-    // selected; the rest of the content stays as it was.
-    void replaceSelection(const QString &text);
+    // selected; the rest of the content stays as it was. Stopped by
+    // `progress`, it takes back what it did, so the content, the selection
+    // and what Undo undoes are as before (only a Redo is lost), and gives
+    // false.
+    bool replaceSelection(const QString &text, const Progress &progress = {});
+
+    // Runs the area's own pastes (keyboard, drag and drop): `run` is handed
+    // the paste, to call with the progress it is to tell.
+    using PasteRunner = std::function<void(const std::function<void(const Progress &)> &paste)>;
+    void setPasteRunner(PasteRunner run) { m_pasteRunner = std::move(run); }
 
     // The plain text between two document positions.
     QString textBetween(int from, int to) const;
@@ -66,6 +74,8 @@ protected:
 private:
     // Shows `document`, made apart, in place of the content in one step.
     void adopt(QTextDocument *document);
+
+    PasteRunner m_pasteRunner;
 };
 
 } // namespace quenzal
