@@ -84,8 +84,8 @@ void QtShell::open(const QUrl &address, QWidget *)
 
 namespace {
 
-// The dialog's bar runs in thousandths of the load.
-constexpr int kProgressSteps = 1000;
+// The dialog's bar runs in hundredths of the load, as its text shows.
+constexpr int kProgressSteps = 100;
 // How long a load runs before its progress shows.
 constexpr int kShowProgressAfterMs = 2000;
 // How often the windows get to repaint while a load runs.
