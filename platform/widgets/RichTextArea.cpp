@@ -64,7 +64,9 @@ constexpr qsizetype kPiece = 64 * 1024;
 
 // Where the piece of `text` that starts at `from` ends: after a line break or
 // a space, where a run with no place to break ends anyway, when there is one
-// soon after kPiece characters; never inside a CR LF or a surrogate pair.
+// soon after kPiece characters, else at kPiece characters, where such a run's
+// soft breaks start afresh (its text is the same); never inside a CR LF or a
+// surrogate pair.
 qsizetype pieceEnd(QStringView text, qsizetype from)
 {
     if (text.size() - from <= kPiece)
