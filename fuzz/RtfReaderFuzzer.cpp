@@ -78,17 +78,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 #ifndef QUENZAL_FUZZ_READER_ONLY
     // As Open shows it: in the area, laid out to the end and painted. The
     // area's text survives its own rich text.
-    QString error;
     quenzal::RichTextArea &shown = area();
-    if (!shown.loadRichText(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)),
-                            &error))
+    if (!shown.loadRichText(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)))
+             .ok())
         std::abort();
     QTextDocument *document = shown.document();
     document->documentLayout()->blockBoundingRect(document->lastBlock());
     shown.viewport()->grab();
     const QString text = shown.text();
     quenzal::RichTextArea again;
-    if (!again.loadRichText(shown.richText(), &error) || again.text() != text) {
+    if (!again.loadRichText(shown.richText()).ok() || again.text() != text) {
         std::fprintf(stderr, "the area's rich text changed its text\n");
         std::abort();
     }

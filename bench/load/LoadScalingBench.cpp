@@ -157,9 +157,8 @@ double timeArea(const QByteArray &bytes, Route route)
     const double start = cpuSeconds();
     switch (route) {
     case Route::RichText: {
-        QString error;
-        if (!area.loadRichText(bytes, &error))
-            std::fprintf(stderr, "not read: %s\n", qPrintable(error));
+        if (const auto loaded = area.loadRichText(bytes); !loaded.ok())
+            std::fprintf(stderr, "not read: %s\n", qPrintable(loaded.error()));
         break;
     }
     case Route::PlainText:

@@ -4,6 +4,7 @@ namespace quenzal {
 
 class Clipboard;
 class FileDialogs;
+class LoadProgress;
 class MessageBoxes;
 class ProgramEnd;
 class SettingsStore;
@@ -19,6 +20,7 @@ struct Services
     Clipboard &clipboard;
     Shell &shell;
     SettingsStore &settings;
+    LoadProgress &loadProgress;
 };
 
 } // namespace quenzal

@@ -82,6 +82,61 @@ void QtShell::open(const QUrl &address, QWidget *)
     QDesktopServices::openUrl(address);
 }
 
+namespace {
+
+// The dialog's bar runs in hundredths of the load, as its text shows.
+constexpr int kProgressSteps = 100;
+// How long a load runs before its progress shows.
+constexpr int kShowProgressAfterMs = 2000;
+// How often the windows get to repaint while a load runs.
+constexpr qint64 kEventsEveryMs = 50;
+
+} // namespace
+
+void QtLoadProgress::start(QWidget *parent, const QString &caption)
+{
+    finish();
+    m_started = true;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    m_dialog = new QProgressDialog(caption, QStringLiteral("Cancel"), 0, kProgressSteps, parent);
+    m_dialog->setObjectName(QStringLiteral("LoadProgress"));
+    m_dialog->setWindowTitle(caption);
+    // Wide enough for the caption in the title bar too.
+    m_dialog->setMinimumWidth(m_dialog->fontMetrics().horizontalAdvance(caption) + 200);
+    m_dialog->setWindowModality(Qt::ApplicationModal);
+    m_dialog->setAutoReset(false);
+    m_dialog->setAutoClose(false);
+    m_dialog->setMinimumDuration(kShowProgressAfterMs);
+    m_dialog->setValue(0); // the time until the dialog shows starts now
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    m_sinceEvents.start();
+}
+
+bool QtLoadProgress::report(qint64 done, qint64 total)
+{
+    if (!m_dialog)
+        return true;
+    const int value = total > 0 ? int(qBound<qint64>(0, done, total) * kProgressSteps / total) : 0;
+    // Once shown, the modal dialog lets events through itself on each new value.
+    if (value != m_dialog->value())
+        m_dialog->setValue(value);
+    if (m_sinceEvents.elapsed() >= kEventsEveryMs) {
+        QCoreApplication::processEvents(m_dialog->isVisible() ? QEventLoop::AllEvents
+                                                              : QEventLoop::ExcludeUserInputEvents);
+        m_sinceEvents.start();
+    }
+    return !m_dialog->wasCanceled();
+}
+
+void QtLoadProgress::finish()
+{
+    if (!m_started)
+        return;
+    m_started = false;
+    delete m_dialog;
+    QGuiApplication::restoreOverrideCursor();
+}
+
 QtSettingsStore::QtSettingsStore(QString fileName) : m_fileName(std::move(fileName)) {}
 
 std::unique_ptr<QSettings> QtSettingsStore::open() const

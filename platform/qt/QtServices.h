@@ -2,13 +2,17 @@
 
 #include "platform/ports/Clipboard.h"
 #include "platform/ports/FileDialogs.h"
+#include "platform/ports/LoadProgress.h"
 #include "platform/ports/MessageBoxes.h"
 #include "platform/ports/ProgramEnd.h"
 #include "platform/ports/Services.h"
 #include "platform/ports/SettingsStore.h"
 #include "platform/ports/Shell.h"
 
+#include <QElapsedTimer>
 #include <QFileDialog>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QString>
 
 #include <memory>
@@ -57,6 +61,25 @@ public:
     void open(const QUrl &address, QWidget *owner) override;
 };
 
+// The busy pointer from start to finish, and a modal QProgressDialog with a
+// Cancel button once the load has run for about two seconds (or sooner when
+// its progress so far says it will take longer). Until the dialog shows,
+// report() lets the windows repaint but holds the user's input back, so
+// nothing else starts meanwhile; the dialog, once shown, blocks the other
+// windows itself.
+class QtLoadProgress final : public LoadProgress
+{
+public:
+    void start(QWidget *parent, const QString &caption) override;
+    bool report(qint64 done, qint64 total) override;
+    void finish() override;
+
+private:
+    QPointer<QProgressDialog> m_dialog; // its parent window may go first
+    bool m_started = false;
+    QElapsedTimer m_sinceEvents;
+};
+
 // QSettings, per user, under the organisation and application "Quenzal".
 // An empty `fileName` means the platform's usual place. Every call opens the
 // store afresh. A write reaches the file before it returns, and the file is
@@ -83,7 +106,8 @@ class QtServices
 public:
     Services services()
     {
-        return {m_messages, m_programEnd, m_fileDialogs, m_clipboard, m_shell, m_settings};
+        return {m_messages, m_programEnd, m_fileDialogs, m_clipboard,
+                m_shell,    m_settings,   m_loadProgress};
     }
 
 private:
@@ -93,6 +117,7 @@ private:
     QtClipboard m_clipboard;
     QtShell m_shell;
     QtSettingsStore m_settings;
+    QtLoadProgress m_loadProgress;
 };
 
 } // namespace quenzal

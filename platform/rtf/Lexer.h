@@ -34,9 +34,15 @@ struct Token
 class Lexer
 {
 public:
-    explicit Lexer(QByteArrayView rtf) : m_pos(rtf.data()), m_end(rtf.data() + rtf.size()) {}
+    explicit Lexer(QByteArrayView rtf)
+        : m_begin(rtf.data()), m_pos(rtf.data()), m_end(rtf.data() + rtf.size())
+    {}
 
     Token next();
+
+    // How many of the bytes are cut so far, and how many there are.
+    qint64 consumed() const { return m_pos - m_begin; }
+    qint64 total() const { return m_end - m_begin; }
 
     // After \*: passes over the line ends and spaces before a control word
     // and returns true; returns false, passing over nothing, when no control
@@ -50,6 +56,7 @@ public:
 private:
     Token word();
 
+    const char *m_begin;
     const char *m_pos;
     const char *m_end;
 };

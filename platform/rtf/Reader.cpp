@@ -4,6 +4,7 @@
 #include "platform/rtf/Constants.h"
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 namespace quenzal::rtf {
@@ -37,22 +38,37 @@ bool hasRtfHeader(QByteArrayView bytes)
 
 } // namespace
 
-Reader::Reader(QByteArrayView rtf, const ReadOptions &options) : m_lexer(rtf), m_builder(options) {}
+Reader::Reader(QByteArrayView rtf, const ReadOptions &options)
+    : m_lexer(rtf), m_builder(options), m_progress(options.progress),
+      m_progressEvery(std::max<qint64>(options.progressEvery, 1)),
+      m_nextReport(options.progress ? 0 : std::numeric_limits<qint64>::max())
+{}
 
 std::unique_ptr<QTextDocument> Reader::read()
 {
     m_stack.reserve(64);
     m_stack.emplace_back(); // below the document's own group; never closed
     parse();
+    if (m_stopped)
+        return nullptr;
     flushBytes();
     return m_builder.finish(state().paragraph, m_defaultFont);
 }
 
 // ---- Tokens ---------------------------------------------------------------
 
+bool Reader::keepReading()
+{
+    m_nextReport = m_lexer.consumed() + m_progressEvery;
+    m_stopped = !m_progress(m_lexer.consumed(), m_lexer.total());
+    return !m_stopped;
+}
+
 void Reader::parse()
 {
     while (true) {
+        if (m_lexer.consumed() >= m_nextReport && !keepReading())
+            return;
         const Token token = m_lexer.next();
         switch (token.kind) {
         case Token::Kind::End:
@@ -595,7 +611,10 @@ ReadResult read(QByteArrayView rtf, const ReadOptions &options)
         return ReadResult::failure(
             QStringLiteral("The file is not rich text: it does not begin with {\\rtf."));
     }
-    return Reader(rtf, options).read();
+    std::unique_ptr<QTextDocument> document = Reader(rtf, options).read();
+    if (!document)
+        return ReadResult::failure(QStringLiteral("The reading was stopped."));
+    return document;
 }
 
 } // namespace quenzal::rtf

@@ -8,6 +8,7 @@
 
 #include <QHash>
 
+#include <functional>
 #include <vector>
 
 namespace quenzal::rtf {
@@ -105,6 +106,14 @@ private:
 
     Lexer m_lexer;
     DocumentBuilder m_builder;
+
+    // Progress: whom to tell, how often, the next count of bytes to tell it
+    // at, and whether it stopped the reading.
+    bool keepReading();
+    std::function<bool(qint64, qint64)> m_progress;
+    qint64 m_progressEvery;
+    qint64 m_nextReport;
+    bool m_stopped = false;
     std::vector<State> m_stack;
     // Groups past the deepest whole state: how many are open, and what each
     // saved, equal ones run together.

@@ -8,6 +8,7 @@
 #include <QTextDocument>
 #include <QTextFormat>
 
+#include <functional>
 #include <limits>
 #include <memory>
 
@@ -39,6 +40,11 @@ struct ReadOptions
     // document's default font: Qt looks each family up on the system once,
     // at a cost that grows with the number already looked up.
     int maxFontFamilies = std::numeric_limits<int>::max();
+    // When set, called every progressEvery bytes with how many of all the
+    // bytes are read so far; when it returns false, reading stops and there
+    // is no document.
+    std::function<bool(qint64 done, qint64 total)> progress;
+    qint64 progressEvery = 64 * 1024;
 };
 
 // Reads RTF bytes into a new document. Bytes that do not begin with the

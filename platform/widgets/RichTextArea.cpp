@@ -58,6 +58,31 @@ private:
 // pasted.
 constexpr qsizetype kLargeEdit = 16 * 1024;
 
+// Large text goes into a document in pieces of about this many characters,
+// with the progress told after each.
+constexpr qsizetype kPiece = 64 * 1024;
+
+// Where the piece of `text` that starts at `from` ends: after a line break or
+// a space, where a run with no place to break ends anyway, when there is one
+// soon after kPiece characters, else at kPiece characters, where such a run's
+// soft breaks start afresh (its text is the same); never inside a CR LF or a
+// surrogate pair.
+qsizetype pieceEnd(QStringView text, qsizetype from)
+{
+    if (text.size() - from <= kPiece)
+        return text.size();
+    const qsizetype at = from + kPiece;
+    const qsizetype last = qMin(text.size(), at + kPiece);
+    for (qsizetype i = at; i < last; ++i) {
+        const char16_t ch = text[i - 1].unicode();
+        if (ch == u'\n' || ch == u' ' || ch == u'\t' || (ch == u'\r' && text[i] != u'\n'))
+            return i;
+    }
+    const bool splitsPair = (text[at - 1] == u'\r' && text[at] == u'\n') ||
+                            (text[at - 1].isHighSurrogate() && text[at].isLowSurrogate());
+    return splitsPair ? at + 1 : at;
+}
+
 } // namespace
 
 RichTextArea::RichTextArea(QWidget *parent) : QTextEdit(parent)
@@ -77,49 +102,74 @@ QString RichTextArea::textBetween(int from, int to) const
     return rtf::exactText(*document(), from, to);
 }
 
-void RichTextArea::setText(const QString &text)
+bool RichTextArea::setText(const QString &text, const Progress &progress)
 {
-    // Built in one edit, with each break's kind on its break character, so
-    // the document is laid out once; as with setPlainText(), there is
-    // nothing to undo afterwards and the caret is at the start.
-    clear();
-    document()->setUndoRedoEnabled(false);
-    {
-        const LayoutWholeAfterwards layout(document());
-        QTextCursor cursor(document());
-        cursor.beginEditBlock();
-        rtf::insertExactText(cursor, text, QTextCharFormat(), kSoftBreakEvery);
-        cursor.endEditBlock();
+    // Made apart, so that the area shows its old content until the new one
+    // is whole and a stop leaves it untouched; in one edit, with each break's
+    // kind on its break character. As with setPlainText(), there is nothing
+    // to undo afterwards and the caret is at the start.
+    auto made = std::make_unique<QTextDocument>();
+    made->setUndoRedoEnabled(false);
+    QTextCursor cursor(made.get());
+    cursor.beginEditBlock();
+    for (qsizetype from = 0; from < text.size();) {
+        const qsizetype to = pieceEnd(text, from);
+        rtf::insertExactText(cursor, QStringView(text).sliced(from, to - from), QTextCharFormat(),
+                             kSoftBreakEvery);
+        from = to;
+        if (progress && !progress(from, text.size()))
+            return false;
     }
-    document()->setUndoRedoEnabled(true);
-    setTextCursor(QTextCursor(document()));
+    cursor.endEditBlock();
+    made->setUndoRedoEnabled(true);
+    adopt(made.release());
+    return true;
 }
 
-bool RichTextArea::loadRichText(QByteArrayView rtf, QString *error)
+Result<bool> RichTextArea::loadRichText(QByteArrayView rtf, const Progress &progress)
 {
     rtf::ReadOptions options;
     options.maxTableDepth = kShownTableDepth;
     options.maxFontFamilies = kShownFontFamilies;
     options.maxTableCells = kShownTableCells;
-    rtf::ReadResult result = rtf::read(rtf, options);
-    if (!result.ok()) {
-        *error = result.error();
-        return false;
+    bool stopped = false;
+    if (progress) {
+        options.progress = [&](qint64 done, qint64 total) {
+            stopped = !progress(done, total);
+            return !stopped;
+        };
     }
-    QTextDocument *loaded = result.value().release();
+    rtf::ReadResult result = rtf::read(rtf, options);
+    if (stopped)
+        return false;
+    if (!result)
+        return Result<bool>::failure(result.error());
+    QTextDocument *loaded = result.value().get();
     loaded->setUndoRedoEnabled(false);
     rtf::addSoftBreaks(*loaded, kSoftBreakEvery);
     loaded->setUndoRedoEnabled(true);
-    loaded->setParent(this);
+    if (progress && !progress(rtf.size(), rtf.size()))
+        return false;
+    adopt(result.value().release());
+    return true;
+}
+
+void RichTextArea::adopt(QTextDocument *document)
+{
+    document->setParent(this);
+    // A document made apart has a page of no fixed size, at which Qt would
+    // lay it all out at once when the area takes it; with no page, the area
+    // lays it out once, at its own width, a screenful first.
+    document->setPageSize(QSizeF(0, 0));
     // Text that names no font of its own shows in the area's font.
-    loaded->setDefaultFont(font());
+    document->setDefaultFont(font());
     // The area's first document belongs to Qt's text control, which deletes it
-    // when it is replaced; a document loaded before belongs to the area.
-    const QPointer<QTextDocument> previous = document();
-    setDocument(loaded);
+    // when it is replaced; a document made before belongs to the area.
+    const QPointer<QTextDocument> previous = this->document();
+    setDocument(document);
     if (previous && previous->parent() == this)
         delete previous;
-    return true;
+    setTextCursor(QTextCursor(document));
 }
 
 QByteArray RichTextArea::richText() const
@@ -131,11 +181,15 @@ QByteArray RichTextArea::richText() const
     return rtf::write(*copy);
 }
 
-void RichTextArea::replaceSelection(const QString &text)
+bool RichTextArea::replaceSelection(const QString &text, const Progress &progress)
 {
     std::optional<LayoutWholeAfterwards> layout;
     if (text.size() > kLargeEdit)
         layout.emplace(document());
+    const int anchor = textCursor().anchor();
+    const int position = textCursor().position();
+    // Without undo there is no taking it back: such a paste goes on.
+    const bool mayStop = progress && document()->isUndoRedoEnabled();
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     cursor.removeSelectedText();
@@ -144,11 +198,29 @@ void RichTextArea::replaceSelection(const QString &text)
     QTextCharFormat chars = cursor.charFormat();
     chars.clearProperty(rtf::kLineBreakProperty);
     chars.clearProperty(rtf::kSoftBreakProperty);
-    rtf::insertExactText(cursor, text, chars, kSoftBreakEvery);
+    bool stopped = false;
+    for (qsizetype from = 0; from < text.size() && !stopped;) {
+        const qsizetype to = pieceEnd(text, from);
+        rtf::insertExactText(cursor, QStringView(text).sliced(from, to - from), chars,
+                             kSoftBreakEvery);
+        from = to;
+        stopped = mayStop && !progress(from, text.size());
+    }
     cursor.endEditBlock();
+    if (stopped) {
+        document()->undo();
+        document()->clearUndoRedoStacks(QTextDocument::RedoStack);
+        layout.reset();
+        QTextCursor before(document());
+        before.setPosition(anchor);
+        before.setPosition(position, QTextCursor::KeepAnchor);
+        setTextCursor(before);
+        return false;
+    }
     layout.reset();
     setTextCursor(cursor);
     ensureCursorVisible();
+    return true;
 }
 
 QMimeData *RichTextArea::createMimeDataFromSelection() const
@@ -163,8 +235,13 @@ QMimeData *RichTextArea::createMimeDataFromSelection() const
 
 void RichTextArea::insertFromMimeData(const QMimeData *source)
 {
-    if (source && source->hasText())
-        replaceSelection(source->text());
+    if (!source || !source->hasText())
+        return;
+    const QString text = source->text();
+    if (m_pasteRunner)
+        m_pasteRunner([&](const Progress &progress) { replaceSelection(text, progress); });
+    else
+        replaceSelection(text);
 }
 
 void RichTextArea::mousePressEvent(QMouseEvent *event)

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "base/Result.h"
+
 #include <QPoint>
 #include <QTextEdit>
+
+#include <functional>
 
 namespace quenzal {
 
@@ -22,22 +26,37 @@ class RichTextArea : public QTextEdit
 public:
     explicit RichTextArea(QWidget *parent = nullptr);
 
+    // Told now and then, while a large content is made, how much of it is
+    // made; when it answers false the content is dropped and the area stays
+    // exactly as it was. It may let events run meanwhile: the area shows its
+    // old content until the new one is whole.
+    using Progress = std::function<bool(qint64 done, qint64 total)>;
+
     // The whole plain text. Pictures have no plain text and are left out.
     QString text() const;
-    // Replaces the whole content with plain text. (Hides QTextEdit::setText,
-    // which would guess whether the text is HTML.)
-    void setText(const QString &text);
+    // Replaces the whole content with plain text; false when `progress`
+    // stopped it. (Hides QTextEdit::setText, which would guess whether the
+    // text is HTML.)
+    bool setText(const QString &text, const Progress &progress = {});
 
     // Replaces the whole content with a Rich Text Format document, formatting
-    // included. Bytes that are not rich text change nothing: false, with the
-    // reason in `error`.
-    bool loadRichText(QByteArrayView rtf, QString *error);
+    // included: true. Stopped by `progress`, it changes nothing: false. Bytes
+    // that are not rich text change nothing either: a failure, with why.
+    Result<bool> loadRichText(QByteArrayView rtf, const Progress &progress = {});
     // The whole content as a Rich Text Format document.
     QByteArray richText() const;
 
     // Puts `text` in place of the selection, or at the caret when nothing is
-    // selected; the rest of the content stays as it was.
-    void replaceSelection(const QString &text);
+    // selected; the rest of the content stays as it was. Stopped by
+    // `progress`, it takes back what it did, so the content, the selection
+    // and what Undo undoes are as before (only a Redo is lost), and gives
+    // false.
+    bool replaceSelection(const QString &text, const Progress &progress = {});
+
+    // Runs the area's own pastes (keyboard, drag and drop): `run` is handed
+    // the paste, to call with the progress it is to tell.
+    using PasteRunner = std::function<void(const std::function<void(const Progress &)> &paste)>;
+    void setPasteRunner(PasteRunner run) { m_pasteRunner = std::move(run); }
 
     // The plain text between two document positions.
     QString textBetween(int from, int to) const;
@@ -52,6 +71,12 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    // Shows `document`, made apart, in place of the content in one step.
+    void adopt(QTextDocument *document);
+
+    PasteRunner m_pasteRunner;
 };
 
 } // namespace quenzal

@@ -90,8 +90,8 @@ private slots:
         area.resize(400, 300);
         area.show();
         if (richText) {
-            QString error;
-            QVERIFY2(area.loadRichText(bytes, &error), qPrintable(error));
+            const auto loaded = area.loadRichText(bytes);
+            QVERIFY2(loaded.ok(), qPrintable(loaded.error()));
         } else {
             area.setText(CodePage::decode(bytes));
         }
@@ -103,8 +103,8 @@ private slots:
         QVERIFY(actual == text);
         // Saved as rich text and opened again, as the same text.
         RichTextArea reopened;
-        QString error;
-        QVERIFY2(reopened.loadRichText(area.richText(), &error), qPrintable(error));
+        const auto loaded = reopened.loadRichText(area.richText());
+        QVERIFY2(loaded.ok(), qPrintable(loaded.error()));
         QVERIFY(reopened.text() == text);
     }
 };

@@ -342,8 +342,7 @@ private slots:
         area.redo();
         COMPARE_TEXT(area.text(), pasted);
         RichTextArea reread;
-        QString error;
-        QVERIFY(reread.loadRichText(area.richText(), &error));
+        QVERIFY(reread.loadRichText(area.richText()).ok());
         COMPARE_TEXT(reread.text(), pasted);
     }
 

@@ -2,6 +2,7 @@
 
 #include "platform/ports/Clipboard.h"
 #include "platform/ports/FileDialogs.h"
+#include "platform/ports/LoadProgress.h"
 #include "platform/ports/MessageBoxes.h"
 #include "platform/ports/ProgramEnd.h"
 #include "platform/ports/Services.h"
@@ -139,6 +140,23 @@ public:
     QString writeFailure;
 };
 
+class FakeLoadProgress final : public LoadProgress
+{
+public:
+    void start(QWidget *, const QString &caption) override { captions.append(caption); }
+    bool report(qint64 done, qint64 total) override
+    {
+        reports.append({done, total});
+        return cancelAtReport <= 0 || reports.size() < cancelAtReport;
+    }
+    void finish() override { ++finished; }
+    QStringList captions;
+    QList<std::pair<qint64, qint64>> reports; // done, total
+    int finished = 0;
+    // The user cancels at this report (counting from 1) and after; 0: never.
+    int cancelAtReport = 0;
+};
+
 // A full set of fakes, handed to a window as its services.
 struct FakeServices
 {
@@ -148,8 +166,12 @@ struct FakeServices
     FakeClipboard clipboard;
     FakeShell shell;
     FakeSettingsStore settings;
+    FakeLoadProgress loadProgress;
 
-    Services services() { return {messages, programEnd, fileDialogs, clipboard, shell, settings}; }
+    Services services()
+    {
+        return {messages, programEnd, fileDialogs, clipboard, shell, settings, loadProgress};
+    }
 };
 
 } // namespace quenzal::test

@@ -3,15 +3,16 @@
 #include "engine/CodePage.h"
 #include "platform/files/TextFiles.h"
 #include "platform/ports/FileDialogs.h"
+#include "platform/ports/LoadProgress.h"
 #include "platform/ports/MessageBoxes.h"
 #include "platform/widgets/RichTextArea.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QLineEdit>
 
 #include <new>
+#include <utility>
 
 namespace quenzal {
 namespace {
@@ -35,13 +36,31 @@ QString failure(const QString &verb, const QString &name, QString reason)
         .arg(verb, QDir::toNativeSeparators(name), reason);
 }
 
-class BusyPointer
+// A load's feedback from construction until finish() or the end of the scope.
+class Loading
 {
 public:
-    BusyPointer() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QGuiApplication::restoreOverrideCursor(); }
-    BusyPointer(const BusyPointer &) = delete;
-    BusyPointer &operator=(const BusyPointer &) = delete;
+    Loading(LoadProgress &progress, QWidget *parent, const QString &caption) : m_progress(progress)
+    {
+        m_progress.start(parent, caption);
+    }
+    ~Loading() { finish(); }
+    Loading(const Loading &) = delete;
+    Loading &operator=(const Loading &) = delete;
+
+    void finish()
+    {
+        if (std::exchange(m_running, false))
+            m_progress.finish();
+    }
+    RichTextArea::Progress report()
+    {
+        return [this](qint64 done, qint64 total) { return m_progress.report(done, total); };
+    }
+
+private:
+    LoadProgress &m_progress;
+    bool m_running = true;
 };
 
 struct ChosenFile
@@ -82,7 +101,8 @@ QStringList nameFilters(const QString &fileTypes)
     return filters;
 }
 
-void OpenTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &messages)
+void OpenTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &messages,
+                  LoadProgress &progress)
 {
     const auto chosen = chooseFile(
         c, messages,
@@ -93,31 +113,31 @@ void OpenTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &mes
     if (!chosen)
         return;
     const auto &[name, kind] = *chosen;
-    // Reading and laying out a large file takes a while: the pointer says
-    // so until the file is shown or refused.
-    std::optional<BusyPointer> busy(std::in_place);
+    // Reading and laying out a large file takes a while: the pointer says so,
+    // and a long load shows its progress and can be cancelled.
+    Loading loading(progress, &c.window,
+                    QStringLiteral("Opening \"%1\"...").arg(QFileInfo(name).fileName()));
+    const auto fail = [&](const QString &reason) {
+        loading.finish();
+        reportError(c, messages, failure(QStringLiteral("open"), name, reason));
+    };
     const auto bytes = TextFiles::readAll(name);
     if (!bytes) {
-        busy.reset();
-        reportError(c, messages, failure(QStringLiteral("open"), name, bytes.error()));
+        fail(bytes.error());
         return;
     }
     // The file fitted in memory; what is made of it may not.
     try {
         if (kind == FileKind::RichText) {
-            QString error;
-            if (!c.original.loadRichText(*bytes, &error)) {
-                busy.reset();
-                reportError(c, messages, failure(QStringLiteral("open"), name, error));
-            }
+            // The box names plain-text files only.
+            if (const auto loaded = c.original.loadRichText(*bytes, loading.report()); !loaded.ok())
+                fail(loaded.error());
             return;
         }
-        c.original.setText(CodePage::decode(*bytes));
+        if (!c.original.setText(CodePage::decode(*bytes), loading.report()))
+            return; // cancelled
     } catch (const std::bad_alloc &) {
-        busy.reset();
-        reportError(c, messages,
-                    failure(QStringLiteral("open"), name,
-                            QStringLiteral("there is not enough memory to show the file")));
+        fail(QStringLiteral("there is not enough memory to show the file"));
         return;
     }
     c.fileBox.setText(QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath()));

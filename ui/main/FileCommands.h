@@ -11,6 +11,7 @@ class QWidget;
 namespace quenzal {
 
 class FileDialogs;
+class LoadProgress;
 class MessageBoxes;
 class RichTextArea;
 
@@ -32,8 +33,11 @@ QStringList nameFilters(const QString &fileTypes);
 // The Open command: a .txt file's bytes, each one a character of the code
 // page, become the upper area's text; a .rtf file's document replaces the
 // upper area's content. A failure or another kind of name is reported and
-// changes nothing; a cancelled dialog changes nothing silently.
-void OpenTextFile(const FileControls &controls, FileDialogs &dialogs, MessageBoxes &messages);
+// changes nothing; a cancelled dialog changes nothing silently. While the
+// file is read and made into the area's content, `progress` shows it; the
+// user's Cancel there changes nothing either, silently.
+void OpenTextFile(const FileControls &controls, FileDialogs &dialogs, MessageBoxes &messages,
+                  LoadProgress &progress);
 
 // The Save command: writes the lower area's text as one byte per character
 // (.txt) or its document as Rich Text Format (.rtf), replacing any file of

@@ -1,6 +1,7 @@
 #include "ui/main/frmMAIN.h"
 
 #include "platform/ports/Clipboard.h"
+#include "platform/ports/LoadProgress.h"
 #include "platform/ports/ProgramEnd.h"
 #include "platform/widgets/Centring.h"
 #include "platform/widgets/CrispFrame.h"
@@ -30,6 +31,7 @@
 #include <QToolBar>
 
 #include <limits>
+#include <memory>
 
 namespace quenzal {
 namespace {
@@ -151,6 +153,7 @@ void frmMAIN::createControls(QWidget *client)
                      twipsRect(120, 3120, 7575, 255));
     rtfNew = textArea(client, "rtfNew", twipsRect(120, 3360, 7575, 1575));
     // The headings name their areas for screen readers.
+    rtfOriginal->setPasteRunner([this](const auto &paste) { pasteWithProgress(paste); });
     Label2->setBuddy(rtfOriginal);
     Label3->setBuddy(rtfNew);
 
@@ -335,12 +338,14 @@ FileControls frmMAIN::fileControls()
 
 void frmMAIN::cmdFILE_Click()
 {
-    OpenTextFile(fileControls(), m_services.fileDialogs, m_services.messages);
+    OpenTextFile(fileControls(), m_services.fileDialogs, m_services.messages,
+                 m_services.loadProgress);
 }
 
 void frmMAIN::mnuOpenItem_Click()
 {
-    OpenTextFile(fileControls(), m_services.fileDialogs, m_services.messages);
+    OpenTextFile(fileControls(), m_services.fileDialogs, m_services.messages,
+                 m_services.loadProgress);
 }
 
 void frmMAIN::cmdSAVE_Click()
@@ -363,7 +368,21 @@ void frmMAIN::mnucopy_Click()
 // Paste: the clipboard's text in place of the upper area's selection.
 void frmMAIN::mnupaste_Click()
 {
-    rtfOriginal->replaceSelection(m_services.clipboard.text());
+    const QString text = m_services.clipboard.text();
+    pasteWithProgress([&](const RichTextArea::Progress &progress) {
+        rtfOriginal->replaceSelection(text, progress);
+    });
+}
+
+// A paste into the upper area, which a large text makes long: its progress
+// shows, and Cancel takes it back.
+void frmMAIN::pasteWithProgress(const std::function<void(const RichTextArea::Progress &)> &paste)
+{
+    LoadProgress &feedback = m_services.loadProgress;
+    feedback.start(this, QStringLiteral("Pasting..."));
+    const std::unique_ptr<LoadProgress, void (*)(LoadProgress *)> finish(
+        &feedback, [](LoadProgress *running) { running->finish(); });
+    paste([&](qint64 done, qint64 total) { return feedback.report(done, total); });
 }
 
 // The right button, pressed over either area, pops up the Edit menu.

@@ -63,6 +63,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void pasteWithProgress(
+        const std::function<void(const std::function<bool(qint64, qint64)> &)> &paste);
     void Form_Load();
     void Form_Unload();
     void createControls(QWidget *client);

@@ -3,6 +3,8 @@
 #include "Texts.h"
 #include "engine/CodePage.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QTest>
 #include <QTextCursor>
@@ -95,6 +97,52 @@ private slots:
             QCOMPARE(f.rtfNew->text(), QStringLiteral("lower"));
             QCOMPARE(f.fakes.clipboard.contents, clipboard);
         }
+    }
+
+    void aCancelledPasteChangesNothing_data()
+    {
+        QTest::addColumn<bool>("keyboard"); // Ctrl+V in the area, else Edit, Paste
+        QTest::addColumn<int>("cancelAt");  // a report; 0: the last
+        QTest::newRow("menu, at the first report") << false << 1;
+        QTest::newRow("menu, at the last report") << false << 0;
+        QTest::newRow("keyboard, at the first report") << true << 1;
+        QTest::newRow("keyboard, at the last report") << true << 0;
+    }
+
+    void aCancelledPasteChangesNothing()
+    {
+        QFETCH(bool, keyboard);
+        QFETCH(int, cancelAt);
+        const QString pasted = QStringLiteral("pasted\r\n").repeated(40'000);
+        QGuiApplication::clipboard()->setText(pasted);
+        const auto paste = [&](MainWindowFixture &f) {
+            f.fakes.clipboard.contents = pasted;
+            if (keyboard)
+                QTest::keyClick(f.rtfOriginal, Qt::Key_V, Qt::ControlModifier);
+            else
+                triggerAction(f.window.get(), "mnupaste");
+        };
+        int reports = 0;
+        {
+            MainWindowFixture f;
+            paste(f);
+            QCOMPARE(f.rtfOriginal->text(), pasted);
+            reports = f.fakes.loadProgress.reports.size();
+            QVERIFY(reports > 2);
+        }
+        MainWindowFixture f;
+        f.rtfOriginal->setText(QStringLiteral("ab\rcd"));
+        QTest::keyClicks(f.rtfOriginal, QStringLiteral("typed")); // something to undo
+        select(f.rtfOriginal, 1, 3);
+        f.fakes.loadProgress.cancelAtReport = cancelAt > 0 ? cancelAt : reports;
+        paste(f);
+        QCOMPARE(f.fakes.loadProgress.reports.size(), f.fakes.loadProgress.cancelAtReport);
+        QCOMPARE(f.fakes.loadProgress.finished, 1);
+        QCOMPARE(f.rtfOriginal->text(), QStringLiteral("typedab\rcd"));
+        QCOMPARE(f.rtfOriginal->textCursor().anchor(), 1);
+        QCOMPARE(f.rtfOriginal->textCursor().position(), 3);
+        f.rtfOriginal->undo(); // the typing, as before the paste
+        QCOMPARE(f.rtfOriginal->text(), QStringLiteral("ab\rcd"));
     }
 
     void copyThenPasteRestoresEveryCode()

@@ -231,6 +231,61 @@ private slots:
         QVERIFY(f.fakes.messages.calls.isEmpty());
     }
 
+    void aCancelledOpenChangesNothing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QString>("text"); // the area's text once opened
+        QTest::addColumn<int>("cancelAt"); // a report; 0: the last
+        const QByteArray lines = QByteArray("line\r\n").repeated(40'000);
+        const QByteArray paragraphs =
+            "{\\rtf1\\ansi " + QByteArray("{\\b x}\\par\n").repeated(20'000) + "}";
+        const QString plain = CodePage::decode(lines);
+        const QString rich = QStringLiteral("x\r\n").repeated(20'000);
+        QTest::newRow(".txt, at the first report") << "big.txt" << lines << plain << 1;
+        QTest::newRow(".txt, at the last report") << "big.txt" << lines << plain << 0;
+        QTest::newRow(".rtf, while reading") << "big.rtf" << paragraphs << rich << 2;
+        QTest::newRow(".rtf, once read") << "big.rtf" << paragraphs << rich << 0;
+    }
+
+    void aCancelledOpenChangesNothing()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, text);
+        QFETCH(int, cancelAt);
+        writeFile(path(name), contents);
+        int reports = 0;
+        {
+            MainWindowFixture f;
+            f.fakes.fileDialogs.answers.enqueue(path(name));
+            open(f, Via::Menu);
+            QCOMPARE(f.rtfOriginal->text(), text.chopped(name.endsWith(u".rtf") ? 2 : 0));
+            reports = f.fakes.loadProgress.reports.size();
+            QVERIFY(reports > 2);
+            QCOMPARE(f.fakes.loadProgress.reports.constLast().first,
+                     f.fakes.loadProgress.reports.constLast().second);
+            QCOMPARE(f.fakes.loadProgress.finished, 1);
+        }
+        MainWindowFixture f;
+        QVERIFY(f.rtfOriginal->loadRichText("{\\rtf1 {\\b bold} plain}").ok());
+        QTest::keyClicks(f.rtfOriginal, QStringLiteral("typed")); // something to undo
+        const QTextDocument *document = f.rtfOriginal->document();
+        const QString before = f.rtfOriginal->text();
+        const QString file = path(QStringLiteral("earlier.txt"));
+        f.txtFILE->setText(file);
+        f.fakes.loadProgress.cancelAtReport = cancelAt > 0 ? cancelAt : reports;
+        f.fakes.fileDialogs.answers.enqueue(path(name));
+        open(f, Via::Menu);
+        QCOMPARE(f.fakes.loadProgress.reports.size(), f.fakes.loadProgress.cancelAtReport);
+        QCOMPARE(f.fakes.loadProgress.finished, 1);
+        QCOMPARE(f.rtfOriginal->document(), document); // its formatting and undo steps with it
+        QCOMPARE(f.rtfOriginal->text(), before);
+        QVERIFY(document->isUndoAvailable());
+        QCOMPARE(f.txtFILE->text(), file);
+        QVERIFY(f.fakes.messages.calls.isEmpty());
+    }
+
     void refusedOpens_data()
     {
         QTest::addColumn<QString>("name");

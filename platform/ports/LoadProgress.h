@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+class QWidget;
+
+namespace quenzal {
+
+// Feedback while a long load (a file opened, a large paste) runs on the
+// program's one thread. From start() to finish() the pointer shows that the
+// program is busy; a load that goes on past about two seconds shows its
+// progress in a modal window with a Cancel button. Each report() lets the
+// windows repaint.
+class LoadProgress
+{
+public:
+    virtual ~LoadProgress() = default;
+
+    // A load begins; `caption` says what is loaded ("Opening ...").
+    virtual void start(QWidget *parent, const QString &caption) = 0;
+    // `done` of `total` is done. False once the user has asked to cancel:
+    // the load then stops and leaves everything as it was.
+    virtual bool report(qint64 done, qint64 total) = 0;
+    // The load is over, done or not: the pointer and the progress go.
+    virtual void finish() = 0;
+};
+
+} // namespace quenzal
