@@ -83,6 +83,22 @@ qsizetype pieceEnd(QStringView text, qsizetype from)
     return splitsPair ? at + 1 : at;
 }
 
+// Inserts `text` at the cursor piece by piece, with soft breaks, telling
+// `progress` after each piece; false when it stopped the insertion.
+bool insertInPieces(QTextCursor &cursor, const QString &text, const QTextCharFormat &format,
+                    const RichTextArea::Progress &progress)
+{
+    for (qsizetype from = 0; from < text.size();) {
+        const qsizetype to = pieceEnd(text, from);
+        rtf::insertExactText(cursor, QStringView(text).sliced(from, to - from), format,
+                             kSoftBreakEvery);
+        from = to;
+        if (progress && !progress(from, text.size()))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 RichTextArea::RichTextArea(QWidget *parent) : QTextEdit(parent)
@@ -112,14 +128,8 @@ bool RichTextArea::setText(const QString &text, const Progress &progress)
     made->setUndoRedoEnabled(false);
     QTextCursor cursor(made.get());
     cursor.beginEditBlock();
-    for (qsizetype from = 0; from < text.size();) {
-        const qsizetype to = pieceEnd(text, from);
-        rtf::insertExactText(cursor, QStringView(text).sliced(from, to - from), QTextCharFormat(),
-                             kSoftBreakEvery);
-        from = to;
-        if (progress && !progress(from, text.size()))
-            return false;
-    }
+    if (!insertInPieces(cursor, text, QTextCharFormat(), progress))
+        return false;
     cursor.endEditBlock();
     made->setUndoRedoEnabled(true);
     adopt(made.release());
@@ -198,14 +208,7 @@ bool RichTextArea::replaceSelection(const QString &text, const Progress &progres
     QTextCharFormat chars = cursor.charFormat();
     chars.clearProperty(rtf::kLineBreakProperty);
     chars.clearProperty(rtf::kSoftBreakProperty);
-    bool stopped = false;
-    for (qsizetype from = 0; from < text.size() && !stopped;) {
-        const qsizetype to = pieceEnd(text, from);
-        rtf::insertExactText(cursor, QStringView(text).sliced(from, to - from), chars,
-                             kSoftBreakEvery);
-        from = to;
-        stopped = mayStop && !progress(from, text.size());
-    }
+    const bool stopped = !insertInPieces(cursor, text, chars, mayStop ? progress : Progress());
     cursor.endEditBlock();
     if (stopped) {
         document()->undo();
