@@ -3,6 +3,9 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+#include <utility>
+
 class QWidget;
 
 namespace quenzal {
@@ -24,6 +27,35 @@ public:
     virtual bool report(qint64 done, qint64 total) = 0;
     // The load is over, done or not: the pointer and the progress go.
     virtual void finish() = 0;
+};
+
+// A load's feedback from construction until finish() or the end of the
+// scope, whichever comes first.
+class Loading
+{
+public:
+    Loading(LoadProgress &progress, QWidget *parent, const QString &caption) : m_progress(progress)
+    {
+        m_progress.start(parent, caption);
+    }
+    ~Loading() { finish(); }
+    Loading(const Loading &) = delete;
+    Loading &operator=(const Loading &) = delete;
+
+    void finish()
+    {
+        if (std::exchange(m_running, false))
+            m_progress.finish();
+    }
+    // What the load calls after each step: false once the user cancelled.
+    std::function<bool(qint64 done, qint64 total)> report()
+    {
+        return [this](qint64 done, qint64 total) { return m_progress.report(done, total); };
+    }
+
+private:
+    LoadProgress &m_progress;
+    bool m_running = true;
 };
 
 } // namespace quenzal

@@ -36,33 +36,6 @@ QString failure(const QString &verb, const QString &name, QString reason)
         .arg(verb, QDir::toNativeSeparators(name), reason);
 }
 
-// A load's feedback from construction until finish() or the end of the scope.
-class Loading
-{
-public:
-    Loading(LoadProgress &progress, QWidget *parent, const QString &caption) : m_progress(progress)
-    {
-        m_progress.start(parent, caption);
-    }
-    ~Loading() { finish(); }
-    Loading(const Loading &) = delete;
-    Loading &operator=(const Loading &) = delete;
-
-    void finish()
-    {
-        if (std::exchange(m_running, false))
-            m_progress.finish();
-    }
-    RichTextArea::Progress report()
-    {
-        return [this](qint64 done, qint64 total) { return m_progress.report(done, total); };
-    }
-
-private:
-    LoadProgress &m_progress;
-    bool m_running = true;
-};
-
 struct ChosenFile
 {
     QString name;

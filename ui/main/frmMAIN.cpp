@@ -378,11 +378,8 @@ void frmMAIN::mnupaste_Click()
 // shows, and Cancel takes it back.
 void frmMAIN::pasteWithProgress(const std::function<void(const RichTextArea::Progress &)> &paste)
 {
-    LoadProgress &feedback = m_services.loadProgress;
-    feedback.start(this, QStringLiteral("Pasting..."));
-    const std::unique_ptr<LoadProgress, void (*)(LoadProgress *)> finish(
-        &feedback, [](LoadProgress *running) { running->finish(); });
-    paste([&](qint64 done, qint64 total) { return feedback.report(done, total); });
+    Loading loading(m_services.loadProgress, this, QStringLiteral("Pasting..."));
+    paste(loading.report());
 }
 
 // The right button, pressed over either area, pops up the Edit menu.
