@@ -31,7 +31,8 @@ DocumentBuilder::DocumentBuilder(const ReadOptions &options)
     : m_document(std::make_unique<QTextDocument>()),
       m_maxFontFamilies(std::max(options.maxFontFamilies, 0)),
       m_maxTableDepth(std::clamp(options.maxTableDepth, 1, kMaxTableDepth)),
-      m_maxCells(std::clamp<qint64>(options.maxTableCells, 1, kMaxCells))
+      m_maxCells(std::clamp<qint64>(options.maxTableCells, 1, kMaxCells)),
+      m_maxTableText(std::max<qint64>(options.maxTableText, 0))
 {
     m_document->setUndoRedoEnabled(false);
     m_cursor = QTextCursor(m_document.get());
@@ -133,7 +134,12 @@ void DocumentBuilder::endParagraph(const ParagraphProps &props, ParagraphEnd end
     int depth = props.depth();
     if (end == ParagraphEnd::Cell)
         depth = std::max(depth, 1);
+    const qint64 length = paragraphLength();
+    if (depth > 0 && m_tableText + length > m_maxTableText)
+        m_tablesFull = true;
     enterTableDepth(depth);
+    if (!m_tables.empty())
+        m_tableText += length;
 
     const QTextBlockFormat format = blockFormat(props);
     if (m_needBlock) {
@@ -161,6 +167,15 @@ void DocumentBuilder::endParagraph(const ParagraphProps &props, ParagraphEnd end
         m_tables.back().cellEnded = true;
     else if (end == ParagraphEnd::Cell)
         m_needBlock = true; // a cell read as a paragraph
+}
+
+// The paragraph's characters, its end included.
+qint64 DocumentBuilder::paragraphLength() const
+{
+    qint64 length = 1;
+    for (const Segment &segment : m_paragraph)
+        length += segment.format.isImageFormat() ? 1 : segment.text.size();
+    return length;
 }
 
 void DocumentBuilder::endRow(const ParagraphProps &props, int depth)
@@ -204,9 +219,11 @@ std::unique_ptr<QTextDocument> DocumentBuilder::finish(const ParagraphProps &pro
 void DocumentBuilder::enterTableDepth(int depth)
 {
     depth = std::min(depth, m_maxTableDepth);
-    // Past the cells the caller wants shown as tables, the rest are
-    // paragraphs.
+    // Past the cells or the text the caller wants shown as tables, the rest
+    // are paragraphs.
     if (m_cells >= m_maxCells && m_maxCells < kMaxCells)
+        m_tablesFull = true;
+    if (m_tablesFull)
         depth = 0;
     while (int(m_tables.size()) > depth)
         closeTable();
@@ -215,7 +232,12 @@ void DocumentBuilder::enterTableDepth(int depth)
             continue;
         while (m_tables.size() > level + 1)
             closeTable();
-        moveOn(m_tables[level]);
+        if (!moveOn(m_tables[level])) {
+            m_tablesFull = true;
+            while (!m_tables.empty())
+                closeTable();
+            return;
+        }
         break;
     }
     while (int(m_tables.size()) < depth)
@@ -250,8 +272,9 @@ void DocumentBuilder::closeTable()
 // Qt rebuilds a table's whole grid after every change to its rows or
 // columns, so a table grown one row at a time costs the square of its size.
 // Rows are added in growing batches instead, and the rows not used are taken
-// off when the table ends.
-void DocumentBuilder::moveOn(Table &table)
+// off when the table ends. False when the next cell would pass the caller's
+// limit on cells: it is not made.
+bool DocumentBuilder::moveOn(Table &table)
 {
     QTextTable *t = table.table;
     bool moved = false;
@@ -278,6 +301,8 @@ void DocumentBuilder::moveOn(Table &table)
         ++table.column;
         moved = true;
     }
+    if (!moved && m_maxCells < kMaxCells && (table.rowEnded || table.columns < kMaxColumns))
+        return false;
     table.rowEnded = false;
     table.cellEnded = false;
     const QTextTableCell cell = t->cellAt(table.row, table.column);
@@ -289,6 +314,7 @@ void DocumentBuilder::moveOn(Table &table)
         m_cursor = cell.lastCursorPosition();
         m_needBlock = true;
     }
+    return true;
 }
 
 QTextCharFormat DocumentBuilder::charFormat(const CharProps &props)

@@ -99,7 +99,8 @@ private:
     void enterTableDepth(int depth);
     void openTable();
     void closeTable();
-    void moveOn(Table &table);
+    bool moveOn(Table &table);
+    qint64 paragraphLength() const;
     QTextCharFormat charFormat(const CharProps &props);
     bool isShown(const QString &family); // within ReadOptions::maxFontFamilies
     static QTextBlockFormat blockFormat(const ParagraphProps &props);
@@ -129,6 +130,10 @@ private:
     qint64 m_maxCells;
     std::vector<Table> m_tables;
     qint64 m_cells = 0;
+    qint64 m_maxTableText;
+    qint64 m_tableText = 0;
+    // The caller's limits on tables are reached: what follows is paragraphs.
+    bool m_tablesFull = false;
     bool m_needBlock = false; // the last paragraph ended with \par
     QString m_pendingLineBreak;
 };

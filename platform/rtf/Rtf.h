@@ -36,6 +36,10 @@ struct ReadOptions
     // paragraphs: Qt lays a table out at once, in time that grows faster
     // than its size. (Without it, cells beyond 200,000 join the last cell.)
     qint64 maxTableCells = std::numeric_limits<qint64>::max();
+    // Text in tables beyond this many characters (paragraph ends counted),
+    // over all tables, is read as plain paragraphs too: Qt lays a tall table
+    // out at once and far slower than the same text outside one.
+    qint64 maxTableText = std::numeric_limits<qint64>::max();
     // Text in fonts beyond this many distinct families shows in the
     // document's default font: Qt looks each family up on the system once,
     // at a cost that grows with the number already looked up.

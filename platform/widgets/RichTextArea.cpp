@@ -25,8 +25,10 @@ constexpr qsizetype kSoftBreakEvery = 512;
 // deeper tables join the cells of the deepest one shown.
 constexpr int kShownTableDepth = 2;
 // Qt lays a whole table out at once, in time that grows faster than its
-// size: cells beyond these show as paragraphs.
+// size: cells beyond these, and text in tables beyond these characters, show
+// as paragraphs.
 constexpr qint64 kShownTableCells = 10'000;
+constexpr qint64 kShownTableText = 100'000;
 // Qt looks every font family up on the system, at a cost that grows with
 // the number looked up: text in further families shows in the area's font.
 constexpr int kShownFontFamilies = 64;
@@ -142,6 +144,7 @@ Result<bool> RichTextArea::loadRichText(QByteArrayView rtf, const Progress &prog
     options.maxTableDepth = kShownTableDepth;
     options.maxFontFamilies = kShownFontFamilies;
     options.maxTableCells = kShownTableCells;
+    options.maxTableText = kShownTableText;
     bool stopped = false;
     if (progress) {
         options.progress = [&](qint64 done, qint64 total) {

@@ -65,6 +65,9 @@ private slots:
         QTest::newRow("100,000 table rows")
             << rtf(times("\\trowd\\cellx1000\\intbl a\\cell\\row\n", 100'000)) << true
             << QStringLiteral("\r\n") + times(QStringLiteral("a\r\n"), 99'999) + u'a';
+        QTest::newRow("a cell of 700,000 paragraphs")
+            << rtf("\\trowd\\cellx1000\\intbl " + times("a\\par\n", 700'000) + "a\\cell\\row")
+            << true << QStringLiteral("\r\n") + times(QStringLiteral("a\r\n"), 700'000) + u'a';
         QTest::newRow("tables nested 8 deep, 1,000 rows")
             << rtf(times("\\itap8\\intbl a\\nestcell\\nestrow\n", 1'000)) << true
             << QStringLiteral("\r\n\r\n") + times(QStringLiteral("a\r\n"), 1'000) +

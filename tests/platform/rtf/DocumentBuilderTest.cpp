@@ -78,31 +78,42 @@ void DocumentBuilderTest::build_data()
     QTest::addColumn<QString>("script");
     QTest::addColumn<int>("maxTableDepth");
     QTest::addColumn<int>("maxTableCells");
+    QTest::addColumn<int>("maxTableText");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("summary");
 
     QTest::newRow("runs, and a lone CR before a paragraph")
-        << u"a *b c / ~r d"_s << 8 << 1000 << u"abc\rd"_s
+        << u"a *b c / ~r d"_s << 8 << 1000 << 1000 << u"abc\rd"_s
         << QStringList{u"paragraph"_s, u"  [12] a"_s,  u"  [12 bold] b"_s,
                        u"  [12] c"_s,  u"paragraph"_s, u"  [12] d"_s};
     QTest::newRow("a table row between paragraphs")
-        << u"x / @1 a | b | # @0 y"_s << 8 << 1000 << u"x\r\na\r\nb\r\ny"_s
+        << u"x / @1 a | b | # @0 y"_s << 8 << 1000 << 1000 << u"x\r\na\r\nb\r\ny"_s
         << QStringList{u"paragraph"_s,   u"  [12] x"_s,   u"table 1x2"_s, u" cell 0,0"_s,
                        u"  paragraph"_s, u"    [12] a"_s, u" cell 0,1"_s, u"  paragraph"_s,
                        u"    [12] b"_s,  u"paragraph"_s,  u"  [12] y"_s};
     QTest::newRow("cells nested past the deepest kept join its table")
-        << u"@2 a | b | # @1 c | #"_s << 1 << 1000 << u"\r\na\r\nb\r\nc\r\n\r\n"_s
+        << u"@2 a | b | # @1 c | #"_s << 1 << 1000 << 1000 << u"\r\na\r\nb\r\nc\r\n\r\n"_s
         << QStringList{u"paragraph"_s,   u"table 2x2"_s,   u" cell 0,0"_s,   u"  paragraph"_s,
                        u"    [12] a"_s,  u" cell 0,1"_s,   u"  paragraph"_s, u"    [12] b"_s,
                        u" cell 1,0"_s,   u"  paragraph"_s, u"    [12] c"_s,  u" cell 1,1"_s,
                        u"  paragraph"_s, u"paragraph"_s};
     QTest::newRow("cells past the limit are paragraphs")
-        << u"@1 a | b | # c | d | #"_s << 8 << 2 << u"\r\na\r\nb\r\nc\r\nd"_s
+        << u"@1 a | b | # c | d | #"_s << 8 << 2 << 1000 << u"\r\na\r\nb\r\nc\r\nd"_s
         << QStringList{u"paragraph"_s,  u"table 1x2"_s, u" cell 0,0"_s,   u"  paragraph"_s,
                        u"    [12] a"_s, u" cell 0,1"_s, u"  paragraph"_s, u"    [12] b"_s,
                        u"paragraph"_s,  u"  [12] c"_s,  u"paragraph"_s,   u"  [12] d"_s};
+    QTest::newRow("a row past the cell limit is paragraphs")
+        << u"@1 a | b | # c | d | #"_s << 8 << 3 << 1000 << u"\r\na\r\nb\r\nc\r\nd"_s
+        << QStringList{u"paragraph"_s,  u"table 1x2"_s, u" cell 0,0"_s,   u"  paragraph"_s,
+                       u"    [12] a"_s, u" cell 0,1"_s, u"  paragraph"_s, u"    [12] b"_s,
+                       u"paragraph"_s,  u"  [12] c"_s,  u"paragraph"_s,   u"  [12] d"_s};
+    QTest::newRow("text past the limit for tables is paragraphs")
+        << u"@1 ab | c / d | # e | #"_s << 8 << 1000 << 5 << u"\r\nab\r\nc\r\nd\r\ne"_s
+        << QStringList{u"paragraph"_s,   u"table 1x2"_s, u" cell 0,0"_s,   u"  paragraph"_s,
+                       u"    [12] ab"_s, u" cell 0,1"_s, u"  paragraph"_s, u"    [12] c"_s,
+                       u"paragraph"_s,   u"  [12] d"_s,  u"paragraph"_s,   u"  [12] e"_s};
     QTest::newRow("a picture at its shown size")
-        << u"^ x"_s << 8 << 1000 << u"x"_s
+        << u"^ x"_s << 8 << 1000 << 1000 << u"x"_s
         << QStringList{u"paragraph"_s, u"  [picture 3x2 shown 6x4] \uFFFC"_s, u"  [12] x"_s};
 }
 
@@ -111,12 +122,14 @@ void DocumentBuilderTest::build()
     QFETCH(QString, script);
     QFETCH(int, maxTableDepth);
     QFETCH(int, maxTableCells);
+    QFETCH(int, maxTableText);
     QFETCH(QString, text);
     QFETCH(QStringList, summary);
 
     rtf::ReadOptions options;
     options.maxTableDepth = maxTableDepth;
     options.maxTableCells = maxTableCells;
+    options.maxTableText = maxTableText;
     const std::unique_ptr<QTextDocument> document = ::build(script, options);
     QCOMPARE(rtf::exactText(*document), text);
     // The document's default family is the machine's; the paragraphs' format
