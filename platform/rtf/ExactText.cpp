@@ -43,12 +43,20 @@ template <typename F> void forEachPiece(QStringView text, F f)
     f(text.sliced(start), QStringView());
 }
 
+// A block that only continues the one before it, split off by a soft break.
+bool isSoftBlockBreak(const QTextBlock &block)
+{
+    return block.charFormat().boolProperty(kSoftBreakProperty);
+}
+
 // The line break that precedes a block, when it is not CR LF, is a property
 // of the break character itself: QTextDocument deletes, moves and restores it
 // with the character, undo and redo included. A break without it (one typed
 // with Enter, or a paragraph break read from a document) is a CR LF.
 QString breakBefore(const QTextBlock &block)
 {
+    if (isSoftBlockBreak(block))
+        return QString();
     const QVariant chars = block.charFormat().property(kLineBreakProperty);
     return chars.isValid() ? chars.toString() : kCrLf;
 }
@@ -119,6 +127,8 @@ QList<int> softBreaks(const QTextDocument &document)
 {
     QList<int> positions;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block != document.begin() && isSoftBlockBreak(block))
+            positions.append(block.position() - 1);
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             if (!fragment.charFormat().boolProperty(kSoftBreakProperty))
@@ -187,7 +197,7 @@ void insertLineBreak(QTextCursor &cursor, QStringView lineBreak)
     cursor.insertBlock(cursor.blockFormat(), chars);
 }
 
-void addSoftBreaks(QTextDocument &document, qsizetype every)
+void addSoftBreaks(QTextDocument &document, qsizetype every, qsizetype blockEvery)
 {
     QTextCursor cursor(&document);
     // In an edit, a cursor that moves does not lay its line out.
@@ -212,7 +222,38 @@ void addSoftBreaks(QTextDocument &document, qsizetype every)
             run = 0;
         }
     }
+    // A long block is split where a line may break; from the last place
+    // back, so that the places found stay where they are.
+    for (QTextBlock block = document.begin(); blockEvery > 0 && block.isValid();
+         block = block.next()) {
+        const QString chars = block.text();
+        if (chars.size() <= blockEvery)
+            continue;
+        QList<int> splits;
+        qsizetype line = 0;
+        for (qsizetype i = 0; i + 1 < chars.size(); ++i) {
+            if (++line >= blockEvery && endsRun(chars[i].unicode())) {
+                splits.append(block.position() + int(i) + 1);
+                line = 0;
+            }
+        }
+        for (auto at = splits.crbegin(); at != splits.crend(); ++at) {
+            cursor.setPosition(*at);
+            insertSoftBlockBreak(cursor);
+        }
+    }
     cursor.endEditBlock();
+}
+
+void insertSoftBlockBreak(QTextCursor &cursor)
+{
+    // The block goes on: no space above it and no first-line indent.
+    QTextBlockFormat block = cursor.blockFormat();
+    block.clearProperty(QTextFormat::BlockTopMargin);
+    block.clearProperty(QTextFormat::TextIndent);
+    QTextCharFormat chars = cursor.charFormat();
+    chars.clearProperty(kLineBreakProperty);
+    cursor.insertBlock(block, softBreakFormat(chars));
 }
 
 bool hasSoftBreaks(const QTextDocument &document)

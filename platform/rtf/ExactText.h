@@ -19,9 +19,11 @@ class QTextDocument;
 // Enter) and a line separator inside a block (Shift+Enter) read as CR LF.
 //
 // Qt lays a run of characters with no place to break a line out in time that
-// grows with the square of its length. A text area may therefore give such
-// runs soft breaks: zero-width spaces marked with kSoftBreakProperty, which
-// are its own and have no plain text.
+// grows with the square of its length, and a whole block out at once. A text
+// area may therefore give such runs soft breaks: zero-width spaces marked
+// with kSoftBreakProperty, which are its own and have no plain text; and
+// split long blocks with soft block breaks, block breaks whose character is
+// marked the same way and that have no plain text either.
 namespace quenzal::rtf {
 
 constexpr int kSoftBreakProperty = QTextFormat::UserProperty + 0x53;
@@ -41,9 +43,14 @@ void insertExactText(QTextCursor &cursor, QStringView text, const QTextCharForma
 // Starts a new block at the cursor after a line break of the given kind.
 void insertLineBreak(QTextCursor &cursor, QStringView lineBreak = u"\r\n");
 
-// Gives every run of `every` characters with no place to break a soft break.
-void addSoftBreaks(QTextDocument &document, qsizetype every);
-// Takes every soft break out again; true when there was any.
+// Gives every run of `every` characters with no place to break a soft break,
+// and splits every block longer than `blockEvery` characters with soft block
+// breaks, each after a place where a line may break.
+void addSoftBreaks(QTextDocument &document, qsizetype every, qsizetype blockEvery);
+// Starts a new block at the cursor with a soft block break.
+void insertSoftBlockBreak(QTextCursor &cursor);
+// Takes every soft break and soft block break out again; true when there was
+// any.
 bool removeSoftBreaks(QTextDocument &document);
 bool hasSoftBreaks(const QTextDocument &document);
 

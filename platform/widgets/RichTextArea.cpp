@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -21,6 +22,10 @@ namespace {
 // that grows with the square of its length: the area gives such runs a soft
 // break every kSoftBreakEvery characters, which its text leaves out.
 constexpr qsizetype kSoftBreakEvery = 512;
+// Qt lays a whole block out at once, however long: the area splits a block
+// longer than this many characters with soft block breaks, which its text
+// leaves out too, so that a screenful is laid out in a moment.
+constexpr qsizetype kSoftBlockEvery = 64 * 1024;
 // Qt's layout of nested tables takes about twice as long for each level:
 // deeper tables join the cells of the deepest one shown.
 constexpr int kShownTableDepth = 2;
@@ -95,6 +100,8 @@ bool insertInPieces(QTextCursor &cursor, const QString &text, const QTextCharFor
         rtf::insertExactText(cursor, QStringView(text).sliced(from, to - from), format,
                              kSoftBreakEvery);
         from = to;
+        if (from < text.size() && cursor.block().length() > kSoftBlockEvery)
+            rtf::insertSoftBlockBreak(cursor);
         if (progress && !progress(from, text.size()))
             return false;
     }
@@ -159,7 +166,7 @@ Result<bool> RichTextArea::loadRichText(QByteArrayView rtf, const Progress &prog
         return Result<bool>::failure(result.error());
     QTextDocument *loaded = result.value().get();
     loaded->setUndoRedoEnabled(false);
-    rtf::addSoftBreaks(*loaded, kSoftBreakEvery);
+    rtf::addSoftBreaks(*loaded, kSoftBreakEvery, kSoftBlockEvery);
     loaded->setUndoRedoEnabled(true);
     if (progress && !progress(rtf.size(), rtf.size()))
         return false;

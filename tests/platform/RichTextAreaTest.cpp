@@ -3,6 +3,7 @@
 #include "TestHelpers.h"
 #include "Texts.h"
 #include "engine/CodePage.h"
+#include "platform/rtf/Rtf.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -10,7 +11,9 @@
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 
 using namespace quenzal;
 using quenzal::test::everyCode;
@@ -344,6 +347,37 @@ private slots:
         RichTextArea reread;
         QVERIFY(reread.loadRichText(area.richText()).ok());
         COMPARE_TEXT(reread.text(), pasted);
+    }
+
+    // The area splits a long line into blocks for the layout's sake; its
+    // text comes back whole through paste, undo and redo, and the rich text
+    // it saves has the paragraph whole, with its format.
+    void longLinesStayExact()
+    {
+        const QString line = QStringLiteral("word ").repeated(40'000);
+        RichTextArea area;
+        area.setText(QStringLiteral("a\r\nb"));
+        select(area, 1, 1);
+        area.replaceSelection(line);
+        QVERIFY(area.document()->blockCount() > 2);
+        const QString pasted = u'a' + line + QStringLiteral("\r\nb");
+        COMPARE_TEXT(area.text(), pasted);
+        area.undo();
+        COMPARE_TEXT(area.text(), QStringLiteral("a\r\nb"));
+        area.redo();
+        COMPARE_TEXT(area.text(), pasted);
+
+        RichTextArea opened;
+        QVERIFY(
+            opened.loadRichText("{\\rtf1\\ansi\\qc\\fi300 " + line.toLatin1() + "\\par b}").ok());
+        QVERIFY(opened.document()->blockCount() > 2);
+        COMPARE_TEXT(opened.text(), line + QStringLiteral("\r\nb"));
+        const auto saved = rtf::read(opened.richText());
+        QVERIFY(saved.ok());
+        QCOMPARE(saved.value()->blockCount(), 2);
+        const QTextBlockFormat format = saved.value()->firstBlock().blockFormat();
+        QCOMPARE(format.alignment(), Qt::AlignHCenter);
+        QCOMPARE(format.textIndent(), 20.0);
     }
 
     void picturesHaveNoPlainText()
