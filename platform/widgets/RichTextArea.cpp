@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -113,6 +114,11 @@ bool insertInPieces(QTextCursor &cursor, const QString &text, const QTextCharFor
 RichTextArea::RichTextArea(QWidget *parent) : QTextEdit(parent)
 {
     setAcceptRichText(false);
+    // The vertical scroll bar always shows, as in a word processor: text is
+    // laid out at one width, and a long text that makes the bar appear is not
+    // laid out a second time at a narrower one.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    verticalScrollBar()->setAccessibleName(QStringLiteral("Vertical scroll bar"));
     // Tab moves the focus on, as between the other controls of a window.
     setTabChangesFocus(true);
 }
