@@ -72,6 +72,9 @@ private slots:
             << rtf(times("\\itap8\\intbl a\\nestcell\\nestrow\n", 1'000)) << true
             << QStringLiteral("\r\n\r\n") + times(QStringLiteral("a\r\n"), 1'000) +
                    QStringLiteral("\r\n");
+        QTest::newRow("one paragraph of 1 MB")
+            << rtf(times("{\\b bold}{\\i italic} plain ", 40'000)) << true
+            << times(QStringLiteral("bolditalic plain "), 40'000);
         QTest::newRow("8 MB with NULs")
             << rtf(times("x\\'00\\zz ", 1'000'000)) << true << QString(1'000'000, u'x');
         QByteArray fonts = "{\\fonttbl";
