@@ -186,10 +186,12 @@ void insertExactText(QTextCursor &cursor, QStringView text, const QTextCharForma
 }
 
 // Text typed at the start of a line takes the format of the break before it,
-// kind included, so the new break character's format is set afresh.
+// kind and softness included, so the new break character's format is set
+// afresh.
 void insertLineBreak(QTextCursor &cursor, QStringView lineBreak)
 {
     QTextCharFormat chars = cursor.charFormat();
+    chars.clearProperty(kSoftBreakProperty);
     if (lineBreak == kCrLf)
         chars.clearProperty(kLineBreakProperty);
     else

@@ -347,6 +347,10 @@ private slots:
         RichTextArea reread;
         QVERIFY(reread.loadRichText(area.richText()).ok());
         COMPARE_TEXT(reread.text(), pasted);
+        // Enter just after a soft break is a line break like any other.
+        select(area, 514, 514);
+        QTest::keyClick(&area, Qt::Key_Return);
+        COMPARE_TEXT(area.text(), QString(pasted).insert(513, QStringLiteral("\r\n")));
     }
 
     // The area splits a long line into blocks for the layout's sake; its
