@@ -15,7 +15,13 @@ namespace {
 
 constexpr int kMaxColumns = 63;       // as in Word; further cells join the last one
 constexpr qint64 kMaxCells = 200'000; // over all tables; further cells join the last one
-constexpr qint64 kMaxPictureBytes = 512LL * 1024 * 1024; // decoded pixels, all pictures
+// The decoded pixels of all pictures: at most 512 MiB, and past the first
+// 32 MiB no more than 1,024 bytes for each byte of their data, about as far as
+// real pictures compress. Damaged data declaring a huge size would otherwise
+// decode to a huge grey area, from a few bytes.
+constexpr qint64 kMaxPictureBytes = 512LL * 1024 * 1024;
+constexpr qint64 kFreePictureBytes = 32LL * 1024 * 1024;
+constexpr qint64 kMaxPictureRatio = 1024;
 
 // A character format property: the hash of the format's font family.
 constexpr int kFamilyKeyProperty = QTextFormat::UserProperty + 0x52;
@@ -77,13 +83,15 @@ bool DocumentBuilder::addPicture(const Picture &picture)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, picture.kind == PictureKind::Png ? "png" : "jpeg");
     const QSize size = reader.size();
-    if (!size.isValid() ||
-        qint64(size.width()) * size.height() * 4 + m_pictureBytes > kMaxPictureBytes)
+    const qint64 budget = std::min(
+        kMaxPictureBytes, kFreePictureBytes + kMaxPictureRatio * (m_pictureData + data.size()));
+    if (!size.isValid() || qint64(size.width()) * size.height() * 4 > budget - m_pictureBytes)
         return false;
     const QImage image = reader.read();
     if (image.isNull())
         return false;
     m_pictureBytes += image.sizeInBytes();
+    m_pictureData += data.size();
 
     const QString name = QStringLiteral("rtf-picture-%1").arg(++m_pictures);
     m_document->addResource(QTextDocument::ImageResource, QUrl(name), image);

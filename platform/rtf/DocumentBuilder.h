@@ -50,7 +50,8 @@ public:
     }
     void addText(QStringView text, const CharProps &props) { runFor(props) += text; }
     // Adds a PNG or JPEG picture; false when it is not shown (another
-    // format, damaged, or over the limit for all pictures).
+    // format, damaged, declaring more pixels than its data can hold, or over
+    // the limit for all pictures).
     bool addPicture(const Picture &picture);
     // The line break, other than a paragraph break, that the next paragraph
     // follows (see kLineBreakProperty).
@@ -114,7 +115,8 @@ private:
     QList<QColor> m_colors;
     QList<QString> m_links;
     int m_pictures = 0;
-    qint64 m_pictureBytes = 0;
+    qint64 m_pictureBytes = 0; // decoded, of the pictures shown
+    qint64 m_pictureData = 0;  // their data's bytes
 
     // Text not yet in a segment, and the paragraph.
     QString m_run;

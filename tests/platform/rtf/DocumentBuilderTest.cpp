@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QTest>
+#include <QtEndian>
 
 using namespace quenzal;
 using namespace Qt::StringLiterals;
@@ -26,10 +27,27 @@ QByteArray png(int width, int height)
     return bytes;
 }
 
+// A JPEG whose header declares `size` over the data of a small picture.
+QByteArray jpegDeclaring(QSize size)
+{
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG");
+    // The start of frame: marker, length, precision, then height and width.
+    char *frame = bytes.data() + bytes.indexOf("\xff\xc0");
+    qToBigEndian<quint16>(size.height(), frame + 5);
+    qToBigEndian<quint16>(size.width(), frame + 7);
+    return bytes;
+}
+
 // Runs a script of steps separated by spaces: "/" ends a paragraph, "|" a
 // cell, "#" a row, "@N" puts the following paragraphs N tables deep, "~r"
 // lets the next paragraph follow a lone CR, "^" adds a 3x2 picture shown at
-// 90x60 twips, "*word" adds bold text and any other word plain text.
+// 90x60 twips and "^jpeg" a JPEG of a few hundred bytes declaring 5000x5000
+// pixels, "*word" adds bold text and any other word plain text.
 std::unique_ptr<QTextDocument> build(const QString &script, const rtf::ReadOptions &options)
 {
     rtf::DocumentBuilder builder(options);
@@ -46,12 +64,13 @@ std::unique_ptr<QTextDocument> build(const QString &script, const rtf::ReadOptio
             paragraph.tableLevel = step.sliced(1).toInt();
         } else if (step == u"~r") {
             builder.setLineBreakBefore(u"\r"_s);
-        } else if (step == u"^") {
+        } else if (step.startsWith(u'^')) {
+            const bool jpeg = step == u"^jpeg";
             rtf::Picture picture;
-            picture.kind = rtf::PictureKind::Png;
+            picture.kind = jpeg ? rtf::PictureKind::Jpeg : rtf::PictureKind::Png;
             picture.goalWidth = 90;
             picture.goalHeight = 60;
-            picture.data = png(3, 2);
+            picture.data = jpeg ? jpegDeclaring(QSize(5000, 5000)) : png(3, 2);
             builder.addPicture(picture);
         } else {
             rtf::CharProps chars;
@@ -115,6 +134,9 @@ void DocumentBuilderTest::build_data()
     QTest::newRow("a picture at its shown size")
         << u"^ x"_s << 8 << 1000 << 1000 << u"x"_s
         << QStringList{u"paragraph"_s, u"  [picture 3x2 shown 6x4] \uFFFC"_s, u"  [12] x"_s};
+    QTest::newRow("a picture declaring more pixels than its data holds is left out")
+        << u"^jpeg x"_s << 8 << 1000 << 1000 << u"x"_s
+        << QStringList{u"paragraph"_s, u"  [12] x"_s};
 }
 
 void DocumentBuilderTest::build()
