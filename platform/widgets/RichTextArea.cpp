@@ -62,6 +62,13 @@ private:
     QSizeF m_pageSize;
 };
 
+// Qt gives a text edit's document pages of no height, which its layout takes
+// as pages 8,388,607 pixels tall (some 600,000 lines) with no next page:
+// a layout step that reaches the foot of the first one never ends, and the
+// window stops. The area's document has pages this tall, which the layout
+// moves past like any page, with what would straddle a foot on the next page.
+constexpr qreal kPageHeight = 16'000'000;
+
 // Text longer than this is laid out with the whole document when it is
 // pasted.
 constexpr qsizetype kLargeEdit = 16 * 1024;
@@ -193,9 +200,25 @@ void RichTextArea::adopt(QTextDocument *document)
     // when it is replaced; a document made before belongs to the area.
     const QPointer<QTextDocument> previous = this->document();
     setDocument(document);
+    keepPagesFinite();
     if (previous && previous->parent() == this)
         delete previous;
     setTextCursor(QTextCursor(document));
+}
+
+void RichTextArea::resizeEvent(QResizeEvent *event)
+{
+    QTextEdit::resizeEvent(event);
+    keepPagesFinite();
+}
+
+void RichTextArea::keepPagesFinite()
+{
+    QSizeF page = document()->pageSize();
+    if (page.height() >= 0)
+        return;
+    page.setHeight(kPageHeight);
+    document()->setPageSize(page);
 }
 
 QByteArray RichTextArea::richText() const

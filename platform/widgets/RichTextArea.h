@@ -71,10 +71,14 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     // Shows `document`, made apart, in place of the content in one step.
     void adopt(QTextDocument *document);
+    // Gives the document pages of a finite height (see kPageHeight) where Qt
+    // left them endless.
+    void keepPagesFinite();
 
     PasteRunner m_pasteRunner;
 };
