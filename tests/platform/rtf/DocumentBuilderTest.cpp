@@ -16,28 +16,27 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray png(int width, int height)
+// A picture of red pixels, saved in `format`.
+QByteArray saved(QSize size, const char *format)
 {
-    QImage image(width, height, QImage::Format_RGB32);
+    QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::red);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
+    image.save(&buffer, format);
     return bytes;
 }
 
 // A JPEG whose header declares `size` over the data of a small picture.
 QByteArray jpegDeclaring(QSize size)
 {
-    QImage image(8, 8, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG");
+    QByteArray bytes = saved(QSize(8, 8), "JPEG");
     // The start of frame: marker, length, precision, then height and width.
-    char *frame = bytes.data() + bytes.indexOf("\xff\xc0");
+    const qsizetype start = bytes.indexOf("\xff\xc0");
+    if (start < 0)
+        qFatal("The JPEG has no baseline start of frame");
+    char *frame = bytes.data() + start;
     qToBigEndian<quint16>(size.height(), frame + 5);
     qToBigEndian<quint16>(size.width(), frame + 7);
     return bytes;
@@ -70,7 +69,7 @@ std::unique_ptr<QTextDocument> build(const QString &script, const rtf::ReadOptio
             picture.kind = jpeg ? rtf::PictureKind::Jpeg : rtf::PictureKind::Png;
             picture.goalWidth = 90;
             picture.goalHeight = 60;
-            picture.data = jpeg ? jpegDeclaring(QSize(5000, 5000)) : png(3, 2);
+            picture.data = jpeg ? jpegDeclaring(QSize(5000, 5000)) : saved(QSize(3, 2), "PNG");
             builder.addPicture(picture);
         } else {
             rtf::CharProps chars;
