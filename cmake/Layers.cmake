@@ -5,7 +5,8 @@ cmake_path(GET CMAKE_CURRENT_LIST_DIR PARENT_PATH QUENZAL_SOURCE_ROOT)
 # Gives <target> its include roots, so that every include names its layer
 # ("engine/Cipher.h", "platform/rtf/Rtf.h") and reaches only what the layer
 # offers. The headers, named relative to the current source folder, are
-# linked into folders of the build tree under their path in the project:
+# linked (or, where links cannot be made, copied) into folders of the build
+# tree under their path in the project:
 # the PUBLIC ones into the root that the target and whatever links it see,
 # the PRIVATE ones into a root that only the target itself (and a test that
 # asks for it with quenzal_private_headers) sees. Code that includes a
@@ -29,8 +30,16 @@ function(quenzal_layer target)
         foreach(header IN LISTS ARG_${scope})
             get_filename_component(subfolder ${header} DIRECTORY)
             file(MAKE_DIRECTORY ${roots}/${root}/${folder}/${subfolder})
-            file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR}/${header}
-                 ${roots}/${root}/${folder}/${header} SYMBOLIC)
+            # A copy where links cannot be made (a system where they need
+            # privileges); an edit of the header then configures anew, which
+            # copies it afresh.
+            set(root_header ${roots}/${root}/${folder}/${header})
+            file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR}/${header} ${root_header}
+                 SYMBOLIC COPY_ON_ERROR)
+            if(NOT IS_SYMLINK ${root_header})
+                set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+                             ${CMAKE_CURRENT_SOURCE_DIR}/${header})
+            endif()
         endforeach()
     endforeach()
     get_target_property(type ${target} TYPE)
