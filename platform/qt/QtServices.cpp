@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QSettings>
+#include <QVariant>
 
 namespace quenzal {
 
@@ -162,6 +163,20 @@ void createPrivately(const QString &fileName)
     file.open(QIODevice::WriteOnly | QIODevice::NewOnly, kOwnerOnly);
 }
 
+// What `settings` holds under `name`: `defaultValue` when nothing, and nothing
+// when it is not one plain string (Qt's INI format reads a value with commas
+// and no quotes around it as a list, for instance).
+std::optional<QString> valueIn(const QSettings &settings, const QString &name,
+                               const QString &defaultValue)
+{
+    if (!settings.contains(name))
+        return defaultValue;
+    const QVariant value = settings.value(name);
+    if (value.typeId() != QMetaType::QString)
+        return std::nullopt;
+    return value.toString();
+}
+
 // Windows keeps the native settings in the registry, not in a file.
 bool isFile(const QSettings &settings)
 {
@@ -199,15 +214,15 @@ QString QtSettingsStore::location() const
     return QDir::toNativeSeparators(open()->fileName());
 }
 
-Result<QString> QtSettingsStore::read(const QString &section, const QString &key,
-                                      const QString &defaultValue)
+Result<std::optional<QString>> QtSettingsStore::read(const QString &section, const QString &key,
+                                                     const QString &defaultValue)
 {
     const std::unique_ptr<QSettings> settings = open();
-    const QString value = settings->value(section + u'/' + key, defaultValue).toString();
+    std::optional<QString> value = valueIn(*settings, section + u'/' + key, defaultValue);
     if (settings->status() == QSettings::AccessError) {
-        return Result<QString>::failure(isFile(*settings)
-                                            ? whyNotRead(settings->fileName())
-                                            : QStringLiteral("the settings could not be read"));
+        return Result<std::optional<QString>>::failure(
+            isFile(*settings) ? whyNotRead(settings->fileName())
+                              : QStringLiteral("the settings could not be read"));
     }
     return value;
 }

@@ -90,8 +90,8 @@ class QtSettingsStore final : public SettingsStore
 public:
     explicit QtSettingsStore(QString fileName = {});
     QString location() const override;
-    Result<QString> read(const QString &section, const QString &key,
-                         const QString &defaultValue) override;
+    Result<std::optional<QString>> read(const QString &section, const QString &key,
+                                        const QString &defaultValue) override;
     Result<void> write(const QString &section, const QString &key, const QString &value) override;
 
 private:
