@@ -56,6 +56,11 @@ QString quoted(const SettingsStore &settings)
     return u'"' + settings.location() + u'"';
 }
 
+QString damaged(const SettingsStore &settings)
+{
+    return QStringLiteral("The password stored in %1 is damaged.").arg(quoted(settings));
+}
+
 QString sentence(QString text)
 {
     while (text.endsWith(u'.'))
@@ -95,13 +100,16 @@ PasswordStore::PasswordStore(SettingsStore &settings, PasswordHashing hashing)
 
 Result<QString> PasswordStore::read() const
 {
-    Result<QString> value = m_settings.read(section(), key(), QString());
+    const Result<std::optional<QString>> value = m_settings.read(section(), key(), QString());
     if (!value) {
         return Result<QString>::failure(
             sentence(QStringLiteral("Could not read the password from %1: %2")
                          .arg(quoted(m_settings), value.error())));
     }
-    return value;
+    // Not one string: neither "no password" nor any password.
+    if (!*value)
+        return Result<QString>::failure(damaged(m_settings));
+    return **value;
 }
 
 bool PasswordStore::isSet() const
@@ -126,8 +134,7 @@ Result<bool> PasswordStore::matches(const QString &typed)
         return true;
     }
     if (!withinBounds(*stored)) {
-        return Result<bool>::failure(
-            QStringLiteral("The password stored in %1 is damaged.").arg(quoted(m_settings)));
+        return Result<bool>::failure(damaged(m_settings));
     }
     const QByteArray hash = stored->toLatin1();
     const PasswordBytes bytes(typed);

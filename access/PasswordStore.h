@@ -35,13 +35,15 @@ public:
                            PasswordHashing hashing = PasswordHashing::interactive());
 
     // True when a password is set, that is, the stored value is not empty;
-    // also when the store cannot be read, so that nobody is asked to set a
-    // new password over one that cannot be seen.
+    // also when the store cannot be read or holds something other than one
+    // string, so that nobody is asked to set a new password over one that
+    // cannot be seen.
     bool isSet() const;
 
     // Whether `typed` is the stored password. With no password set, only the
-    // empty string is. Nothing is when the store cannot be read or holds a
-    // hash that is damaged or asks for more work than a login may take. After
+    // empty string is. Nothing is when the store cannot be read, holds
+    // something other than one string, or holds a hash that is damaged or
+    // asks for more work than a login may take. After
     // a match, a password stored as plain text or hashed with other limits
     // than this store's is stored again as a hash with them; when that write
     // fails, the login still stands and the next one tries again.

@@ -8,7 +8,10 @@
 #include <new>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace quenzal::TextFiles {
@@ -50,15 +53,26 @@ Result<QByteArray> readAll(const QString &path)
     if (const auto why = notARegularPath(path))
         return Result<QByteArray>::failure(*why);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Result<QByteArray>::failure(file.errorString());
 #ifdef Q_OS_UNIX
+    // Opened without waiting: the name may have been pointed at a FIFO since
+    // it was looked at.
+    const int handle =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (handle < 0)
+        return Result<QByteArray>::failure(qt_error_string(errno));
+    if (!file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(handle);
+        return Result<QByteArray>::failure(file.errorString());
+    }
     // The name may have been pointed elsewhere since it was looked at.
     struct stat status;
     if (::fstat(file.handle(), &status) == 0) {
         if (const auto why = notARegularFile(status.st_mode))
             return Result<QByteArray>::failure(*why);
     }
+#else
+    if (!file.open(QIODevice::ReadOnly))
+        return Result<QByteArray>::failure(file.errorString());
 #endif
     const qint64 size = file.size();
     if (size > kMaxReadBytes)

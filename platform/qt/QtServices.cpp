@@ -1,5 +1,7 @@
 #include "platform/qt/QtServices.h"
 
+#include "platform/files/TextFiles.h"
+
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -9,8 +11,10 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QVariant>
 
 namespace quenzal {
 
@@ -137,97 +141,168 @@ void QtLoadProgress::finish()
     QGuiApplication::restoreOverrideCursor();
 }
 
-QtSettingsStore::QtSettingsStore(QString fileName) : m_fileName(std::move(fileName)) {}
-
-std::unique_ptr<QSettings> QtSettingsStore::open() const
-{
-    if (m_fileName.isEmpty())
-        return std::make_unique<QSettings>(QStringLiteral("Quenzal"), QStringLiteral("Quenzal"));
-    return std::make_unique<QSettings>(m_fileName, QSettings::IniFormat);
-}
-
 namespace {
 
 constexpr QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
+
+QString organisation()
+{
+    return QStringLiteral("Quenzal");
+}
+
+QString application()
+{
+    return QStringLiteral("Quenzal");
+}
+
+// What `settings` holds under `name`: `defaultValue` when nothing, and nothing
+// when it is not one plain string (Qt's INI format reads a value with commas
+// and no quotes around it as a list, for instance).
+std::optional<QString> valueIn(const QSettings &settings, const QString &name,
+                               const QString &defaultValue)
+{
+    if (!settings.contains(name))
+        return defaultValue;
+    const QVariant value = settings.value(name);
+    if (value.typeId() != QMetaType::QString)
+        return std::nullopt;
+    return value.toString();
+}
+
+// The settings file's content, read as Open reads a file: anything but a
+// regular file, also behind a symbolic link (a FIFO, which would block until
+// a writer comes, a device, a socket, a folder), is refused before it is
+// opened. A file that does not exist is empty.
+Result<QByteArray> readSettingsFile(const QString &fileName)
+{
+    if (!QFileInfo::exists(fileName))
+        return QByteArray();
+    return TextFiles::readAll(fileName);
+}
+
+// QSettings on a private copy of the settings file's content, in a folder of
+// its own: QSettings reads and writes the copy only, never the file itself,
+// which the store reads and writes whole.
+class SettingsCopy
+{
+public:
+    Result<void> create(const QByteArray &content)
+    {
+        if (!m_folder.isValid())
+            return Result<void>::failure(m_folder.errorString());
+        QFile file(path());
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, kOwnerOnly) ||
+            file.write(content) != content.size() || !file.flush()) {
+            return Result<void>::failure(file.errorString());
+        }
+        m_settings = std::make_unique<QSettings>(path(), QSettings::IniFormat);
+        return {};
+    }
+
+    QSettings &settings() { return *m_settings; }
+
+    // The copy's content, with what was set in it.
+    Result<QByteArray> content()
+    {
+        m_settings->sync();
+        QFile file(path());
+        if (m_settings->status() == QSettings::AccessError || !file.open(QIODevice::ReadOnly))
+            return Result<QByteArray>::failure(QStringLiteral("the settings could not be written"));
+        return file.readAll();
+    }
+
+private:
+    QString path() const { return m_folder.filePath(QStringLiteral("settings.conf")); }
+
+    QTemporaryDir m_folder;
+    std::unique_ptr<QSettings> m_settings;
+};
 
 // A settings file that does not exist yet is made empty and readable by its
 // owner only, before anything is written into it: the file's later
 // replacements keep that mode.
 void createPrivately(const QString &fileName)
 {
-    if (fileName.isEmpty() || QFileInfo::exists(fileName))
+    if (QFileInfo::exists(fileName))
         return;
     QDir().mkpath(QFileInfo(fileName).absolutePath());
     QFile file(fileName);
     file.open(QIODevice::WriteOnly | QIODevice::NewOnly, kOwnerOnly);
 }
 
-// Windows keeps the native settings in the registry, not in a file.
-bool isFile(const QSettings &settings)
-{
-#ifdef Q_OS_WIN
-    if (settings.format() == QSettings::NativeFormat)
-        return false;
-#endif
-    return !settings.fileName().isEmpty();
-}
-
-// QSettings says only that it failed; the system's reason comes from trying
-// the same again.
-QString whyNotRead(const QString &fileName)
-{
-    QFile file(fileName);
-    if (file.open(QIODevice::ReadOnly))
-        return QStringLiteral("the file could not be read");
-    return file.errorString();
-}
-
-QString whyNotWritten(const QString &fileName)
-{
-    QSaveFile file(fileName);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.cancelWriting();
-        return QStringLiteral("the file could not be written");
-    }
-    return file.errorString();
-}
-
 } // namespace
+
+QtSettingsStore::QtSettingsStore(QString fileName) : m_fileName(std::move(fileName))
+{
+#if !defined(Q_OS_WIN) && !defined(Q_OS_DARWIN)
+    // Where QSettings keeps the native settings here: an INI file, named
+    // without QSettings, which would open it.
+    if (m_fileName.isEmpty()) {
+        m_fileName = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                     u'/' + organisation() + u'/' + application() + QStringLiteral(".conf");
+    }
+#endif
+}
 
 QString QtSettingsStore::location() const
 {
-    return QDir::toNativeSeparators(open()->fileName());
+    if (m_fileName.isEmpty())
+        return QDir::toNativeSeparators(QSettings(organisation(), application()).fileName());
+    return QDir::toNativeSeparators(m_fileName);
 }
 
-Result<QString> QtSettingsStore::read(const QString &section, const QString &key,
-                                      const QString &defaultValue)
+Result<std::optional<QString>> QtSettingsStore::read(const QString &section, const QString &key,
+                                                     const QString &defaultValue)
 {
-    const std::unique_ptr<QSettings> settings = open();
-    const QString value = settings->value(section + u'/' + key, defaultValue).toString();
-    if (settings->status() == QSettings::AccessError) {
-        return Result<QString>::failure(isFile(*settings)
-                                            ? whyNotRead(settings->fileName())
-                                            : QStringLiteral("the settings could not be read"));
+    using Answer = Result<std::optional<QString>>;
+    const QString name = section + u'/' + key;
+    if (m_fileName.isEmpty()) {
+        const QSettings settings(organisation(), application());
+        std::optional<QString> value = valueIn(settings, name, defaultValue);
+        if (settings.status() == QSettings::AccessError)
+            return Answer::failure(QStringLiteral("the settings could not be read"));
+        return value;
     }
-    return value;
+    const Result<QByteArray> content = readSettingsFile(m_fileName);
+    if (!content)
+        return Answer::failure(content.error());
+    SettingsCopy copy;
+    if (const Result<void> made = copy.create(*content); !made)
+        return Answer::failure(made.error());
+    return valueIn(copy.settings(), name, defaultValue);
 }
 
 Result<void> QtSettingsStore::write(const QString &section, const QString &key,
                                     const QString &value)
 {
-    const std::unique_ptr<QSettings> settings = open();
-    const bool inFile = isFile(*settings);
-    if (inFile)
-        createPrivately(settings->fileName());
-    settings->setValue(section + u'/' + key, value);
-    settings->sync();
-    if (settings->status() == QSettings::AccessError) {
-        return Result<void>::failure(inFile ? whyNotWritten(settings->fileName())
-                                            : QStringLiteral("the settings could not be written"));
+    const QString name = section + u'/' + key;
+    if (m_fileName.isEmpty()) {
+        QSettings settings(organisation(), application());
+        settings.setValue(name, value);
+        settings.sync();
+        if (settings.status() == QSettings::AccessError)
+            return Result<void>::failure(QStringLiteral("the settings could not be written"));
+        return {};
     }
+    // The file's other entries stay as they are.
+    const Result<QByteArray> old = readSettingsFile(m_fileName);
+    if (!old)
+        return Result<void>::failure(old.error());
+    SettingsCopy copy;
+    if (const Result<void> made = copy.create(*old); !made)
+        return made;
+    copy.settings().setValue(name, value);
+    const Result<QByteArray> content = copy.content();
+    if (!content)
+        return Result<void>::failure(content.error());
+    // Written as Save writes a file: a file that replacing would change (one
+    // of another owner, say) is written in place.
+    createPrivately(m_fileName);
+    if (const Result<void> written = TextFiles::writeAll(m_fileName, *content); !written)
+        return written;
     // Also a file made by hand or by an older build: the owner's only.
-    if (inFile && QFileInfo(settings->fileName()).isFile())
-        QFile::setPermissions(settings->fileName(), kOwnerOnly);
+    if (QFileInfo(m_fileName).isFile())
+        QFile::setPermissions(m_fileName, kOwnerOnly);
     return {};
 }
 

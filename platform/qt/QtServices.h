@@ -17,8 +17,6 @@
 
 #include <memory>
 
-class QSettings;
-
 namespace quenzal {
 
 class QtMessageBoxes final : public MessageBoxes
@@ -81,23 +79,26 @@ private:
 };
 
 // QSettings, per user, under the organisation and application "Quenzal".
-// An empty `fileName` means the platform's usual place. Every call opens the
-// store afresh. A write reaches the file before it returns, and the file is
-// readable and writable by its owner only. A file that exists but cannot be
-// read, or that could not be written, is reported with the system's reason.
+// An empty `fileName` means the platform's usual place. Every call reads the
+// store afresh. Where the settings are an INI file, the store reads and
+// writes that file whole as Open and Save do, and QSettings sees only a
+// private copy: a path that is or leads to anything but a regular file (a
+// FIFO, a device, a socket, a folder) is refused without being opened, and a
+// file that replacing would change (another owner's, say) is written in
+// place. A write reaches the file before it returns, and the file is
+// readable and writable by its owner only. A file that cannot be read or
+// written is reported with the reason.
 class QtSettingsStore final : public SettingsStore
 {
 public:
     explicit QtSettingsStore(QString fileName = {});
     QString location() const override;
-    Result<QString> read(const QString &section, const QString &key,
-                         const QString &defaultValue) override;
+    Result<std::optional<QString>> read(const QString &section, const QString &key,
+                                        const QString &defaultValue) override;
     Result<void> write(const QString &section, const QString &key, const QString &value) override;
 
 private:
-    std::unique_ptr<QSettings> open() const;
-
-    QString m_fileName;
+    QString m_fileName; // empty where the settings are not a file
 };
 
 // The real desktop, as the program uses it.

@@ -115,12 +115,12 @@ class FakeSettingsStore final : public SettingsStore
 {
 public:
     QString location() const override { return QStringLiteral("/home/user/Quenzal.conf"); }
-    Result<QString> read(const QString &section, const QString &key,
-                         const QString &defaultValue) override
+    Result<std::optional<QString>> read(const QString &section, const QString &key,
+                                        const QString &defaultValue) override
     {
         ++reads;
         if (!readFailure.isEmpty())
-            return Result<QString>::failure(readFailure);
+            return Result<std::optional<QString>>::failure(readFailure);
         return values.value(section + u'/' + key, defaultValue);
     }
     Result<void> write(const QString &section, const QString &key, const QString &value) override
@@ -131,7 +131,8 @@ public:
         values.insert(section + u'/' + key, value);
         return {};
     }
-    QHash<QString, QString> values;
+    // Nothing (std::nullopt): a value that is not one plain string.
+    QHash<QString, std::optional<QString>> values;
     // Every write tried, also those that failed.
     QList<std::pair<QString, QString>> writes;
     int reads = 0;

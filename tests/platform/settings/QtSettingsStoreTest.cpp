@@ -1,12 +1,23 @@
 #include "TestCase.h"
 #include "TestHashing.h"
 #include "access/PasswordStore.h"
+#include "platform/files/FileWriter.h"
 #include "platform/qt/QtServices.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace quenzal;
 
@@ -37,6 +48,13 @@ QFile::Permissions mode(const QString &fileName)
     return QFile::permissions(fileName) & (owner | others);
 }
 
+struct stat statusOf(const QString &path)
+{
+    struct stat status = {};
+    ::stat(QFile::encodeName(path).constData(), &status);
+    return status;
+}
+
 } // namespace
 
 // The settings store on a real QSettings file in a temporary folder.
@@ -47,28 +65,42 @@ class QtSettingsStoreTest : public quenzal::test::TestCase
 private slots:
     void fileIsTheOwnersOnly_data();
     void fileIsTheOwnersOnly();
+    void readsAfreshEveryTime_data();
     void readsAfreshEveryTime();
     void passwordIsStoredAsHash();
-    void fileThatIsAFolderFails();
+    void notARegularFileIsRefused_data();
+    void notARegularFileIsRefused();
     void plainPasswordIsHashedAtLogin();
+    void usualPlaceIsQSettingsOwn();
 };
 
 void QtSettingsStoreTest::fileIsTheOwnersOnly_data()
 {
     QTest::addColumn<bool>("existing");
-    QTest::newRow("new file in a new folder") << false;
-    QTest::newRow("readable by all, left by an older build") << true;
+    QTest::addColumn<bool>("linkToOthers"); // a link to another user's file
+    QTest::newRow("new file in a new folder") << false << false;
+    QTest::newRow("readable by all, left by an older build") << true << false;
+    // Rewritten in place, so that it stays theirs.
+    QTest::newRow("link to another user's file") << true << true;
 }
 
 void QtSettingsStoreTest::fileIsTheOwnersOnly()
 {
     QFETCH(bool, existing);
+    QFETCH(bool, linkToOthers);
     QTemporaryDir dir;
     const QString fileName = dir.filePath(QStringLiteral("Quenzal/Quenzal.conf"));
+    const QString target = linkToOthers ? dir.filePath(QStringLiteral("theirs.conf")) : fileName;
     if (existing) {
         QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("Quenzal")));
-        QVERIFY(save(fileName, "[Settings]\nPassSet=old\n"));
-        QVERIFY(QFile::setPermissions(fileName, kOwnerOnly | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(save(target, "[Settings]\nPassSet=old\n"));
+        QVERIFY(QFile::setPermissions(target, kOwnerOnly | QFile::ReadGroup | QFile::ReadOther));
+    }
+    const uid_t other = 4242;
+    if (linkToOthers) {
+        if (::chown(QFile::encodeName(target).constData(), other, other) != 0)
+            QSKIP("Only root can give a file to another user.");
+        QVERIFY(QFile::link(target, fileName));
     }
 
     QVERIFY(QtSettingsStore(fileName)
@@ -76,22 +108,41 @@ void QtSettingsStoreTest::fileIsTheOwnersOnly()
                 .ok());
     QVERIFY(contents(fileName).contains("PassSet=new"));
     QCOMPARE(mode(fileName), kOwnerOnly);
+    if (linkToOthers) {
+        QVERIFY(QFileInfo(fileName).isSymLink());
+        QCOMPARE(statusOf(target).st_uid, other);
+        QCOMPARE(statusOf(target).st_gid, other);
+    }
+}
+
+void QtSettingsStoreTest::readsAfreshEveryTime_data()
+{
+    QTest::addColumn<QByteArray>("onDisk");
+    QTest::addColumn<std::optional<QString>>("expected");
+    QTest::newRow("written by another running copy")
+        << QByteArray("[Settings]\nPassSet=written by the other copy\n")
+        << std::optional(QStringLiteral("written by the other copy"));
+    // Qt reads it as a list: neither empty (no password) nor any one string.
+    QTest::newRow("a hash edited by hand, its quotes taken away")
+        << QByteArray("[Settings]\nPassSet=$argon2id$v=19$m=65536,t=2,p=1$c2FsdA$aGFzaA\n")
+        << std::optional<QString>();
 }
 
 void QtSettingsStoreTest::readsAfreshEveryTime()
 {
-    // Another running copy of the program writes the same file.
+    QFETCH(QByteArray, onDisk);
+    QFETCH(std::optional<QString>, expected);
     QTemporaryDir dir;
     const QString fileName = dir.filePath(QStringLiteral("Quenzal.conf"));
     QtSettingsStore store(fileName);
     QVERIFY(
         store.write(QStringLiteral("Settings"), QStringLiteral("PassSet"), QStringLiteral("mine"))
             .ok());
-    QVERIFY(save(fileName, "[Settings]\nPassSet=written by the other copy\n"));
-    const Result<QString> read =
+    QVERIFY(save(fileName, onDisk));
+    const Result<std::optional<QString>> read =
         store.read(QStringLiteral("Settings"), QStringLiteral("PassSet"), QString());
     QVERIFY(read);
-    QCOMPARE(*read, QStringLiteral("written by the other copy"));
+    QCOMPARE(*read, expected);
 }
 
 void QtSettingsStoreTest::passwordIsStoredAsHash()
@@ -110,22 +161,64 @@ void QtSettingsStoreTest::passwordIsStoredAsHash()
     QVERIFY(test::isMatch(PasswordStore(again).matches(password)));
 }
 
-void QtSettingsStoreTest::fileThatIsAFolderFails()
+void QtSettingsStoreTest::notARegularFileIsRefused_data()
 {
-    // Neither read as "no password set" nor written as if stored; the folder
-    // keeps its mode. (Tests run as root, for whom no mode bit refuses.)
+    QTest::addColumn<QString>("make");
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("link to a FIFO") << "fifo";     // would wait for a writer
+    QTest::newRow("link to a device") << "device"; // would be replaced by a file
+}
+
+void QtSettingsStoreTest::notARegularFileIsRefused()
+{
+    // Neither read as "no password set" nor written as if stored, and never
+    // opened; what is there stays as it was. (Tests run as root, for whom no
+    // mode bit refuses.)
+    QFETCH(QString, make);
     QTemporaryDir dir;
     const QString fileName = dir.filePath(QStringLiteral("Quenzal.conf"));
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Quenzal.conf")));
-    const QFile::Permissions before = mode(fileName);
+    const QString target = dir.filePath(QStringLiteral("target"));
+    const QByteArray encoded = QFile::encodeName(target);
+    if (make == QLatin1String("folder")) {
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Quenzal.conf")));
+    } else {
+        if (make == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(encoded.constData(), 0600), 0);
+        else if (::mknod(encoded.constData(), S_IFCHR | 0600, makedev(1, 3)) != 0)
+            QSKIP("Only root can make a device.");
+        QVERIFY(QFile::link(target, fileName));
+    }
+    const struct stat before = statusOf(fileName);
+    const QString reason = *notARegularFile(before.st_mode);
     QtSettingsStore store(fileName);
-    const Result<QString> read =
+    // Whatever opens the FIFO to read it is let go by opening its other end,
+    // so that the test fails instead of hanging.
+    std::atomic<bool> opened = false;
+    std::jthread watch;
+    if (make == QLatin1String("fifo")) {
+        watch = std::jthread([&](std::stop_token stop) {
+            while (!stop.stop_requested()) {
+                const int end = ::open(encoded.constData(), O_WRONLY | O_NONBLOCK);
+                if (end >= 0) {
+                    opened = true;
+                    ::close(end);
+                }
+                QThread::msleep(1);
+            }
+        });
+    }
+    const Result<std::optional<QString>> read =
         store.read(QStringLiteral("Settings"), QStringLiteral("PassSet"), QString());
-    QVERIFY(!read && !read.error().isEmpty());
+    QVERIFY(!read);
+    QCOMPARE(read.error(), reason);
     const Result<void> written =
         store.write(QStringLiteral("Settings"), QStringLiteral("PassSet"), QStringLiteral("new"));
-    QVERIFY(!written && !written.error().isEmpty());
-    QCOMPARE(mode(fileName), before);
+    QVERIFY(!written);
+    QCOMPARE(written.error(), reason);
+    watch = {};
+    QVERIFY(!opened);
+    QCOMPARE(statusOf(fileName).st_mode, before.st_mode);
+    QCOMPARE(statusOf(fileName).st_rdev, before.st_rdev);
     QCOMPARE(store.location(), QDir::toNativeSeparators(fileName));
 }
 
@@ -143,6 +236,16 @@ void QtSettingsStoreTest::plainPasswordIsHashedAtLogin()
     QVERIFY2(onDisk.contains("$argon2id$"), onDisk.constData());
     QVERIFY(!onDisk.contains("secret"));
     QCOMPARE(mode(fileName), kOwnerOnly);
+}
+
+void QtSettingsStoreTest::usualPlaceIsQSettingsOwn()
+{
+    // The store names its file without opening it; a password kept there by
+    // an earlier build must be found.
+    QStandardPaths::setTestModeEnabled(true);
+    QCOMPARE(QtSettingsStore().location(),
+             QDir::toNativeSeparators(
+                 QSettings(QStringLiteral("Quenzal"), QStringLiteral("Quenzal")).fileName()));
 }
 
 QTEST_GUILESS_MAIN(QtSettingsStoreTest)
