@@ -276,9 +276,8 @@ std::optional<Failure> checkKind(const QString &name, const QString &verb)
 {
     if (name.isEmpty() || fileKind(name) != FileKind::Other)
         return std::nullopt;
-    return Failure{
-        OtherKind,
-        QStringLiteral("Only .txt and .rtf files can be %1; \"%2\" was not %1.").arg(verb, name)};
+    return Failure{OtherKind, QStringLiteral("Only .txt and .rtf files can be %1; %2 was not %1.")
+                                  .arg(verb, quoted(name))};
 }
 
 } // namespace

@@ -317,6 +317,9 @@ private slots:
             u"Could not write \"%1/out.txt\": File too large."_s, {}, 3);
         row("full disk", {u"scramble"_s, u"%1/in.txt"_s, none, noSecond}, 9,
             u"Could not write standard output: No space left on device."_s, u"/dev/full"_s);
+        row("a name with a character that would not show",
+            {u"scramble"_s, u"%1/gone\u202Etxt.exe.txt"_s, u"%1/out.txt"_s, none, noSecond}, 4,
+            u"Could not read \"%1/gone<U+202E>txt.exe.txt\": No such file or directory."_s);
     }
 
     void failuresLeaveTheOutputAsItWas()

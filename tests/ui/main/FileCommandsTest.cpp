@@ -299,6 +299,9 @@ private slots:
             << "Only .txt and .rtf files can be opened; \"NOTES.TXT\" was not opened.";
         QTest::newRow("no such file")
             << "gone.txt" << QByteArray() << "Could not open \"%1\": No such file or directory.";
+        QTest::newRow("a character in the name that would not show")
+            << QStringLiteral("photo\u202Egpj.exe") << QByteArray("text")
+            << "Only .txt and .rtf files can be opened; \"photo<U+202E>gpj.exe\" was not opened.";
         QTest::newRow("not rich text")
             << "plain.rtf" << QByteArray("just words")
             << "Could not open \"%1\": The file is not rich text: it does not begin with "
