@@ -22,9 +22,10 @@ std::optional<QString> notARegularFile(unsigned int mode);
 // and nothing else behind. A file that such a replacement would change in
 // what it is (another owner or group, other names by hard links, a folder
 // where no new file can be made) is written in place instead, cut down only
-// when the first bytes come; a path that is not a regular file (a device, a
-// FIFO, a folder, also behind a symbolic link) is refused. The window's Save
-// and the command-line program's named output both write through it.
+// when the first bytes come. A replacement keeps the old file's mode. A
+// path that is not a regular file (a device, a FIFO, a folder, also behind a
+// symbolic link) is refused. The window's Save and the command-line
+// program's named output both write through it.
 class FileWriter
 {
 public:
