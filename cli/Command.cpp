@@ -230,6 +230,12 @@ std::optional<Failure> stream(Input &input, Output &output, const Keys &keys)
         const qint64 size = std::get<qint64>(n);
         if (size == 0)
             return std::nullopt;
+        // Found before the block is written: a named output is left as it was.
+        if (keys.scramble) {
+            if (QString refusal = codeZeroRefusal({block.data(), size}, position);
+                !refusal.isEmpty())
+                return Failure{Unrepresentable, refusal};
+        }
         transform({reinterpret_cast<std::uint8_t *>(block.data()), std::size_t(size)}, keys,
                   position);
         if (auto failed = output.write({block.data(), size}))
@@ -239,20 +245,29 @@ std::optional<Failure> stream(Input &input, Output &output, const Keys &keys)
 }
 
 // The codes of the whole text: a plain input's bytes, or an .rtf input's
-// exact text (as the upper area holds it after Open).
+// exact text (as the upper area holds it after Open). Refused as the cipher
+// refuses it.
 std::variant<QByteArray, Failure> readText(Input &input, bool richText, bool scramble)
 {
     auto bytes = input.readAll();
-    if (!richText || std::holds_alternative<Failure>(bytes))
+    if (std::holds_alternative<Failure>(bytes))
         return bytes;
-    const rtf::ReadResult document = rtf::read(std::get<QByteArray>(bytes));
-    if (!document.ok())
-        return input.failure(document.error());
-    const QString text = rtf::exactText(*document.value());
-    if (QString refusal = cipherRefusal(QStringLiteral("The text"), text, scramble, true);
-        !refusal.isEmpty())
-        return Failure{Unrepresentable, refusal};
-    return CodePage::encode(text);
+    QByteArray codes = std::move(std::get<QByteArray>(bytes));
+    if (richText) {
+        const rtf::ReadResult document = rtf::read(codes);
+        if (!document.ok())
+            return input.failure(document.error());
+        const QString text = rtf::exactText(*document.value());
+        if (QString refusal = cipherRefusal(QStringLiteral("The text"), text, scramble, true);
+            !refusal.isEmpty())
+            return Failure{Unrepresentable, refusal};
+        codes = CodePage::encode(text);
+    }
+    if (scramble) {
+        if (QString refusal = codeZeroRefusal(codes); !refusal.isEmpty())
+            return Failure{Unrepresentable, refusal};
+    }
+    return codes;
 }
 
 // A text as the window's Save writes the lower area to an .rtf file.

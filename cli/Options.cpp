@@ -9,7 +9,8 @@ namespace {
 const char kHelpEnd[] = R"(
 Both passes run as the window's Scramble and Unscramble commands run them:
 the text goes through the cipher with the first password, and the result
-again with the second. A text of any length is taken.
+again with the second. Scramble refuses a text holding code 0 (a NUL byte),
+which Unscramble could not give back. A text of any length is taken.
 
 Files: a name ending in ".txt" is plain text, one byte per character in the
 Windows-1252 code page; a name ending in ".rtf" is Rich Text Format (its
@@ -36,7 +37,8 @@ Exit status:
   4  the input file does not exist
   5  the input cannot be read, or an .rtf input is not Rich Text Format
   6  a file name ends in neither .txt nor .rtf
-  7  the text or a password holds a character the code page cannot hold
+  7  the text or a password holds a character the code page cannot hold,
+     or a text to scramble holds code 0
   8  the output cannot be written, or is not a regular file
   9  the disk is full
 

@@ -317,6 +317,9 @@ private slots:
             u"Could not write \"%1/out.txt\": File too large."_s, {}, 3);
         row("full disk", {u"scramble"_s, u"%1/in.txt"_s, none, noSecond}, 9,
             u"Could not write standard output: No space left on device."_s, u"/dev/full"_s);
+        row("code 0 in a text held whole",
+            {u"scramble"_s, u"%1/zero.txt"_s, u"%1/out.rtf"_s, none, noSecond}, 7,
+            u"The text contains a character that cannot be scrambled: U+0000 at character 5."_s);
         row("a name with a character that would not show",
             {u"scramble"_s, u"%1/gone\u202Etxt.exe.txt"_s, u"%1/out.txt"_s, none, noSecond}, 4,
             u"Could not read \"%1/gone<U+202E>txt.exe.txt\": No such file or directory."_s);
@@ -331,6 +334,7 @@ private slots:
         QFETCH(QString, message);
         const QByteArray old = "the old output";
         writeFile(path(QStringLiteral("in.txt")), "some text");
+        writeFile(path(QStringLiteral("zero.txt")), QByteArray("some\0text", 9));
         writeFile(path(QStringLiteral("plain.rtf")), "some text");
         writeFile(path(QStringLiteral("emoji.rtf")), richTextOf(QStringLiteral("ab😀")));
         writeFile(path(QStringLiteral("bad-password")), QStringLiteral("pł\n").toUtf8());
