@@ -36,6 +36,12 @@ QString quoted(const QString &name)
     return u'"' + name + u'"';
 }
 
+// The most a text read whole may have, in words.
+QString readLimit()
+{
+    return QStringLiteral("%1 MiB").arg(TextFiles::kMaxReadBytes / (1024 * 1024));
+}
+
 bool isDiskFull(int error)
 {
 #ifdef EDQUOT
@@ -91,7 +97,7 @@ public:
 #endif
     }
 
-    // Everything that is left.
+    // Everything that is left, at most as much as a file read whole.
     std::variant<QByteArray, Failure> readAll()
     {
         if (!m_name.isEmpty()) {
@@ -103,6 +109,9 @@ public:
         QByteArray bytes;
         for (;;) {
             const qsizetype start = bytes.size();
+            if (start > TextFiles::kMaxReadBytes)
+                return failure(QStringLiteral("The text is too large to hold whole (more than %1)")
+                                   .arg(readLimit()));
             bytes.resize(start + kBlockSize);
             const auto n = read(bytes.data() + start, kBlockSize);
             if (const auto *failed = std::get_if<Failure>(&n))
@@ -287,6 +296,25 @@ QByteArray richTextOf(const QString &text)
     return rtf::write(document);
 }
 
+// A held text's result: its codes through both passes, as plain text or as
+// an .rtf file, which must not be too large to be read again.
+std::variant<QByteArray, Failure> resultOf(QByteArray codes, const Keys &keys, bool richText,
+                                           const QString &output)
+{
+    transform({reinterpret_cast<std::uint8_t *>(codes.data()), std::size_t(codes.size())}, keys, 1);
+    if (!richText)
+        return codes;
+    QByteArray bytes = richTextOf(CodePage::decode(codes));
+    if (bytes.size() > TextFiles::kMaxReadBytes)
+        return Failure{OutputUnwritable,
+                       couldNot(QStringLiteral("write ") + quoted(output),
+                                QStringLiteral("As Rich Text Format the text would take more "
+                                               "than %1, the most an .rtf file can have to be "
+                                               "read again")
+                                    .arg(readLimit()))};
+    return bytes;
+}
+
 std::optional<Failure> checkKind(const QString &name, const QString &verb)
 {
     if (name.isEmpty() || fileKind(name) != FileKind::Other)
@@ -340,18 +368,21 @@ std::optional<Failure> runCommand(const Options &options)
     }
     const Keys keys{passwordKey(first), passwordKey(second), options.scramble};
 
+    std::optional<QByteArray> result;
+    if (codes) {
+        auto done = resultOf(std::move(*codes), keys, richOut, options.output);
+        if (const auto *failed = std::get_if<Failure>(&done))
+            return *failed;
+        result = std::move(std::get<QByteArray>(done));
+    }
     Output output(options.output);
     if (auto failed = output.open())
         return failed;
-    if (!codes) {
-        if (auto failed = stream(input, output, keys))
+    if (result) {
+        if (auto failed = output.write(*result))
             return failed;
-    } else {
-        transform({reinterpret_cast<std::uint8_t *>(codes->data()), std::size_t(codes->size())},
-                  keys, 1);
-        const QByteArray bytes = richOut ? richTextOf(CodePage::decode(*codes)) : *codes;
-        if (auto failed = output.write(bytes))
-            return failed;
+    } else if (auto failed = stream(input, output, keys)) {
+        return failed;
     }
     return output.finish();
 }

@@ -10,7 +10,15 @@ const char kHelpEnd[] = R"(
 Both passes run as the window's Scramble and Unscramble commands run them:
 the text goes through the cipher with the first password, and the result
 again with the second. Scramble refuses a text holding code 0 (a NUL byte),
-which Unscramble could not give back. A text of any length is taken.
+which Unscramble could not give back.
+
+Plain text of any length goes through in blocks, from a .txt file or
+standard input to a .txt file or standard output. A text read from or
+written to an .rtf file is held whole: the .rtf file, and a .txt file or
+standard input going to one, may have at most 256 MiB, and a result that
+would take more as Rich Text Format is refused. A scrambled text takes
+about three times its length as Rich Text Format (some 80 MiB of it fit),
+an ordinary text little more than its length.
 
 Files: a name ending in ".txt" is plain text, one byte per character in the
 Windows-1252 code page; a name ending in ".rtf" is Rich Text Format (its

@@ -4,6 +4,7 @@
 #include "Texts.h"
 #include "engine/Cipher.h"
 #include "engine/CodePage.h"
+#include "platform/files/TextFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,6 +18,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <span>
 
 using namespace quenzal;
 using namespace Qt::StringLiterals;
@@ -25,6 +27,8 @@ using namespace quenzal::test;
 namespace {
 
 constexpr int kPatience = 30000;
+constexpr qint64 kMiB = 1024 * 1024;
+using TextFiles::kMaxReadBytes;
 
 // A text as the window's Save writes it to an .rtf file.
 QByteArray richTextOf(const QString &text)
@@ -61,7 +65,8 @@ struct Cli
         process.start();
         if (!process.waitForStarted(kPatience))
             return false;
-        process.write(input);
+        if (!input.isEmpty())
+            process.write(input);
         process.closeWriteChannel();
         return process.waitForFinished(kPatience);
     }
@@ -245,7 +250,8 @@ private slots:
     }
 
     // Each failure: its one line, its status, and the output file as it was,
-    // with nothing left beside it. "%1" stands for the folder of the files.
+    // with nothing left beside it. "%1" stands for the folder of the files,
+    // "%2" for the most a file read whole may have, in MiB.
     void failuresLeaveTheOutputAsItWas_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -253,12 +259,14 @@ private slots:
         QTest::addColumn<int>("fileSizeLimit");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("standardInput"); // a file in place of a pipe
         const QString none = QStringLiteral("--no-password"),
                       noSecond = QStringLiteral("--no-second-password");
         const auto row = [&](const char *name, QStringList arguments, int status,
                              const QString &message, const QString &standardOutput = {},
-                             int limit = 0) {
-            QTest::newRow(name) << arguments << standardOutput << limit << status << message;
+                             int limit = 0, const QString &standardInput = {}) {
+            QTest::newRow(name) << arguments << standardOutput << limit << status << message
+                                << standardInput;
         };
         row("missing input", {u"scramble"_s, u"%1/gone.txt"_s, u"%1/out.txt"_s, none, noSecond}, 4,
             u"Could not read \"%1/gone.txt\": No such file or directory."_s);
@@ -323,6 +331,15 @@ private slots:
         row("a name with a character that would not show",
             {u"scramble"_s, u"%1/gone\u202Etxt.exe.txt"_s, u"%1/out.txt"_s, none, noSecond}, 4,
             u"Could not read \"%1/gone<U+202E>txt.exe.txt\": No such file or directory."_s);
+        row("standard input too large to hold for .rtf",
+            {u"unscramble"_s, u"-"_s, u"%1/out.rtf"_s, none, noSecond}, 5,
+            u"Could not read standard input: The text is too large to hold whole (more than "_s
+            u"%2 MiB)."_s,
+            {}, 0, u"%1/sparse.txt"_s);
+        row(".rtf result too large to be read again",
+            {u"scramble"_s, u"%1/tabs.txt"_s, u"%1/out.rtf"_s, none, noSecond}, 8,
+            u"Could not write \"%1/out.rtf\": As Rich Text Format the text would take more "_s
+            u"than %2 MiB, the most an .rtf file can have to be read again."_s);
     }
 
     void failuresLeaveTheOutputAsItWas()
@@ -332,9 +349,20 @@ private slots:
         QFETCH(int, fileSizeLimit);
         QFETCH(int, status);
         QFETCH(QString, message);
+        QFETCH(QString, standardInput);
         const QByteArray old = "the old output";
         writeFile(path(QStringLiteral("in.txt")), "some text");
         writeFile(path(QStringLiteral("zero.txt")), QByteArray("some\0text", 9));
+        writeFile(path(QStringLiteral("sparse.txt")), {});
+        QVERIFY(QFile::resize(path(QStringLiteral("sparse.txt")), 300 * kMiB)); // no disk used
+        if (arguments.contains(u"%1/tabs.txt"_s)) {
+            // Scrambled, a tab each, which Rich Text Format writes in five bytes.
+            QByteArray codes(kMaxReadBytes / 5 + kMiB, '\t');
+            const auto span = std::span(reinterpret_cast<std::uint8_t *>(codes.data()),
+                                        std::size_t(codes.size()));
+            scrambleCodesTwice(span, span, 0, 0, false);
+            writeFile(path(QStringLiteral("tabs.txt")), codes);
+        }
         writeFile(path(QStringLiteral("plain.rtf")), "some text");
         writeFile(path(QStringLiteral("emoji.rtf")), richTextOf(QStringLiteral("ab😀")));
         writeFile(path(QStringLiteral("bad-password")), QStringLiteral("pł\n").toUtf8());
@@ -348,6 +376,8 @@ private slots:
         Cli cli(arguments);
         if (!standardOutput.isEmpty())
             cli.process.setStandardOutputFile(standardOutput);
+        if (!standardInput.isEmpty())
+            cli.process.setStandardInputFile(standardInput.arg(m_dir.path()));
         if (fileSizeLimit > 0)
             cli.process.setChildProcessModifier([fileSizeLimit] {
                 std::signal(SIGXFSZ, SIG_IGN);
@@ -355,9 +385,11 @@ private slots:
                 setrlimit(RLIMIT_FSIZE, &limit);
             });
         QVERIFY(cli.run());
-        QCOMPARE(cli.errors(),
-                 QStringLiteral("quenzal-cli: %1\n")
-                     .arg(QString(message).replace(QLatin1String("%1"), m_dir.path())));
+        QCOMPARE(cli.errors(), QStringLiteral("quenzal-cli: %1\n")
+                                   .arg(QString(message)
+                                            .replace(QLatin1String("%1"), m_dir.path())
+                                            .replace(QLatin1String("%2"),
+                                                     QString::number(kMaxReadBytes / kMiB))));
         QCOMPARE(cli.process.exitCode(), status);
         QCOMPARE(contentsOf(path(QStringLiteral("out.txt"))), old);
         QCOMPARE(contentsOf(path(QStringLiteral("out.rtf"))), old);
