@@ -26,7 +26,9 @@ text in, or the result written as the window saves it). The last four
 characters decide, exactly as written. Standard input and output are plain
 text. A named output takes the old file's place only when written in full;
 a file with other names (hard links), or another user's, is written in place
-and keeps them; what is not a regular file (a device, a FIFO) is refused.
+and keeps them, the text read whole first (at most 256 MiB) when that file
+is also the input, or when Scramble reads it from a pipe; what is not a
+regular file (a device, a FIFO) is refused.
 
 Passwords never go on the command line. When standard input is a terminal
 and the text does not come from it, the program asks for each password

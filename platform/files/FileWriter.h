@@ -42,6 +42,9 @@ public:
     // Makes what was written the file's content, on disk.
     bool commit();
 
+    // True when open() chose to write the existing file in place: it is cut
+    // down only when the first bytes come.
+    bool writesInPlace() const { return m_inPlace; }
     // True once the existing file itself has been cut down to be written
     // over: a failure after that leaves it with only what was written.
     bool changedInPlace() const { return m_cutDown; }
