@@ -1,5 +1,6 @@
 #include "access/PasswordStore.h"
 
+#include "base/VisibleText.h"
 #include "platform/ports/SettingsStore.h"
 
 #include <QByteArray>
@@ -53,7 +54,7 @@ bool withinBounds(const QString &hash)
 
 QString quoted(const SettingsStore &settings)
 {
-    return u'"' + settings.location() + u'"';
+    return u'"' + visibleText(settings.location()) + u'"';
 }
 
 QString damaged(const SettingsStore &settings)

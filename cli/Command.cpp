@@ -18,6 +18,7 @@
 #include <cerrno>
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 #include <span>
@@ -34,6 +35,12 @@ constexpr qint64 kBlockSize = 1024 * 1024;
 QString quoted(const QString &name)
 {
     return u'"' + name + u'"';
+}
+
+// The most a text read whole may have, in words.
+QString readLimit()
+{
+    return QStringLiteral("%1 MiB").arg(TextFiles::kMaxReadBytes / (1024 * 1024));
 }
 
 bool isDiskFull(int error)
@@ -91,7 +98,8 @@ public:
 #endif
     }
 
-    // Everything that is left.
+    // The whole text: a named file as Open reads it, or what standard input
+    // holds.
     std::variant<QByteArray, Failure> readAll()
     {
         if (!m_name.isEmpty()) {
@@ -100,9 +108,18 @@ public:
                 return std::move(*bytes);
             return failure(bytes.error());
         }
+        return readRest();
+    }
+
+    // Everything that is left, at most as much as a file read whole.
+    std::variant<QByteArray, Failure> readRest()
+    {
         QByteArray bytes;
         for (;;) {
             const qsizetype start = bytes.size();
+            if (start > TextFiles::kMaxReadBytes)
+                return failure(QStringLiteral("The text is too large to hold whole (more than %1)")
+                                   .arg(readLimit()));
             bytes.resize(start + kBlockSize);
             const auto n = read(bytes.data() + start, kBlockSize);
             if (const auto *failed = std::get_if<Failure>(&n))
@@ -112,6 +129,56 @@ public:
                 return bytes;
         }
     }
+
+#ifdef Q_OS_UNIX
+    // Whether the input is a regular file, which can be read ahead.
+    bool isRegularFile() const
+    {
+        struct stat status;
+        return ::fstat(m_file.handle(), &status) == 0 && S_ISREG(status.st_mode);
+    }
+
+    // How much a regular file has left to read.
+    qint64 bytesLeft() const
+    {
+        struct stat status;
+        const off_t offset = ::lseek(m_file.handle(), 0, SEEK_CUR);
+        if (offset < 0 || ::fstat(m_file.handle(), &status) != 0)
+            return 0;
+        return qint64(status.st_size) - offset;
+    }
+
+    // Whether the input is the file at `path`, by whatever name.
+    bool isFile(const QString &path) const
+    {
+        struct stat input, file;
+        return ::fstat(m_file.handle(), &input) == 0 &&
+               ::stat(QFile::encodeName(path).constData(), &file) == 0 &&
+               input.st_dev == file.st_dev && input.st_ino == file.st_ino;
+    }
+
+    // For Scramble, the refusal of a code 0 anywhere ahead, found without
+    // moving on: the input must be a regular file.
+    std::optional<Failure> findCodeZeroAhead(std::span<char> block) const
+    {
+        off_t offset = ::lseek(m_file.handle(), 0, SEEK_CUR);
+        if (offset < 0)
+            return failure(qt_error_string(errno));
+        for (std::int64_t position = 1;;) {
+            const ssize_t n = ::pread(m_file.handle(), block.data(), block.size(), offset);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return failure(qt_error_string(errno));
+            if (n == 0)
+                return std::nullopt;
+            if (QString refusal = codeZeroRefusal({block.data(), n}, position); !refusal.isEmpty())
+                return Failure{Unrepresentable, refusal};
+            offset += n;
+            position += n;
+        }
+    }
+#endif
 
     Failure failure(const QString &reason) const
     {
@@ -181,6 +248,15 @@ public:
         return std::nullopt;
     }
 
+    bool writesInPlace() const
+    {
+        return m_file.writesInPlace();
+    }
+    const QString &name() const
+    {
+        return m_name;
+    }
+
     // The input's failure, and what it left of a file written in place.
     Failure afterInputFailure(Failure failed) const
     {
@@ -219,17 +295,22 @@ void transform(std::span<std::uint8_t> codes, const Keys &keys, std::int64_t pos
     scrambleCodesTwice(codes, codes, keys.first, keys.second, keys.scramble, position);
 }
 
-std::optional<Failure> stream(Input &input, Output &output, const Keys &keys)
+std::optional<Failure> stream(Input &input, Output &output, const Keys &keys, std::span<char> block)
 {
-    std::vector<char> block(static_cast<std::size_t>(kBlockSize));
     std::int64_t position = 1;
     for (;;) {
-        const auto n = input.read(block.data(), kBlockSize);
+        const auto n = input.read(block.data(), qint64(block.size()));
         if (const auto *failed = std::get_if<Failure>(&n))
             return output.afterInputFailure(*failed);
         const qint64 size = std::get<qint64>(n);
         if (size == 0)
             return std::nullopt;
+        // Found before the block is written: a named output is left as it was.
+        if (keys.scramble) {
+            if (QString refusal = codeZeroRefusal({block.data(), size}, position);
+                !refusal.isEmpty())
+                return Failure{Unrepresentable, refusal};
+        }
         transform({reinterpret_cast<std::uint8_t *>(block.data()), std::size_t(size)}, keys,
                   position);
         if (auto failed = output.write({block.data(), size}))
@@ -239,20 +320,29 @@ std::optional<Failure> stream(Input &input, Output &output, const Keys &keys)
 }
 
 // The codes of the whole text: a plain input's bytes, or an .rtf input's
-// exact text (as the upper area holds it after Open).
+// exact text (as the upper area holds it after Open). Refused as the cipher
+// refuses it.
 std::variant<QByteArray, Failure> readText(Input &input, bool richText, bool scramble)
 {
     auto bytes = input.readAll();
-    if (!richText || std::holds_alternative<Failure>(bytes))
+    if (std::holds_alternative<Failure>(bytes))
         return bytes;
-    const rtf::ReadResult document = rtf::read(std::get<QByteArray>(bytes));
-    if (!document.ok())
-        return input.failure(document.error());
-    const QString text = rtf::exactText(*document.value());
-    if (QString refusal = cipherRefusal(QStringLiteral("The text"), text, scramble, true);
-        !refusal.isEmpty())
-        return Failure{Unrepresentable, refusal};
-    return CodePage::encode(text);
+    QByteArray codes = std::move(std::get<QByteArray>(bytes));
+    if (richText) {
+        const rtf::ReadResult document = rtf::read(codes);
+        if (!document.ok())
+            return input.failure(document.error());
+        const QString text = rtf::exactText(*document.value());
+        if (QString refusal = cipherRefusal(QStringLiteral("The text"), text, scramble, true);
+            !refusal.isEmpty())
+            return Failure{Unrepresentable, refusal};
+        codes = CodePage::encode(text);
+    }
+    if (scramble) {
+        if (QString refusal = codeZeroRefusal(codes); !refusal.isEmpty())
+            return Failure{Unrepresentable, refusal};
+    }
+    return codes;
 }
 
 // A text as the window's Save writes the lower area to an .rtf file.
@@ -272,13 +362,74 @@ QByteArray richTextOf(const QString &text)
     return rtf::write(document);
 }
 
+// A held text's result: its codes through both passes, as plain text or as
+// an .rtf file, which must not be too large to be read again.
+std::variant<QByteArray, Failure> resultOf(QByteArray codes, const Keys &keys, bool richText,
+                                           const QString &output)
+{
+    transform({reinterpret_cast<std::uint8_t *>(codes.data()), std::size_t(codes.size())}, keys, 1);
+    if (!richText)
+        return codes;
+    QByteArray bytes = richTextOf(CodePage::decode(codes));
+    if (bytes.size() > TextFiles::kMaxReadBytes)
+        return Failure{OutputUnwritable,
+                       couldNot(QStringLiteral("write ") + quoted(output),
+                                QStringLiteral("As Rich Text Format the text would take more "
+                                               "than %1, the most an .rtf file can have to be "
+                                               "read again")
+                                    .arg(readLimit()))};
+    return bytes;
+}
+
+// A file written in place is cut down when the first block of the result is
+// ready, and a failure after that leaves only what came before it. So what
+// would stop the result is found first: the whole text is read when the
+// output is the input itself (cutting it down would cut the input short),
+// and, for Scramble, when the input cannot be read ahead (a pipe) to look
+// for code 0; a regular file is read ahead for it. The held text, if any.
+std::variant<std::optional<QByteArray>, Failure>
+readBeforeWritingInPlace(Input &input, const Output &output, bool scramble, std::span<char> block)
+{
+#ifdef Q_OS_UNIX
+    if (!output.writesInPlace())
+        return std::nullopt;
+    const bool itself = input.isFile(output.name());
+    if (!itself && !scramble)
+        return std::nullopt;
+    if (!itself && input.isRegularFile()) {
+        if (auto failed = input.findCodeZeroAhead(block))
+            return *failed;
+        return std::nullopt;
+    }
+    if (itself && input.bytesLeft() > TextFiles::kMaxReadBytes)
+        return Failure{OutputUnwritable,
+                       couldNot(QStringLiteral("write ") + quoted(output.name()),
+                                QStringLiteral("It is also the input and can only be written in "
+                                               "place, so the text is read whole first, and it "
+                                               "has more than %1")
+                                    .arg(readLimit()))};
+    auto text = input.readRest();
+    if (auto *failed = std::get_if<Failure>(&text))
+        return *failed;
+    if (QString refusal = scramble ? codeZeroRefusal(std::get<QByteArray>(text)) : QString();
+        !refusal.isEmpty())
+        return Failure{Unrepresentable, refusal};
+    return std::optional<QByteArray>(std::move(std::get<QByteArray>(text)));
+#else
+    Q_UNUSED(input);
+    Q_UNUSED(output);
+    Q_UNUSED(scramble);
+    Q_UNUSED(block);
+    return std::nullopt;
+#endif
+}
+
 std::optional<Failure> checkKind(const QString &name, const QString &verb)
 {
     if (name.isEmpty() || fileKind(name) != FileKind::Other)
         return std::nullopt;
-    return Failure{
-        OtherKind,
-        QStringLiteral("Only .txt and .rtf files can be %1; \"%2\" was not %1.").arg(verb, name)};
+    return Failure{OtherKind, QStringLiteral("Only .txt and .rtf files can be %1; %2 was not %1.")
+                                  .arg(verb, quoted(name))};
 }
 
 } // namespace
@@ -326,18 +477,31 @@ std::optional<Failure> runCommand(const Options &options)
     }
     const Keys keys{passwordKey(first), passwordKey(second), options.scramble};
 
+    std::optional<QByteArray> result;
+    if (codes) {
+        auto done = resultOf(std::move(*codes), keys, richOut, options.output);
+        if (const auto *failed = std::get_if<Failure>(&done))
+            return *failed;
+        result = std::move(std::get<QByteArray>(done));
+    }
     Output output(options.output);
     if (auto failed = output.open())
         return failed;
-    if (!codes) {
-        if (auto failed = stream(input, output, keys))
+    if (result) {
+        if (auto failed = output.write(*result))
             return failed;
-    } else {
-        transform({reinterpret_cast<std::uint8_t *>(codes->data()), std::size_t(codes->size())},
-                  keys, 1);
-        const QByteArray bytes = richOut ? richTextOf(CodePage::decode(*codes)) : *codes;
-        if (auto failed = output.write(bytes))
+        return output.finish();
+    }
+    std::vector<char> block(static_cast<std::size_t>(kBlockSize));
+    auto held = readBeforeWritingInPlace(input, output, options.scramble, block);
+    if (const auto *failed = std::get_if<Failure>(&held))
+        return *failed;
+    if (auto &text = std::get<std::optional<QByteArray>>(held)) {
+        auto done = resultOf(std::move(*text), keys, false, options.output);
+        if (auto failed = output.write(std::get<QByteArray>(done)))
             return failed;
+    } else if (auto failed = stream(input, output, keys, block)) {
+        return failed;
     }
     return output.finish();
 }

@@ -12,7 +12,7 @@ enum ExitStatus : int {
     InputMissing = 4,       // the input file does not exist
     InputUnreadable = 5,    // the input cannot be read, or an .rtf input is not rich text
     OtherKind = 6,          // a file name that ends in neither .txt nor .rtf
-    Unrepresentable = 7,    // a character the code page cannot hold
+    Unrepresentable = 7,    // a character the code page cannot hold, or code 0 to scramble
     OutputUnwritable = 8,   // the output cannot be written
     DiskFull = 9,           // no space left for the output
 };

@@ -9,7 +9,16 @@ namespace {
 const char kHelpEnd[] = R"(
 Both passes run as the window's Scramble and Unscramble commands run them:
 the text goes through the cipher with the first password, and the result
-again with the second. A text of any length is taken.
+again with the second. Scramble refuses a text holding code 0 (a NUL byte),
+which Unscramble could not give back.
+
+Plain text of any length goes through in blocks, from a .txt file or
+standard input to a .txt file or standard output. A text read from or
+written to an .rtf file is held whole: the .rtf file, and a .txt file or
+standard input going to one, may have at most 256 MiB, and a result that
+would take more as Rich Text Format is refused. A scrambled text takes
+about three times its length as Rich Text Format (some 80 MiB of it fit),
+an ordinary text little more than its length.
 
 Files: a name ending in ".txt" is plain text, one byte per character in the
 Windows-1252 code page; a name ending in ".rtf" is Rich Text Format (its
@@ -17,7 +26,9 @@ text in, or the result written as the window saves it). The last four
 characters decide, exactly as written. Standard input and output are plain
 text. A named output takes the old file's place only when written in full;
 a file with other names (hard links), or another user's, is written in place
-and keeps them; what is not a regular file (a device, a FIFO) is refused.
+and keeps them, the text read whole first (at most 256 MiB) when that file
+is also the input, or when Scramble reads it from a pipe; what is not a
+regular file (a device, a FIFO) is refused.
 
 Passwords never go on the command line. When standard input is a terminal
 and the text does not come from it, the program asks for each password
@@ -36,7 +47,8 @@ Exit status:
   4  the input file does not exist
   5  the input cannot be read, or an .rtf input is not Rich Text Format
   6  a file name ends in neither .txt nor .rtf
-  7  the text or a password holds a character the code page cannot hold
+  7  the text or a password holds a character the code page cannot hold,
+     or a text to scramble holds code 0
   8  the output cannot be written, or is not a regular file
   9  the disk is full
 

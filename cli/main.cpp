@@ -1,6 +1,7 @@
 #include "Command.h"
 #include "Options.h"
 #include "Terminal.h"
+#include "base/VisibleText.h"
 
 #include <QCoreApplication>
 
@@ -16,9 +17,12 @@ void print(std::FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
+// Every message goes out here, with what it names (file names, characters,
+// the command line's words) shown visibly, so that it cannot hide or reorder
+// the rest.
 int fail(const Failure &failure)
 {
-    print(stderr, QStringLiteral("quenzal-cli: %1\n").arg(failure.message));
+    print(stderr, QStringLiteral("quenzal-cli: %1\n").arg(quenzal::visibleText(failure.message)));
     return failure.status;
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cassert>
+#include <cstring>
 
 namespace quenzal {
 namespace {
@@ -68,19 +69,39 @@ QString ScrambleText(const QString &text, const QString &password, bool scramble
     return result;
 }
 
+namespace {
+
+// "The text contains a character that cannot be scrambled: "😀" (U+1F600) at
+// character 3.", without the place when `position` is 0.
+QString refusal(const QString &what, char32_t codePoint, bool scramble, std::int64_t position)
+{
+    const QString verb = scramble ? QStringLiteral("scrambled") : QStringLiteral("unscrambled");
+    QString message = QStringLiteral("%1 contains a character that cannot be %2: %3")
+                          .arg(what, verb, CodePage::describe(codePoint));
+    if (position > 0)
+        message += QStringLiteral(" at character %1").arg(position);
+    return message + u'.';
+}
+
+} // namespace
+
 QString cipherRefusal(const QString &what, QStringView value, bool scramble, bool position)
 {
     const auto bad = CodePage::firstUnrepresentable(value);
     if (!bad)
         return {};
-    const QString verb = scramble ? QStringLiteral("scrambled") : QStringLiteral("unscrambled");
-    QString message = QStringLiteral("%1 contains a character that cannot be %2: %3")
-                          .arg(what, verb, CodePage::describe(bad->codePoint));
-    if (position) {
-        const qsizetype characters = value.first(bad->index).toUcs4().size();
-        message += QStringLiteral(" at character %1").arg(characters + 1);
-    }
-    return message + u'.';
+    const qsizetype characters = position ? value.first(bad->index).toUcs4().size() + 1 : 0;
+    return refusal(what, bad->codePoint, scramble, characters);
+}
+
+QString codeZeroRefusal(QByteArrayView codes, std::int64_t firstPosition)
+{
+    const void *zero =
+        codes.isEmpty() ? nullptr : std::memchr(codes.data(), 0, size_t(codes.size()));
+    if (!zero)
+        return {};
+    const std::int64_t index = static_cast<const char *>(zero) - codes.data();
+    return refusal(QStringLiteral("The text"), U'\0', true, firstPosition + index);
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -40,6 +41,14 @@ QString ScrambleText(const QString &text, const QString &password, bool scramble
 // sentence also says where the character is, counting characters (a
 // surrogate pair as one) from 1: "... (U+1F600) at character 12.".
 QString cipherRefusal(const QString &what, QStringView value, bool scramble, bool position = false);
+
+// Scramble refuses code 0 (U+0000), which Unscramble can never give back (it
+// becomes code 255). Why a text's run of codes is refused for it: "The text
+// contains a character that cannot be scrambled: U+0000 at character 12.",
+// for the first one, counting from `firstPosition` for the run's first code
+// (a long text goes through block by block), or an empty string when there
+// is none. A text of code-page characters has one code per character.
+QString codeZeroRefusal(QByteArrayView codes, std::int64_t firstPosition = 1);
 
 // The same transformation on raw codes, without progress, for long inputs.
 // `in` and `out` have the same size; they may be the same buffer. The first

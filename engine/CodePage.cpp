@@ -1,5 +1,7 @@
 #include "engine/CodePage.h"
 
+#include "base/VisibleText.h"
+
 #include <algorithm>
 #include <array>
 
@@ -106,8 +108,11 @@ QString decode(QByteArrayView codes)
 
 QString describe(char32_t codePoint)
 {
-    const QString hex = QString::number(uint(codePoint), 16).toUpper().rightJustified(4, u'0');
-    return QStringLiteral("\"%1\" (U+%2)").arg(QString::fromUcs4(&codePoint, 1), hex);
+    // A character that would not show, or would reorder the message, by its code alone.
+    if (isHiddenCharacter(codePoint))
+        return codePointName(codePoint);
+    return QStringLiteral("\"%1\" (%2)")
+        .arg(QString::fromUcs4(&codePoint, 1), codePointName(codePoint));
 }
 
 } // namespace quenzal::CodePage

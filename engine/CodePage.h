@@ -37,7 +37,8 @@ QByteArray encode(QStringView text);
 // The text of a run of codes; every byte decodes.
 QString decode(QByteArrayView codes);
 
-// "😀" (U+1F600): how messages name a character.
+// "😀" (U+1F600): how messages name a character; one that would not show as
+// itself (isHiddenCharacter(): U+0000, U+202E, ...) by its code alone.
 QString describe(char32_t codePoint);
 
 } // namespace CodePage

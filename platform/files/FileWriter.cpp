@@ -20,7 +20,8 @@ struct SaveTarget
 {
     enum Way { Replace, InPlace, Refuse };
     Way way = Replace;
-    QString refusal; // why, for Refuse
+    QString refusal;          // why, for Refuse
+    std::optional<uint> mode; // the permissions of the file that is replaced
 };
 
 // A file that exists is replaced by a new one only where the new one would be
@@ -36,24 +37,24 @@ SaveTarget saveTarget(const QString &path)
     if (::stat(QFile::encodeName(path).constData(), &file) != 0)
         return {}; // a new file; what stops it is reported on the way
     if (const auto why = notARegularFile(file.st_mode))
-        return {SaveTarget::Refuse, *why};
+        return {SaveTarget::Refuse, *why, {}};
     const QByteArray folder = QFile::encodeName(QFileInfo(path).canonicalPath());
     struct stat dir;
     if (::stat(folder.constData(), &dir) != 0)
-        return {SaveTarget::InPlace, {}};
+        return {SaveTarget::InPlace, {}, {}};
     const gid_t newGroup = (dir.st_mode & S_ISGID) ? dir.st_gid : ::getegid();
     if (file.st_nlink > 1 || file.st_uid != ::geteuid() || file.st_gid != newGroup ||
         ::faccessat(AT_FDCWD, folder.constData(), W_OK | X_OK, AT_EACCESS) != 0)
-        return {SaveTarget::InPlace, {}};
-    return {};
+        return {SaveTarget::InPlace, {}, {}};
+    return {SaveTarget::Replace, {}, uint(file.st_mode & 07777)};
 #else
     const QFileInfo info(path);
     if (!info.exists())
         return {};
     if (!info.isFile())
-        return {SaveTarget::Refuse, QStringLiteral("It is not a regular file")};
+        return {SaveTarget::Refuse, QStringLiteral("It is not a regular file"), {}};
     if (!QFileInfo(info.canonicalPath()).isWritable())
-        return {SaveTarget::InPlace, {}};
+        return {SaveTarget::InPlace, {}, {}};
     return {};
 #endif
 }
@@ -118,6 +119,16 @@ bool FileWriter::open()
     if (!m_inPlace) {
         auto save = std::make_unique<QSaveFile>(m_path);
         opened = save->open(mode);
+#ifdef Q_OS_UNIX
+        // The replacement gets the old file's mode exactly: Qt's copy of it
+        // gives a read-only file written by root its owner's write
+        // permission, and drops the set-user-ID, set-group-ID and sticky bits.
+        if (opened && target.mode && ::fchmod(save->handle(), mode_t(*target.mode)) != 0) {
+            m_systemError = errno;
+            m_error = qt_error_string(errno);
+            return false; // the temporary file goes with `save`
+        }
+#endif
         m_file = std::move(save);
     } else {
         auto file = std::make_unique<QFile>(m_path);

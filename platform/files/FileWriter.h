@@ -22,9 +22,10 @@ std::optional<QString> notARegularFile(unsigned int mode);
 // and nothing else behind. A file that such a replacement would change in
 // what it is (another owner or group, other names by hard links, a folder
 // where no new file can be made) is written in place instead, cut down only
-// when the first bytes come; a path that is not a regular file (a device, a
-// FIFO, a folder, also behind a symbolic link) is refused. The window's Save
-// and the command-line program's named output both write through it.
+// when the first bytes come. A replacement keeps the old file's mode. A
+// path that is not a regular file (a device, a FIFO, a folder, also behind a
+// symbolic link) is refused. The window's Save and the command-line
+// program's named output both write through it.
 class FileWriter
 {
 public:
@@ -41,6 +42,9 @@ public:
     // Makes what was written the file's content, on disk.
     bool commit();
 
+    // True when open() chose to write the existing file in place: it is cut
+    // down only when the first bytes come.
+    bool writesInPlace() const { return m_inPlace; }
     // True once the existing file itself has been cut down to be written
     // over: a failure after that leaves it with only what was written.
     bool changedInPlace() const { return m_cutDown; }

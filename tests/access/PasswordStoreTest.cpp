@@ -29,6 +29,7 @@ private slots:
     void storeThatCannotBeUsed();
     void storedAgainAfterMatch_data();
     void storedAgainAfterMatch();
+    void locationShowsEveryCharacter();
 };
 
 void PasswordStoreTest::matches_data()
@@ -207,6 +208,18 @@ void PasswordStoreTest::storedAgainAfterMatch()
                                             cheapHashing().memLimit),
              0);
     QVERIFY(isMatch(store.matches(QStringLiteral("Secret"))));
+}
+
+// A character of the location that would not show is named by its code.
+void PasswordStoreTest::locationShowsEveryCharacter()
+{
+    FakeSettingsStore settings;
+    settings.path = QStringLiteral("/home/user\u200B/Quenzal.conf");
+    settings.readFailure = QStringLiteral("Permission denied");
+    const Result<bool> match = PasswordStore(settings, cheapHashing()).matches(QString());
+    QCOMPARE(match.error(),
+             QStringLiteral("Could not read the password from \"/home/user<U+200B>/Quenzal.conf\": "
+                            "Permission denied."));
 }
 
 QTEST_GUILESS_MAIN(PasswordStoreTest)

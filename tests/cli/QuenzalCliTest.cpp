@@ -4,6 +4,7 @@
 #include "Texts.h"
 #include "engine/Cipher.h"
 #include "engine/CodePage.h"
+#include "platform/files/TextFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,12 +12,14 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
+#include <span>
 
 using namespace quenzal;
 using namespace Qt::StringLiterals;
@@ -25,6 +28,8 @@ using namespace quenzal::test;
 namespace {
 
 constexpr int kPatience = 30000;
+constexpr qint64 kMiB = 1024 * 1024;
+using TextFiles::kMaxReadBytes;
 
 // A text as the window's Save writes it to an .rtf file.
 QByteArray richTextOf(const QString &text)
@@ -61,7 +66,8 @@ struct Cli
         process.start();
         if (!process.waitForStarted(kPatience))
             return false;
-        process.write(input);
+        if (!input.isEmpty())
+            process.write(input);
         process.closeWriteChannel();
         return process.waitForFinished(kPatience);
     }
@@ -69,6 +75,11 @@ struct Cli
     QByteArray output() { return process.readAllStandardOutput(); }
     QString errors() { return QString::fromUtf8(process.readAllStandardError()); }
 };
+
+// Why a file is written in place, if it is.
+enum class InPlace { No, Linked, OtherOwner, ReadOnlyFolder };
+
+constexpr uid_t kNobody = 65534;
 
 // The command line of a running process, as other users can read it.
 QByteArray commandLineOf(qint64 pid)
@@ -245,7 +256,8 @@ private slots:
     }
 
     // Each failure: its one line, its status, and the output file as it was,
-    // with nothing left beside it. "%1" stands for the folder of the files.
+    // with nothing left beside it. "%1" stands for the folder of the files,
+    // "%2" for the most a file read whole may have, in MiB.
     void failuresLeaveTheOutputAsItWas_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -253,12 +265,14 @@ private slots:
         QTest::addColumn<int>("fileSizeLimit");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("standardInput"); // a file in place of a pipe
         const QString none = QStringLiteral("--no-password"),
                       noSecond = QStringLiteral("--no-second-password");
         const auto row = [&](const char *name, QStringList arguments, int status,
                              const QString &message, const QString &standardOutput = {},
-                             int limit = 0) {
-            QTest::newRow(name) << arguments << standardOutput << limit << status << message;
+                             int limit = 0, const QString &standardInput = {}) {
+            QTest::newRow(name) << arguments << standardOutput << limit << status << message
+                                << standardInput;
         };
         row("missing input", {u"scramble"_s, u"%1/gone.txt"_s, u"%1/out.txt"_s, none, noSecond}, 4,
             u"Could not read \"%1/gone.txt\": No such file or directory."_s);
@@ -317,6 +331,21 @@ private slots:
             u"Could not write \"%1/out.txt\": File too large."_s, {}, 3);
         row("full disk", {u"scramble"_s, u"%1/in.txt"_s, none, noSecond}, 9,
             u"Could not write standard output: No space left on device."_s, u"/dev/full"_s);
+        row("code 0 in a text held whole",
+            {u"scramble"_s, u"%1/zero.txt"_s, u"%1/out.rtf"_s, none, noSecond}, 7,
+            u"The text contains a character that cannot be scrambled: U+0000 at character 5."_s);
+        row("a name with a character that would not show",
+            {u"scramble"_s, u"%1/gone\u202Etxt.exe.txt"_s, u"%1/out.txt"_s, none, noSecond}, 4,
+            u"Could not read \"%1/gone<U+202E>txt.exe.txt\": No such file or directory."_s);
+        row("standard input too large to hold for .rtf",
+            {u"unscramble"_s, u"-"_s, u"%1/out.rtf"_s, none, noSecond}, 5,
+            u"Could not read standard input: The text is too large to hold whole (more than "_s
+            u"%2 MiB)."_s,
+            {}, 0, u"%1/sparse.txt"_s);
+        row(".rtf result too large to be read again",
+            {u"scramble"_s, u"%1/tabs.txt"_s, u"%1/out.rtf"_s, none, noSecond}, 8,
+            u"Could not write \"%1/out.rtf\": As Rich Text Format the text would take more "_s
+            u"than %2 MiB, the most an .rtf file can have to be read again."_s);
     }
 
     void failuresLeaveTheOutputAsItWas()
@@ -326,8 +355,20 @@ private slots:
         QFETCH(int, fileSizeLimit);
         QFETCH(int, status);
         QFETCH(QString, message);
+        QFETCH(QString, standardInput);
         const QByteArray old = "the old output";
         writeFile(path(QStringLiteral("in.txt")), "some text");
+        writeFile(path(QStringLiteral("zero.txt")), QByteArray("some\0text", 9));
+        writeFile(path(QStringLiteral("sparse.txt")), {});
+        QVERIFY(QFile::resize(path(QStringLiteral("sparse.txt")), 300 * kMiB)); // no disk used
+        if (arguments.contains(u"%1/tabs.txt"_s)) {
+            // Scrambled, a tab each, which Rich Text Format writes in five bytes.
+            QByteArray codes(kMaxReadBytes / 5 + kMiB, '\t');
+            const auto span = std::span(reinterpret_cast<std::uint8_t *>(codes.data()),
+                                        std::size_t(codes.size()));
+            scrambleCodesTwice(span, span, 0, 0, false);
+            writeFile(path(QStringLiteral("tabs.txt")), codes);
+        }
         writeFile(path(QStringLiteral("plain.rtf")), "some text");
         writeFile(path(QStringLiteral("emoji.rtf")), richTextOf(QStringLiteral("ab😀")));
         writeFile(path(QStringLiteral("bad-password")), QStringLiteral("pł\n").toUtf8());
@@ -341,6 +382,8 @@ private slots:
         Cli cli(arguments);
         if (!standardOutput.isEmpty())
             cli.process.setStandardOutputFile(standardOutput);
+        if (!standardInput.isEmpty())
+            cli.process.setStandardInputFile(standardInput.arg(m_dir.path()));
         if (fileSizeLimit > 0)
             cli.process.setChildProcessModifier([fileSizeLimit] {
                 std::signal(SIGXFSZ, SIG_IGN);
@@ -348,9 +391,11 @@ private slots:
                 setrlimit(RLIMIT_FSIZE, &limit);
             });
         QVERIFY(cli.run());
-        QCOMPARE(cli.errors(),
-                 QStringLiteral("quenzal-cli: %1\n")
-                     .arg(QString(message).replace(QLatin1String("%1"), m_dir.path())));
+        QCOMPARE(cli.errors(), QStringLiteral("quenzal-cli: %1\n")
+                                   .arg(QString(message)
+                                            .replace(QLatin1String("%1"), m_dir.path())
+                                            .replace(QLatin1String("%2"),
+                                                     QString::number(kMaxReadBytes / kMiB))));
         QCOMPARE(cli.process.exitCode(), status);
         QCOMPARE(contentsOf(path(QStringLiteral("out.txt"))), old);
         QCOMPARE(contentsOf(path(QStringLiteral("out.rtf"))), old);
@@ -427,6 +472,127 @@ private slots:
         QCOMPARE(contentsOf(path(QStringLiteral("real.txt"))),
                  status == 0 ? reference(QStringLiteral("some text"), {}, {}, true)
                              : QByteArray("the old output"));
+    }
+
+    // A file that can only be written in place (it has another name, another
+    // owner, or a folder where no new file can be made) is cut down when the
+    // first block of the result is ready. Nothing is lost when it is the input
+    // itself, by any name, and a refusal leaves it as it was. The text spans
+    // more than one of the program's blocks. The input is in.txt; "%1" stands
+    // for the folder, "%2" for the most a file read whole may have, in MiB.
+    void writingInPlaceLosesNothing_data()
+    {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<int>("inPlace");   // why the output is written in place
+        QTest::addColumn<QString>("input"); // "file", "redirected" from it, or "pipe"
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<int>("zeroAt"); // where a code 0 is, from 1; 0: nowhere
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        const auto row = [](const char *name, const char *output, InPlace why, const char *input,
+                            int zeroAt = 0, int status = 0, const QString &message = {},
+                            qint64 size = 1536 * 1024) {
+            QTest::newRow(name) << QString::fromLatin1(output) << int(why)
+                                << QString::fromLatin1(input) << size << zeroAt << status
+                                << message;
+        };
+        const QString zero = QStringLiteral("The text contains a character that cannot be "
+                                            "scrambled: U+0000 at character 1300000.");
+        row("the input, with another name", "in.txt", InPlace::Linked, "file");
+        row("the input by its other name", "other.txt", InPlace::Linked, "file");
+        row("the input, another user's", "in.txt", InPlace::OtherOwner, "file");
+        row("the input, in a read-only folder", "in.txt", InPlace::ReadOnlyFolder, "file");
+        row("standard input redirected from it", "in.txt", InPlace::Linked, "redirected");
+        row("the input, too large to hold", "in.txt", InPlace::Linked, "file", 0, 8,
+            u"Could not write \"%1/in.txt\": It is also the input and can only be written in "_s
+            u"place, so the text is read whole first, and it has more than %2 MiB."_s,
+            300 * kMiB);
+        row("code 0 late, from another file", "out.txt", InPlace::Linked, "file", 1300000, 7, zero);
+        row("code 0 late, from a pipe", "out.txt", InPlace::Linked, "pipe", 1300000, 7, zero);
+        row("code 0 late, replacing the output", "out.txt", InPlace::No, "file", 1300000, 7, zero);
+    }
+
+    void writingInPlaceLosesNothing()
+    {
+        QFETCH(QString, output);
+        QFETCH(int, inPlace);
+        QFETCH(QString, input);
+        QFETCH(qint64, size);
+        QFETCH(int, zeroAt);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        const QString in = path(QStringLiteral("in.txt")), out = path(output);
+        QByteArray text(1536 * 1024, Qt::Uninitialized);
+        for (qsizetype i = 0; i < text.size(); ++i)
+            text[i] = char(1 + (i * 7919) % 255);
+        if (zeroAt > 0)
+            text[zeroAt - 1] = 0;
+        const auto link = [](const QString &from, const QString &to) {
+            return ::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData());
+        };
+        writeFile(in, text);
+        QVERIFY(QFile::resize(in, size));
+        if (output == u"other.txt")
+            QCOMPARE(link(in, out), 0);
+        else if (output != u"in.txt")
+            writeFile(out, "the old output");
+        // As root, the program runs as nobody for a folder nobody may change.
+        const bool asNobody = InPlace(inPlace) == InPlace::ReadOnlyFolder && ::geteuid() == 0;
+        switch (InPlace(inPlace)) {
+        case InPlace::No:
+            break;
+        case InPlace::Linked:
+            if (output != u"other.txt")
+                QCOMPARE(link(out, path(QStringLiteral("second name"))), 0);
+            break;
+        case InPlace::OtherOwner:
+            if (::geteuid() != 0)
+                QSKIP("only root can give a file to another user");
+            QCOMPARE(::chown(QFile::encodeName(out).constData(), kNobody, 0), 0);
+            break;
+        case InPlace::ReadOnlyFolder:
+            if (asNobody)
+                QCOMPARE(::chown(QFile::encodeName(out).constData(), kNobody, kNobody), 0);
+            QCOMPARE(::chmod(QFile::encodeName(m_dir.path()).constData(), 0555), 0);
+            break;
+        }
+        struct stat before;
+        QVERIFY(::stat(QFile::encodeName(out).constData(), &before) == 0);
+
+        Cli cli({QStringLiteral("scramble"), input == u"file" ? in : QStringLiteral("-"), out,
+                 QStringLiteral("--no-password"), QStringLiteral("--no-second-password")});
+        if (input == u"redirected")
+            cli.process.setStandardInputFile(in);
+        if (asNobody)
+            cli.process.setChildProcessModifier([] {
+                ::setgroups(0, nullptr);
+                if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+                    std::_Exit(127);
+            });
+        const bool ran = cli.run(input == u"pipe" ? text : QByteArray());
+        ::chmod(QFile::encodeName(m_dir.path()).constData(), 0700);
+        QVERIFY(ran);
+        QCOMPARE(cli.errors(), message.isEmpty()
+                                   ? QString()
+                                   : QStringLiteral("quenzal-cli: %1\n")
+                                         .arg(message.replace(QLatin1String("%1"), m_dir.path())
+                                                  .replace(QLatin1String("%2"),
+                                                           QString::number(kMaxReadBytes / kMiB))));
+        QCOMPARE(cli.process.exitCode(), status);
+        struct stat after;
+        QVERIFY(::stat(QFile::encodeName(out).constData(), &after) == 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        if (status != 0) { // not written at all
+            QCOMPARE(after.st_size, before.st_size);
+            QCOMPARE(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+            QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+            return;
+        }
+        QByteArray scrambled = text;
+        const auto codes = std::span(reinterpret_cast<std::uint8_t *>(scrambled.data()),
+                                     std::size_t(scrambled.size()));
+        scrambleCodesTwice(codes, codes, 0, 0, true);
+        QVERIFY(contentsOf(out) == scrambled);
     }
 
     // The same passwords from a file, a descriptor and the terminal give the

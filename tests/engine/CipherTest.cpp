@@ -85,6 +85,29 @@ private slots:
         QCOMPARE(result, expected);
     }
 
+    // Scramble refuses code 0, naming where it is, also in a block of a long text.
+    void codeZeroIsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("codes");
+        QTest::addColumn<qint64>("firstPosition");
+        QTest::addColumn<QString>("refusal");
+        const QString zero =
+            QStringLiteral("The text contains a character that cannot be scrambled: U+0000 at "
+                           "character %1.");
+        QTest::newRow("none") << QByteArray("\xFF\x01 a") << qint64(1) << QString();
+        QTest::newRow("the first of two") << QByteArray("a\0b\0", 4) << qint64(1) << zero.arg(2);
+        QTest::newRow("in a later block")
+            << QByteArray("ab\0", 3) << qint64(1048577) << zero.arg(1048579);
+    }
+
+    void codeZeroIsRefused()
+    {
+        QFETCH(QByteArray, codes);
+        QFETCH(qint64, firstPosition);
+        QFETCH(QString, refusal);
+        QCOMPARE(codeZeroRefusal(codes, firstPosition), refusal);
+    }
+
     void passwordKey_data()
     {
         QTest::addColumn<QString>("password");

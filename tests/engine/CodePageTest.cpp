@@ -64,6 +64,8 @@ private slots:
         QTest::newRow("the first of two") << QStringLiteral("x\u0100\u4E2D") << 1 << 0x100u
                                           << QStringLiteral("\"\u0100\" (U+0100)");
         QTest::newRow("lone surrogate") << QString(QChar(0xDC00)) << 0 << 0xDC00u << "";
+        QTest::newRow("a character that would not show")
+            << QStringLiteral("ab\u202Ec") << 2 << 0x202Eu << QStringLiteral("U+202E");
     }
 
     void firstUnrepresentable()

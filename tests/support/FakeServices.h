@@ -114,7 +114,7 @@ public:
 class FakeSettingsStore final : public SettingsStore
 {
 public:
-    QString location() const override { return QStringLiteral("/home/user/Quenzal.conf"); }
+    QString location() const override { return path; }
     Result<std::optional<QString>> read(const QString &section, const QString &key,
                                         const QString &defaultValue) override
     {
@@ -139,6 +139,8 @@ public:
     // When set, every read or write fails with this reason.
     QString readFailure;
     QString writeFailure;
+    // What location() answers.
+    QString path = QStringLiteral("/home/user/Quenzal.conf");
 };
 
 class FakeLoadProgress final : public LoadProgress

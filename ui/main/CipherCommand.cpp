@@ -1,6 +1,7 @@
 #include "ui/main/CipherCommand.h"
 
 #include "engine/Cipher.h"
+#include "engine/CodePage.h"
 #include "platform/ports/MessageBoxes.h"
 #include "platform/widgets/RichTextArea.h"
 
@@ -12,16 +13,23 @@ namespace quenzal {
 namespace {
 
 // Names the first character of the text or a password that cannot go through
-// the cipher, or returns an empty string.
+// the cipher (for Scramble, code 0 in the text too), or returns an empty
+// string.
 QString refusal(const CipherControls &c, const QString &text, Direction direction)
 {
     const bool scramble = direction == Direction::Scramble;
-    const std::pair<QString, QString> inputs[] = {
-        {QStringLiteral("The text"), text},
+    if (QString message = cipherRefusal(QStringLiteral("The text"), text, scramble);
+        !message.isEmpty())
+        return message;
+    if (scramble) {
+        if (QString message = codeZeroRefusal(CodePage::encode(text)); !message.isEmpty())
+            return message;
+    }
+    const std::pair<QString, QString> passwords[] = {
         {QStringLiteral("The first password"), c.passwordOne.text()},
         {QStringLiteral("The second password"), c.passwordTwo.text()},
     };
-    for (const auto &[what, value] : inputs) {
+    for (const auto &[what, value] : passwords) {
         if (QString message = cipherRefusal(what, value, scramble); !message.isEmpty())
             return message;
     }

@@ -1,5 +1,6 @@
 #include "ui/main/FileCommands.h"
 
+#include "base/VisibleText.h"
 #include "engine/CodePage.h"
 #include "platform/files/TextFiles.h"
 #include "platform/ports/FileDialogs.h"
@@ -22,18 +23,24 @@ void reportError(const FileControls &c, MessageBoxes &messages, const QString &t
     messages.critical(&c.window, QStringLiteral("Error"), text);
 }
 
+// A file name or path as messages quote it, every character visible.
+QString quoted(const QString &name)
+{
+    return u'"' + visibleText(name) + u'"';
+}
+
 QString otherKind(const QString &name, const QString &verb)
 {
-    return QStringLiteral("Only .txt and .rtf files can be %1; \"%2\" was not %1.")
-        .arg(verb, QFileInfo(name).fileName());
+    return QStringLiteral("Only .txt and .rtf files can be %1; %2 was not %1.")
+        .arg(verb, quoted(QFileInfo(name).fileName()));
 }
 
 QString failure(const QString &verb, const QString &name, QString reason)
 {
     while (reason.endsWith(u'.'))
         reason.chop(1);
-    return QStringLiteral("Could not %1 \"%2\": %3.")
-        .arg(verb, QDir::toNativeSeparators(name), reason);
+    return QStringLiteral("Could not %1 %2: %3.")
+        .arg(verb, quoted(QDir::toNativeSeparators(name)), reason);
 }
 
 struct ChosenFile
@@ -89,7 +96,7 @@ void OpenTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &mes
     // Reading and laying out a large file takes a while: the pointer says so,
     // and a long load shows its progress and can be cancelled.
     Loading loading(progress, &c.window,
-                    QStringLiteral("Opening \"%1\"...").arg(QFileInfo(name).fileName()));
+                    QStringLiteral("Opening %1...").arg(quoted(QFileInfo(name).fileName())));
     const auto fail = [&](const QString &reason) {
         loading.finish();
         reportError(c, messages, failure(QStringLiteral("open"), name, reason));

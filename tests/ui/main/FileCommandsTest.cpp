@@ -130,7 +130,16 @@ private:
 };
 
 // The kinds of save target, by what a replacement would change.
-enum class Target { LinkToFile, LinkToFifo, Fifo, Folder, HardLinked, OtherOwner, ReadOnlyFolder };
+enum class Target {
+    LinkToFile,
+    LinkToFifo,
+    Fifo,
+    Folder,
+    HardLinked,
+    OtherOwner,
+    ReadOnlyFolder,
+    ReadOnlyFile
+};
 
 } // namespace
 
@@ -299,6 +308,9 @@ private slots:
             << "Only .txt and .rtf files can be opened; \"NOTES.TXT\" was not opened.";
         QTest::newRow("no such file")
             << "gone.txt" << QByteArray() << "Could not open \"%1\": No such file or directory.";
+        QTest::newRow("a character in the name that would not show")
+            << QStringLiteral("photo\u202Egpj.exe") << QByteArray("text")
+            << "Only .txt and .rtf files can be opened; \"photo<U+202E>gpj.exe\" was not opened.";
         QTest::newRow("not rich text")
             << "plain.rtf" << QByteArray("just words")
             << "Could not open \"%1\": The file is not rich text: it does not begin with "
@@ -554,6 +566,8 @@ private slots:
         QTest::newRow("another user's: in place") << int(Target::OtherOwner) << QString();
         QTest::newRow("world-writable in a read-only folder: in place")
             << int(Target::ReadOnlyFolder) << QString();
+        QTest::newRow("read-only, saved by root: replaced, still read-only")
+            << int(Target::ReadOnlyFile) << QString();
     }
 
     void savesKeepWhatTheFileIs()
@@ -599,8 +613,15 @@ private slots:
             QVERIFY(::chmod(encoded(m_dir.path()).constData(), 0755) == 0);
             QVERIFY(::chmod(encoded(path(QStringLiteral("ro"))).constData(), 0555) == 0);
             break;
+        case Target::ReadOnlyFile:
+            if (::geteuid() != 0)
+                QSKIP("only root can save over a read-only file");
+            writeFile(name, old);
+            QVERIFY(::chmod(encoded(name).constData(), 0444) == 0);
+            break;
         }
         const Identity before = identityOf(name);
+        const QFile::Permissions permissions = QFile::permissions(name);
         const bool wasLink = QFileInfo(name).isSymLink();
 
         MainWindowFixture f;
@@ -626,9 +647,10 @@ private slots:
         QVERIFY2(f.fakes.messages.calls.isEmpty(),
                  qPrintable(f.fakes.messages.calls.value(0).text));
         QCOMPARE(contentsOf(name), QByteArray("new text"));
+        QCOMPARE(QFile::permissions(name), permissions);
         if (Target(target) == Target::LinkToFile)
             QCOMPARE(contentsOf(real), QByteArray("new text"));
-        else
+        else if (Target(target) != Target::ReadOnlyFile)
             QCOMPARE(identityOf(name), before);
     }
 

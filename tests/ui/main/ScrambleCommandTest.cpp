@@ -213,6 +213,11 @@ private slots:
             << QStringLiteral(
                    "The text contains a character that cannot be scrambled: \"\U0001F600\" "
                    "(U+1F600).");
+        QTest::newRow("code 0 in the text")
+            << QStringLiteral("ab") + QChar(0) + u'c' << ""
+            << "" << true
+            << QStringLiteral("The text contains a character that cannot be scrambled: U+0000 at "
+                              "character 3.");
         QTest::newRow("first password, unscrambling")
             << "abc" << QStringLiteral("p\u0100") << "" << false
             << QStringLiteral("The first password contains a character that cannot be "
