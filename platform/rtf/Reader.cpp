@@ -171,7 +171,8 @@ void Reader::controlWord(const Token &token, bool starred)
 {
     const WordMeaning meaning = lookUp(token.text);
     if (starred && meaning.word != Word::FieldInstruction && meaning.word != Word::ShapePicture &&
-        meaning.word != Word::NestedTableProps && meaning.word != Word::LineBreakKind) {
+        meaning.word != Word::NestedTableProps && meaning.word != Word::LineBreakKind &&
+        meaning.word != Word::CodeZero) {
         skipGroup();
         return;
     }
@@ -223,6 +224,12 @@ void Reader::controlWord(const Token &token, bool starred)
             m_lineBreak.clear();
         } else {
             skipGroup();
+        }
+        break;
+    case Word::CodeZero:
+        if (body) {
+            const char16_t nul = 0;
+            addText(QStringView(&nul, 1));
         }
         break;
     case Word::CharacterSet:
