@@ -245,7 +245,10 @@ std::variant<QByteArray, Failure> readText(Input &input, bool richText, bool scr
     auto bytes = input.readAll();
     if (!richText || std::holds_alternative<Failure>(bytes))
         return bytes;
-    const rtf::ReadResult document = rtf::read(std::get<QByteArray>(bytes));
+    // The text alone: pictures have none, so they are not decoded.
+    rtf::ReadOptions options;
+    options.decodePictures = false;
+    const rtf::ReadResult document = rtf::read(std::get<QByteArray>(bytes), options);
     if (!document.ok())
         return input.failure(document.error());
     const QString text = rtf::exactText(*document.value());

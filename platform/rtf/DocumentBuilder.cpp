@@ -36,6 +36,7 @@ double pixels(double twips)
 DocumentBuilder::DocumentBuilder(const ReadOptions &options)
     : m_document(std::make_unique<QTextDocument>()),
       m_maxFontFamilies(std::max(options.maxFontFamilies, 0)),
+      m_decodePictures(options.decodePictures),
       m_maxTableDepth(std::clamp(options.maxTableDepth, 1, kMaxTableDepth)),
       m_maxCells(std::clamp<qint64>(options.maxTableCells, 1, kMaxCells)),
       m_maxTableText(std::max<qint64>(options.maxTableText, 0))
@@ -78,6 +79,10 @@ bool DocumentBuilder::addPicture(const Picture &picture)
 {
     if (picture.kind == PictureKind::NotShown || picture.data.isEmpty())
         return false;
+    flushRun();
+    m_paragraphOpen = true;
+    if (!m_decodePictures)
+        return false;
     QByteArray data = picture.data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
@@ -107,10 +112,7 @@ bool DocumentBuilder::addPicture(const Picture &picture)
                               : image.height();
     format.setWidth(width * scaleX);
     format.setHeight(height * scaleY);
-
-    flushRun();
     m_paragraph.push_back({QString(), format});
-    m_paragraphOpen = true;
     return true;
 }
 

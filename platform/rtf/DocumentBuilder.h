@@ -50,8 +50,10 @@ public:
     }
     void addText(QStringView text, const CharProps &props) { runFor(props) += text; }
     // Adds a PNG or JPEG picture; false when it is not shown (another
-    // format, damaged, declaring more pixels than its data can hold, or over
-    // the limit for all pictures).
+    // format, damaged, declaring more pixels than its data can hold, over
+    // the limit for all pictures, or pictures not wanted). A PNG or JPEG
+    // picture with data opens its paragraph all the same, so that the text
+    // does not depend on whether it decodes.
     bool addPicture(const Picture &picture);
     // The line break, other than a paragraph break, that the next paragraph
     // follows (see kLineBreakProperty).
@@ -114,6 +116,7 @@ private:
     QSet<QString> m_shownFamilies;
     QList<QColor> m_colors;
     QList<QString> m_links;
+    bool m_decodePictures;
     int m_pictures = 0;
     qint64 m_pictureBytes = 0; // decoded, of the pictures shown
     qint64 m_pictureData = 0;  // their data's bytes

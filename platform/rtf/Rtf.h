@@ -44,6 +44,10 @@ struct ReadOptions
     // document's default font: Qt looks each family up on the system once,
     // at a cost that grows with the number already looked up.
     int maxFontFamilies = std::numeric_limits<int>::max();
+    // When false, pictures are not decoded and the document holds none, with
+    // the same text (pictures have none): for a reader of the text alone, to
+    // whom pictures would cost time and memory for nothing.
+    bool decodePictures = true;
     // When set, called every progressEvery bytes with how many of all the
     // bytes are read so far; when it returns false, reading stops and there
     // is no document.
