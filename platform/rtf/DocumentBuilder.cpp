@@ -5,10 +5,15 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
+#include <QLoggingCategory>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextTable>
 #include <QUrl>
+#include <QtEndian>
+
+#include <array>
+#include <utility>
 
 namespace quenzal::rtf {
 namespace {
@@ -30,6 +35,78 @@ double pixels(double twips)
 {
     return twips / kTwipsPerPixel;
 }
+
+quint32 crc32(QByteArrayView bytes)
+{
+    static const std::array<quint32, 256> table = [] {
+        std::array<quint32, 256> entries{};
+        for (quint32 n = 0; n < 256; ++n) {
+            quint32 c = n;
+            for (int bit = 0; bit < 8; ++bit)
+                c = (c & 1) != 0 ? 0xEDB88320U ^ (c >> 1) : c >> 1;
+            entries[n] = c;
+        }
+        return entries;
+    }();
+    quint32 c = 0xFFFFFFFFU;
+    for (const char byte : bytes)
+        c = table[(c ^ quint8(byte)) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFU;
+}
+
+// A PNG with all its chunks, from the header to the end, and the right
+// checksum on each that holds the picture. libpng prints each error it meets
+// on standard error, where a program that leaves the picture out should
+// print nothing: so damaged data never reaches it.
+bool isWholePng(QByteArrayView data)
+{
+    if (!data.startsWith("\x89PNG\r\n\x1a\n"))
+        return false;
+    for (qsizetype at = 8; data.size() - at >= 12;) {
+        const quint32 length = qFromBigEndian<quint32>(data.data() + at);
+        if (length > quint32(data.size() - at - 12))
+            return false;
+        const QByteArrayView chunk = data.sliced(at + 4, 4 + qsizetype(length));
+        const QByteArrayView type = chunk.first(4);
+        if ((at == 8) != (type == "IHDR"))
+            return false;
+        // A critical chunk's type begins with a capital letter.
+        const bool critical = (type.front() & 0x20) == 0;
+        if (critical && crc32(chunk) != qFromBigEndian<quint32>(chunk.data() + chunk.size()))
+            return false;
+        if (type == "IEND")
+            return true;
+        at += 12 + qsizetype(length);
+    }
+    return false;
+}
+
+// Qt's picture readers warn, on standard error, of each fault they meet in
+// damaged data (and of pictures past Qt's own limit on their size); while
+// this lives, they are quiet, and a damaged picture is left out with nothing
+// printed.
+class QuietPictureReaders
+{
+public:
+    QuietPictureReaders() { s_previous = QLoggingCategory::installFilter(quieten); }
+    ~QuietPictureReaders() { QLoggingCategory::installFilter(std::exchange(s_previous, nullptr)); }
+    QuietPictureReaders(const QuietPictureReaders &) = delete;
+    QuietPictureReaders &operator=(const QuietPictureReaders &) = delete;
+
+private:
+    // Qt calls it for every category before it hands back the filter it
+    // replaces: until then, the other categories stay as they are.
+    static void quieten(QLoggingCategory *category)
+    {
+        if (s_previous)
+            s_previous(category);
+        if (qstrncmp(category->categoryName(), "qt.gui.imageio", 14) == 0) {
+            for (const QtMsgType type : {QtDebugMsg, QtInfoMsg, QtWarningMsg})
+                category->setEnabled(type, false);
+        }
+    }
+    static inline QLoggingCategory::CategoryFilter s_previous = nullptr;
+};
 
 } // namespace
 
@@ -81,11 +158,12 @@ bool DocumentBuilder::addPicture(const Picture &picture)
         return false;
     flushRun();
     m_paragraphOpen = true;
-    if (!m_decodePictures)
+    if (!m_decodePictures || (picture.kind == PictureKind::Png && !isWholePng(picture.data)))
         return false;
     QByteArray data = picture.data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
+    const QuietPictureReaders quiet;
     QImageReader reader(&buffer, picture.kind == PictureKind::Png ? "png" : "jpeg");
     const QSize size = reader.size();
     const qint64 budget = std::min(
