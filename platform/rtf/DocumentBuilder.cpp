@@ -360,8 +360,9 @@ void DocumentBuilder::closeTable()
 // Qt rebuilds a table's whole grid after every change to its rows or
 // columns, so a table grown one row at a time costs the square of its size.
 // Rows are added in growing batches instead, and the rows not used are taken
-// off when the table ends. False when the next cell would pass the caller's
-// limit on cells: it is not made.
+// off when the table ends. Qt takes each cell off in time that grows with
+// the table, so a batch holds no more than about a thousand cells. False
+// when the next cell would pass the caller's limit on cells: it is not made.
 bool DocumentBuilder::moveOn(Table &table)
 {
     QTextTable *t = table.table;
@@ -369,7 +370,7 @@ bool DocumentBuilder::moveOn(Table &table)
     if (table.rowEnded) {
         if (m_cells + table.columns <= m_maxCells) {
             if (table.rows == table.allocatedRows) {
-                const int more = std::clamp(table.rows, 1, std::max(1, 65536 / table.columns));
+                const int more = std::clamp(table.rows, 1, std::max(1, 1024 / table.columns));
                 t->appendRows(more);
                 table.allocatedRows += more;
             }
