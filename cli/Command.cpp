@@ -329,7 +329,10 @@ std::variant<QByteArray, Failure> readText(Input &input, bool richText, bool scr
         return bytes;
     QByteArray codes = std::move(std::get<QByteArray>(bytes));
     if (richText) {
-        const rtf::ReadResult document = rtf::read(codes);
+        // The text alone: pictures have none, so they are not decoded.
+        rtf::ReadOptions options;
+        options.decodePictures = false;
+        const rtf::ReadResult document = rtf::read(codes, options);
         if (!document.ok())
             return input.failure(document.error());
         const QString text = rtf::exactText(*document.value());

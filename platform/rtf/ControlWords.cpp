@@ -45,6 +45,7 @@ const std::unordered_map<std::string_view, WordMeaning> &words()
             {"shppict", {Word::ShapePicture}},
             {"nesttableprops", {Word::NestedTableProps}},
             {"quenzalbreak", {Word::LineBreakKind}},
+            {"quenzalnul", {Word::CodeZero}},
             {"ansicpg", {Word::AnsiCodePage}},
             {"deff", {Word::DefaultFont}},
             {"fcharset", {Word::Charset}},

@@ -21,6 +21,7 @@ enum class Word : quint8 {
     ShapePicture,
     NestedTableProps,
     LineBreakKind,
+    CodeZero, // a U+0000 of the text, which the text of other documents never holds
     // Document.
     CharacterSet, // value: its code page
     AnsiCodePage,

@@ -5,10 +5,15 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
+#include <QLoggingCategory>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextTable>
 #include <QUrl>
+#include <QtEndian>
+
+#include <array>
+#include <utility>
 
 namespace quenzal::rtf {
 namespace {
@@ -31,14 +36,87 @@ double pixels(double twips)
     return twips / kTwipsPerPixel;
 }
 
+quint32 crc32(QByteArrayView bytes)
+{
+    static const std::array<quint32, 256> table = [] {
+        std::array<quint32, 256> entries{};
+        for (quint32 n = 0; n < 256; ++n) {
+            quint32 c = n;
+            for (int bit = 0; bit < 8; ++bit)
+                c = (c & 1) != 0 ? 0xEDB88320U ^ (c >> 1) : c >> 1;
+            entries[n] = c;
+        }
+        return entries;
+    }();
+    quint32 c = 0xFFFFFFFFU;
+    for (const char byte : bytes)
+        c = table[(c ^ quint8(byte)) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFU;
+}
+
+// A PNG with all its chunks, from the header to the end, and the right
+// checksum on each that holds the picture. libpng prints each error it meets
+// on standard error, where a program that leaves the picture out should
+// print nothing: so damaged data never reaches it.
+bool isWholePng(QByteArrayView data)
+{
+    if (!data.startsWith("\x89PNG\r\n\x1a\n"))
+        return false;
+    for (qsizetype at = 8; data.size() - at >= 12;) {
+        const quint32 length = qFromBigEndian<quint32>(data.data() + at);
+        if (length > quint32(data.size() - at - 12))
+            return false;
+        const QByteArrayView chunk = data.sliced(at + 4, 4 + qsizetype(length));
+        const QByteArrayView type = chunk.first(4);
+        if ((at == 8) != (type == "IHDR"))
+            return false;
+        // A critical chunk's type begins with a capital letter.
+        const bool critical = (type.front() & 0x20) == 0;
+        if (critical && crc32(chunk) != qFromBigEndian<quint32>(chunk.data() + chunk.size()))
+            return false;
+        if (type == "IEND")
+            return true;
+        at += 12 + qsizetype(length);
+    }
+    return false;
+}
+
+// Qt's picture readers warn, on standard error, of each fault they meet in
+// damaged data (and of pictures past Qt's own limit on their size); while
+// this lives, they are quiet, and a damaged picture is left out with nothing
+// printed.
+class QuietPictureReaders
+{
+public:
+    QuietPictureReaders() { s_previous = QLoggingCategory::installFilter(quieten); }
+    ~QuietPictureReaders() { QLoggingCategory::installFilter(std::exchange(s_previous, nullptr)); }
+    QuietPictureReaders(const QuietPictureReaders &) = delete;
+    QuietPictureReaders &operator=(const QuietPictureReaders &) = delete;
+
+private:
+    // Qt calls it for every category before it hands back the filter it
+    // replaces: until then, the other categories stay as they are.
+    static void quieten(QLoggingCategory *category)
+    {
+        if (s_previous)
+            s_previous(category);
+        if (qstrncmp(category->categoryName(), "qt.gui.imageio", 14) == 0) {
+            for (const QtMsgType type : {QtDebugMsg, QtInfoMsg, QtWarningMsg})
+                category->setEnabled(type, false);
+        }
+    }
+    static inline QLoggingCategory::CategoryFilter s_previous = nullptr;
+};
+
 } // namespace
 
-DocumentBuilder::DocumentBuilder(const ReadOptions &options)
+DocumentBuilder::DocumentBuilder(const ReadOptions &options, int looseTablesFrom)
     : m_document(std::make_unique<QTextDocument>()),
       m_maxFontFamilies(std::max(options.maxFontFamilies, 0)),
-      m_maxTableDepth(std::clamp(options.maxTableDepth, 1, kMaxTableDepth)),
-      m_maxCells(std::clamp<qint64>(options.maxTableCells, 1, kMaxCells)),
-      m_maxTableText(std::max<qint64>(options.maxTableText, 0))
+      m_decodePictures(options.decodePictures),
+      m_shownDepth(std::clamp(options.maxTableDepth, 1, kMaxTableDepth)),
+      m_shownCells(std::max<qint64>(options.maxTableCells, 0)),
+      m_shownText(std::max<qint64>(options.maxTableText, 0)), m_looseFrom(looseTablesFrom)
 {
     m_document->setUndoRedoEnabled(false);
     m_cursor = QTextCursor(m_document.get());
@@ -78,9 +156,14 @@ bool DocumentBuilder::addPicture(const Picture &picture)
 {
     if (picture.kind == PictureKind::NotShown || picture.data.isEmpty())
         return false;
+    flushRun();
+    m_paragraphOpen = true;
+    if (!m_decodePictures || (picture.kind == PictureKind::Png && !isWholePng(picture.data)))
+        return false;
     QByteArray data = picture.data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
+    const QuietPictureReaders quiet;
     QImageReader reader(&buffer, picture.kind == PictureKind::Png ? "png" : "jpeg");
     const QSize size = reader.size();
     const qint64 budget = std::min(
@@ -107,10 +190,7 @@ bool DocumentBuilder::addPicture(const Picture &picture)
                               : image.height();
     format.setWidth(width * scaleX);
     format.setHeight(height * scaleY);
-
-    flushRun();
     m_paragraph.push_back({QString(), format});
-    m_paragraphOpen = true;
     return true;
 }
 
@@ -142,12 +222,16 @@ void DocumentBuilder::endParagraph(const ParagraphProps &props, ParagraphEnd end
     int depth = props.depth();
     if (end == ParagraphEnd::Cell)
         depth = std::max(depth, 1);
-    const qint64 length = paragraphLength();
-    if (depth > 0 && m_tableText + length > m_maxTableText)
-        m_tablesFull = true;
     enterTableDepth(depth);
-    if (!m_tables.empty())
-        m_tableText += length;
+    if (!m_tables.empty() && m_tables.front().table) {
+        // The paragraph's characters, its end included.
+        qint64 length = 1;
+        for (const Segment &segment : m_paragraph)
+            length += segment.format.isImageFormat() ? 1 : segment.text.size();
+        m_shownTextCount += length;
+        if (m_shownTextCount > m_shownText)
+            showAsParagraphsFrom(m_tables.front().index);
+    }
 
     const QTextBlockFormat format = blockFormat(props);
     if (m_needBlock) {
@@ -171,19 +255,8 @@ void DocumentBuilder::endParagraph(const ParagraphProps &props, ParagraphEnd end
 
     if (end == ParagraphEnd::Paragraph)
         m_needBlock = true;
-    else if (end == ParagraphEnd::Cell && !m_tables.empty())
-        m_tables.back().cellEnded = true;
     else if (end == ParagraphEnd::Cell)
-        m_needBlock = true; // a cell read as a paragraph
-}
-
-// The paragraph's characters, its end included.
-qint64 DocumentBuilder::paragraphLength() const
-{
-    qint64 length = 1;
-    for (const Segment &segment : m_paragraph)
-        length += segment.format.isImageFormat() ? 1 : segment.text.size();
-    return length;
+        m_tables.back().cellEnded = true;
 }
 
 void DocumentBuilder::endRow(const ParagraphProps &props, int depth)
@@ -191,7 +264,7 @@ void DocumentBuilder::endRow(const ParagraphProps &props, int depth)
     flushRun();
     if (m_paragraphOpen)
         endParagraph(props, ParagraphEnd::Cell);
-    depth = std::min(depth, m_maxTableDepth);
+    depth = std::min(depth, kMaxTableDepth);
     if (int(m_tables.size()) < depth)
         return; // a row without cells
     while (int(m_tables.size()) > depth)
@@ -226,13 +299,7 @@ std::unique_ptr<QTextDocument> DocumentBuilder::finish(const ParagraphProps &pro
 // ended, and opens tables down to that depth.
 void DocumentBuilder::enterTableDepth(int depth)
 {
-    depth = std::min(depth, m_maxTableDepth);
-    // Past the cells or the text the caller wants shown as tables, the rest
-    // are paragraphs.
-    if (m_cells >= m_maxCells && m_maxCells < kMaxCells)
-        m_tablesFull = true;
-    if (m_tablesFull)
-        depth = 0;
+    depth = std::min(depth, kMaxTableDepth);
     while (int(m_tables.size()) > depth)
         closeTable();
     for (size_t level = 0; level < m_tables.size(); ++level) {
@@ -240,89 +307,170 @@ void DocumentBuilder::enterTableDepth(int depth)
             continue;
         while (m_tables.size() > level + 1)
             closeTable();
-        if (!moveOn(m_tables[level])) {
-            m_tablesFull = true;
-            while (!m_tables.empty())
-                closeTable();
-            return;
-        }
+        moveOn(m_tables[level]);
         break;
     }
     while (int(m_tables.size()) < depth)
         openTable();
 }
 
+// A table is shown as one when the caller's limits leave room for it as it
+// begins, and it lies in no table shown as paragraphs.
 void DocumentBuilder::openTable()
 {
-    QTextTableFormat format;
-    format.setBorder(1);
-    format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-    format.setCellPadding(2);
-    format.setCellSpacing(0);
-    format.setBorderCollapse(true);
     Table table;
-    table.table = m_cursor.insertTable(1, 1, format);
-    m_tables.push_back(table);
+    table.index = m_tablesOpened++;
+    const bool shown = (m_tables.empty() || m_tables.back().table) &&
+                       int(m_tables.size()) < m_shownDepth && table.index < m_looseFrom &&
+                       m_shownCellCount < m_shownCells && m_shownTextCount < m_shownText;
+    if (shown) {
+        QTextTableFormat format;
+        format.setBorder(1);
+        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+        format.setCellPadding(2);
+        format.setCellSpacing(0);
+        format.setBorderCollapse(true);
+        table.table = m_cursor.insertTable(1, 1, format);
+        ++m_shownCellCount;
+    } else {
+        startCell();
+    }
+    m_tables.push_back(std::move(table));
     ++m_cells;
     m_needBlock = false;
 }
 
 void DocumentBuilder::closeTable()
 {
-    const Table &table = m_tables.back();
-    if (table.allocatedRows > table.rows)
-        table.table->removeRows(table.rows, table.allocatedRows - table.rows);
-    m_cursor.setPosition(table.table->lastPosition() + 1);
+    Table &table = m_tables.back();
+    if (table.table) {
+        if (table.allocatedRows > table.rows)
+            table.table->removeRows(table.rows, table.allocatedRows - table.rows);
+        m_cursor.setPosition(table.table->lastPosition() + 1);
+    } else {
+        // The rest of the last row, then the line after the table.
+        for (int column = table.column + 1; column < table.columns; ++column)
+            startCell();
+        startCell();
+    }
     m_tables.pop_back();
     m_needBlock = false;
+}
+
+// A table shown as paragraphs gives each cell a paragraph of its own, as a
+// table does: a line break before it.
+void DocumentBuilder::startCell()
+{
+    m_cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+}
+
+void DocumentBuilder::moveOn(Table &table)
+{
+    Step step = Step::Join;
+    if (table.rowEnded) {
+        if (m_cells + table.columns <= kMaxCells)
+            step = Step::NextRow;
+    } else if (table.column + 1 < table.columns) {
+        step = Step::NextCell;
+    } else if (table.columns < kMaxColumns && m_cells + table.rows <= kMaxCells) {
+        step = Step::NewColumn;
+    }
+    const qint64 made = step == Step::NextRow     ? table.columns
+                        : step == Step::NewColumn ? table.rows
+                                                  : 0;
+    m_cells += made;
+    table.rowEnded = false;
+    table.cellEnded = false;
+    if (table.table) {
+        m_shownCellCount += made;
+        if (m_shownCellCount > m_shownCells)
+            showAsParagraphsFrom(m_tables.front().index);
+        moveOnInTable(table, step);
+    } else {
+        moveOnInParagraphs(table, step);
+    }
+    switch (step) {
+    case Step::NextRow:
+        ++table.rows;
+        ++table.row;
+        table.column = 0;
+        break;
+    case Step::NextCell:
+        ++table.column;
+        break;
+    case Step::NewColumn:
+        ++table.columns;
+        ++table.column;
+        break;
+    case Step::Join:
+        break;
+    }
+    // No room for another cell: its paragraphs join the last one.
+    m_needBlock = step == Step::Join;
 }
 
 // Qt rebuilds a table's whole grid after every change to its rows or
 // columns, so a table grown one row at a time costs the square of its size.
 // Rows are added in growing batches instead, and the rows not used are taken
-// off when the table ends. False when the next cell would pass the caller's
-// limit on cells: it is not made.
-bool DocumentBuilder::moveOn(Table &table)
+// off when the table ends. Qt takes each cell off in time that grows with
+// the table, so a batch holds no more than about a thousand cells.
+void DocumentBuilder::moveOnInTable(Table &table, Step step)
 {
     QTextTable *t = table.table;
-    bool moved = false;
-    if (table.rowEnded) {
-        if (m_cells + table.columns <= m_maxCells) {
-            if (table.rows == table.allocatedRows) {
-                const int more = std::clamp(table.rows, 1, std::max(1, 65536 / table.columns));
-                t->appendRows(more);
-                table.allocatedRows += more;
-            }
-            ++table.rows;
-            m_cells += table.columns;
-            ++table.row;
-            table.column = 0;
-            moved = true;
-        }
-    } else if (table.column + 1 < table.columns) {
-        ++table.column;
-        moved = true;
-    } else if (table.columns < kMaxColumns && m_cells + table.rows <= m_maxCells) {
+    if (step == Step::NextRow && table.rows == table.allocatedRows) {
+        const int more = std::clamp(table.rows, 1, std::max(1, 1024 / table.columns));
+        t->appendRows(more);
+        table.allocatedRows += more;
+    } else if (step == Step::NewColumn) {
         t->appendColumns(1);
-        ++table.columns;
-        m_cells += table.rows;
-        ++table.column;
-        moved = true;
     }
-    if (!moved && m_maxCells < kMaxCells && (table.rowEnded || table.columns < kMaxColumns))
-        return false;
-    table.rowEnded = false;
-    table.cellEnded = false;
-    const QTextTableCell cell = t->cellAt(table.row, table.column);
-    if (moved) {
-        m_cursor = cell.firstCursorPosition();
-        m_needBlock = false;
-    } else {
-        // No room for another cell: its paragraphs join the last one.
-        m_cursor = cell.lastCursorPosition();
-        m_needBlock = true;
+    const int row = table.row + (step == Step::NextRow ? 1 : 0);
+    const int column = step == Step::NextRow ? 0
+                       : step == Step::Join  ? table.column
+                                             : table.column + 1;
+    const QTextTableCell cell = t->cellAt(row, column);
+    m_cursor = step == Step::Join ? cell.lastCursorPosition() : cell.firstCursorPosition();
+}
+
+// The same steps in a table shown as paragraphs, with the same text: a row
+// ends with an empty paragraph for each cell it lacks, and a new column gives
+// every row before an empty paragraph at its end.
+void DocumentBuilder::moveOnInParagraphs(Table &table, Step step)
+{
+    switch (step) {
+    case Step::NextRow:
+        for (int column = table.column + 1; column < table.columns; ++column)
+            startCell();
+        table.rowEnds.push_back(m_cursor.position());
+        startCell();
+        break;
+    case Step::NextCell:
+        startCell();
+        break;
+    case Step::NewColumn: {
+        // From the last row, so that the ends of those before stay where
+        // they are; each row's end then moves past the paragraphs before it.
+        QTextCursor cursor(m_document.get());
+        for (auto end = table.rowEnds.crbegin(); end != table.rowEnds.crend(); ++end) {
+            cursor.setPosition(*end);
+            cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+        }
+        for (size_t row = 0; row < table.rowEnds.size(); ++row)
+            table.rowEnds[row] += int(row) + 1;
+        startCell();
+        break;
     }
-    return true;
+    case Step::Join:
+        break;
+    }
+}
+
+// The table `index` grew past the caller's limits while shown as one: the
+// reader starts again, showing the tables from that one on as paragraphs.
+void DocumentBuilder::showAsParagraphsFrom(int index)
+{
+    if (m_restartFrom < 0)
+        m_restartFrom = index;
 }
 
 QTextCharFormat DocumentBuilder::charFormat(const CharProps &props)

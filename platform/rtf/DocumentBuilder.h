@@ -11,6 +11,7 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -27,12 +28,22 @@ namespace quenzal::rtf {
 // Fonts, colours and links are numbers into tables the reader fills as it
 // goes. Every count that the document asks for (table depth and size,
 // picture sizes) is bounded, so no input exhausts the machine.
+//
+// The caller's limits on tables (ReadOptions) change only how the document
+// shows, never its text: a table past them is shown as the paragraphs it
+// holds, each cell a paragraph of its own as in a table, and an empty
+// paragraph for each cell a row lacks. Whether a table fits is known as it
+// begins, except that it may grow past the limits on cells and text later:
+// then the builder asks to be given the document again (restartFrom()).
 class DocumentBuilder
 {
 public:
     enum class ParagraphEnd { Paragraph, Cell, Document };
 
-    explicit DocumentBuilder(const ReadOptions &options = {});
+    // Tables from the `looseTablesFrom`th on (in the order they begin, from
+    // 0) are shown as paragraphs.
+    explicit DocumentBuilder(const ReadOptions &options = {},
+                             int looseTablesFrom = std::numeric_limits<int>::max());
 
     // The tables that character properties refer to.
     void setFontFamily(int font, const QString &family);
@@ -50,8 +61,10 @@ public:
     }
     void addText(QStringView text, const CharProps &props) { runFor(props) += text; }
     // Adds a PNG or JPEG picture; false when it is not shown (another
-    // format, damaged, declaring more pixels than its data can hold, or over
-    // the limit for all pictures).
+    // format, damaged, declaring more pixels than its data can hold, over
+    // the limit for all pictures, or pictures not wanted). A PNG or JPEG
+    // picture with data opens its paragraph all the same, so that the text
+    // does not depend on whether it decodes.
     bool addPicture(const Picture &picture);
     // The line break, other than a paragraph break, that the next paragraph
     // follows (see kLineBreakProperty).
@@ -63,6 +76,11 @@ public:
     // Ends the row of the table `depth` deep (1 the outermost), the open
     // paragraph first as its last cell.
     void endRow(const ParagraphProps &props, int depth);
+
+    // A table grew past the caller's limits while shown as one: -1, or the
+    // table from which on a builder given the same document again is to show
+    // tables as paragraphs (looseTablesFrom), which no table then grows past.
+    int restartFrom() const { return m_restartFrom; }
 
     // Ends the last paragraph and every table; `defaultFont` becomes the
     // document's default font.
@@ -83,7 +101,8 @@ private:
 
     struct Table
     {
-        QTextTable *table = nullptr;
+        QTextTable *table = nullptr; // none when shown as paragraphs
+        int index = 0;               // in the order tables begin
         int row = 0;
         int column = 0;
         // The rows and columns in use, and the rows the table has (some
@@ -93,15 +112,23 @@ private:
         int allocatedRows = 1;
         bool cellEnded = false; // \cell seen; the next content opens the next cell
         bool rowEnded = false;  // \row seen; the next content opens the next row
+        // Shown as paragraphs: where each row before the current one ends.
+        std::vector<int> rowEnds;
     };
+    // The ways to the next cell: a new row, the next cell of the row, a new
+    // column, or none (the paragraphs join the last cell).
+    enum class Step { NextRow, NextCell, NewColumn, Join };
 
     void startRun(const CharProps &props);
     void flushRun();
     void enterTableDepth(int depth);
     void openTable();
     void closeTable();
-    bool moveOn(Table &table);
-    qint64 paragraphLength() const;
+    void moveOn(Table &table);
+    void moveOnInTable(Table &table, Step step);
+    void moveOnInParagraphs(Table &table, Step step);
+    void startCell();
+    void showAsParagraphsFrom(int index);
     QTextCharFormat charFormat(const CharProps &props);
     bool isShown(const QString &family); // within ReadOptions::maxFontFamilies
     static QTextBlockFormat blockFormat(const ParagraphProps &props);
@@ -114,6 +141,7 @@ private:
     QSet<QString> m_shownFamilies;
     QList<QColor> m_colors;
     QList<QString> m_links;
+    bool m_decodePictures;
     int m_pictures = 0;
     qint64 m_pictureBytes = 0; // decoded, of the pictures shown
     qint64 m_pictureData = 0;  // their data's bytes
@@ -128,14 +156,17 @@ private:
     QTextCharFormat m_format;
     bool m_formatValid = false;
 
-    int m_maxTableDepth;
-    qint64 m_maxCells;
+    // The caller's limits on the tables shown, and what they hold so far.
+    int m_shownDepth;
+    qint64 m_shownCells;
+    qint64 m_shownText;
+    int m_looseFrom;
+    qint64 m_shownCellCount = 0;
+    qint64 m_shownTextCount = 0;
+    int m_restartFrom = -1;
+    int m_tablesOpened = 0;
     std::vector<Table> m_tables;
-    qint64 m_cells = 0;
-    qint64 m_maxTableText;
-    qint64 m_tableText = 0;
-    // The caller's limits on tables are reached: what follows is paragraphs.
-    bool m_tablesFull = false;
+    qint64 m_cells = 0;       // over all tables, shown or not
     bool m_needBlock = false; // the last paragraph ended with \par
     QString m_pendingLineBreak;
 };

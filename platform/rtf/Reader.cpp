@@ -38,8 +38,8 @@ bool hasRtfHeader(QByteArrayView bytes)
 
 } // namespace
 
-Reader::Reader(QByteArrayView rtf, const ReadOptions &options)
-    : m_lexer(rtf), m_builder(options), m_progress(options.progress),
+Reader::Reader(QByteArrayView rtf, const ReadOptions &options, int looseTablesFrom)
+    : m_lexer(rtf), m_builder(options, looseTablesFrom), m_progress(options.progress),
       m_progressEvery(std::max<qint64>(options.progressEvery, 1)),
       m_nextReport(options.progress ? 0 : std::numeric_limits<qint64>::max())
 {}
@@ -49,7 +49,7 @@ std::unique_ptr<QTextDocument> Reader::read()
     m_stack.reserve(64);
     m_stack.emplace_back(); // below the document's own group; never closed
     parse();
-    if (m_stopped)
+    if (m_stopped || restartFrom() >= 0)
         return nullptr;
     flushBytes();
     return m_builder.finish(state().paragraph, m_defaultFont);
@@ -60,13 +60,14 @@ std::unique_ptr<QTextDocument> Reader::read()
 bool Reader::keepReading()
 {
     m_nextReport = m_lexer.consumed() + m_progressEvery;
+    m_reported = m_lexer.consumed();
     m_stopped = !m_progress(m_lexer.consumed(), m_lexer.total());
     return !m_stopped;
 }
 
 void Reader::parse()
 {
-    while (true) {
+    while (m_builder.restartFrom() < 0) {
         if (m_lexer.consumed() >= m_nextReport && !keepReading())
             return;
         const Token token = m_lexer.next();
@@ -171,7 +172,8 @@ void Reader::controlWord(const Token &token, bool starred)
 {
     const WordMeaning meaning = lookUp(token.text);
     if (starred && meaning.word != Word::FieldInstruction && meaning.word != Word::ShapePicture &&
-        meaning.word != Word::NestedTableProps && meaning.word != Word::LineBreakKind) {
+        meaning.word != Word::NestedTableProps && meaning.word != Word::LineBreakKind &&
+        meaning.word != Word::CodeZero) {
         skipGroup();
         return;
     }
@@ -223,6 +225,12 @@ void Reader::controlWord(const Token &token, bool starred)
             m_lineBreak.clear();
         } else {
             skipGroup();
+        }
+        break;
+    case Word::CodeZero:
+        if (body) {
+            const char16_t nul = 0;
+            addText(QStringView(&nul, 1));
         }
         break;
     case Word::CharacterSet:
@@ -611,7 +619,18 @@ ReadResult read(QByteArrayView rtf, const ReadOptions &options)
         return ReadResult::failure(
             QStringLiteral("The file is not rich text: it does not begin with {\\rtf."));
     }
-    std::unique_ptr<QTextDocument> document = Reader(rtf, options).read();
+    Reader reader(rtf, options);
+    std::unique_ptr<QTextDocument> document = reader.read();
+    if (const int looseFrom = reader.restartFrom(); looseFrom >= 0) {
+        // Once more, with the progress going on from where it was.
+        ReadOptions again = options;
+        if (options.progress) {
+            again.progress = [&options, reached = reader.reported()](qint64 done, qint64 total) {
+                return done <= reached || options.progress(done, total);
+            };
+        }
+        document = Reader(rtf, again, looseFrom).read();
+    }
     if (!document)
         return ReadResult::failure(QStringLiteral("The reading was stopped."));
     return document;

@@ -9,6 +9,7 @@
 #include <QHash>
 
 #include <functional>
+#include <limits>
 #include <vector>
 
 namespace quenzal::rtf {
@@ -29,10 +30,17 @@ namespace quenzal::rtf {
 class Reader
 {
 public:
-    // `rtf` begins with the {\rtf header (see read()).
-    explicit Reader(QByteArrayView rtf, const ReadOptions &options = {});
+    // `rtf` begins with the {\rtf header (see read()). Tables from the
+    // `looseTablesFrom`th on show as paragraphs (DocumentBuilder).
+    explicit Reader(QByteArrayView rtf, const ReadOptions &options = {},
+                    int looseTablesFrom = std::numeric_limits<int>::max());
 
+    // The document, or none when the progress stopped the reading or the
+    // builder asks to be given the document again (restartFrom()).
     std::unique_ptr<QTextDocument> read();
+    int restartFrom() const { return m_stopped ? -1 : m_builder.restartFrom(); }
+    // How many bytes the progress was told were read.
+    qint64 reported() const { return m_reported; }
 
 private:
     enum class Destination : quint8 {
@@ -113,6 +121,7 @@ private:
     std::function<bool(qint64, qint64)> m_progress;
     qint64 m_progressEvery;
     qint64 m_nextReport;
+    qint64 m_reported = 0;
     bool m_stopped = false;
     std::vector<State> m_stack;
     // Groups past the deepest whole state: how many are open, and what each

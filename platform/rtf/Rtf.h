@@ -25,25 +25,34 @@ using ReadResult = Result<std::unique_ptr<QTextDocument>>;
 // that other programs skip, and the reader gives it back.
 inline constexpr int kLineBreakProperty = QTextFormat::UserProperty + 0x51;
 
-// How read() builds its document.
+// How read() builds its document. The limits on tables change only how the
+// document shows, never its text: a table past them shows as the paragraphs
+// it holds, each cell and each cell a row lacks beginning a new line as in a
+// table.
 struct ReadOptions
 {
-    // Tables nested deeper than this (at most 8) join the cells of the
-    // deepest table kept: Qt's layout of nested tables takes about twice as
-    // long for each level.
+    // Tables nested deeper than this (at most 8) show as paragraphs in the
+    // cell of the deepest table kept: Qt's layout of nested tables takes
+    // about twice as long for each level. (Deeper than 8, whatever the
+    // limit, paragraphs join the cells of the tables 8 deep.)
     int maxTableDepth = 8;
-    // Table cells beyond this many, over all tables, are read as plain
-    // paragraphs: Qt lays a table out at once, in time that grows faster
-    // than its size. (Without it, cells beyond 200,000 join the last cell.)
+    // The table that takes the cells shown as tables past this many, and
+    // every table after it, show as paragraphs: Qt lays a table out at once,
+    // in time that grows faster than its size. (Whatever the limit, cells
+    // beyond 200,000 over all tables join the last cell.)
     qint64 maxTableCells = std::numeric_limits<qint64>::max();
-    // Text in tables beyond this many characters (paragraph ends counted),
-    // over all tables, is read as plain paragraphs too: Qt lays a tall table
-    // out at once and far slower than the same text outside one.
+    // So do the table that takes the text in tables shown past this many
+    // characters (paragraph ends counted), and every table after it: Qt lays
+    // a tall table out at once and far slower than the same text outside one.
     qint64 maxTableText = std::numeric_limits<qint64>::max();
     // Text in fonts beyond this many distinct families shows in the
     // document's default font: Qt looks each family up on the system once,
     // at a cost that grows with the number already looked up.
     int maxFontFamilies = std::numeric_limits<int>::max();
+    // When false, pictures are not decoded and the document holds none, with
+    // the same text (pictures have none): for a reader of the text alone, to
+    // whom pictures would cost time and memory for nothing.
+    bool decodePictures = true;
     // When set, called every progressEvery bytes with how many of all the
     // bytes are read so far; when it returns false, reading stops and there
     // is no document.

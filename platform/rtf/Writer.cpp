@@ -350,6 +350,12 @@ void Writer::writeText(QStringView text, QByteArray &out) const
         case 0x2011:
             out += "\\_";
             continue;
+        case 0:
+            // In other documents a NUL is noise, which the reader leaves out;
+            // a code 0 of the text has a group of its own, which other
+            // programs skip.
+            out += "{\\*\\quenzalnul}";
+            continue;
         default:
             break;
         }

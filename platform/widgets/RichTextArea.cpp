@@ -28,11 +28,11 @@ constexpr qsizetype kSoftBreakEvery = 512;
 // leaves out too, so that a screenful is laid out in a moment.
 constexpr qsizetype kSoftBlockEvery = 64 * 1024;
 // Qt's layout of nested tables takes about twice as long for each level:
-// deeper tables join the cells of the deepest one shown.
+// deeper tables show as paragraphs in the cells of the deepest one shown.
 constexpr int kShownTableDepth = 2;
 // Qt lays a whole table out at once, in time that grows faster than its
-// size: cells beyond these, and text in tables beyond these characters, show
-// as paragraphs.
+// size: tables that take cells beyond these, or text in tables beyond these
+// characters, show as paragraphs, and so do the tables after them.
 constexpr qint64 kShownTableCells = 10'000;
 constexpr qint64 kShownTableText = 100'000;
 // Qt looks every font family up on the system, at a cost that grows with

@@ -6,8 +6,10 @@
 #include "engine/CodePage.h"
 #include "platform/files/TextFiles.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QTest>
 
@@ -80,6 +82,45 @@ struct Cli
 enum class InPlace { No, Linked, OtherOwner, ReadOnlyFolder };
 
 constexpr uid_t kNobody = 65534;
+
+// What this process writes to standard error meanwhile, as libraries that
+// print their own errors do, into the file `path`.
+class StandardErrorCapture
+{
+public:
+    explicit StandardErrorCapture(const QString &path) : m_path(path)
+    {
+        const int file = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT, 0600);
+        m_saved = dup(STDERR_FILENO);
+        dup2(file, STDERR_FILENO);
+        ::close(file);
+    }
+    ~StandardErrorCapture()
+    {
+        dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+    }
+    StandardErrorCapture(const StandardErrorCapture &) = delete;
+    StandardErrorCapture &operator=(const StandardErrorCapture &) = delete;
+
+    QByteArray printed() const { return contentsOf(m_path); }
+
+private:
+    QString m_path;
+    int m_saved;
+};
+
+// A picture saved in `format` as RTF's hexadecimal, cut to `size` bytes.
+QByteArray pictureHex(const char *format, qsizetype size)
+{
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes.first(std::min(size, bytes.size())).toHex();
+}
 
 // The command line of a running process, as other users can read it.
 QByteArray commandLineOf(qint64 pid)
@@ -178,6 +219,15 @@ private slots:
         QTest::newRow("a WordPad document")
             << QStringLiteral("corpus:wordpad-formatting-01.rtf") << one << two << true << "rtf"
             << "txt";
+        // Pictures, whole and damaged: the window shows what it can, quietly;
+        // quenzal-cli does not decode them.
+        QTest::newRow("pictures") << QString::fromLatin1(
+                                         "rtf:{\\rtf1 a{\\pict\\pngblip " +
+                                         pictureHex("PNG", 1 << 20) + "}b{\\pict\\pngblip " +
+                                         pictureHex("PNG", 60) + "}c{\\pict\\jpegblip " +
+                                         pictureHex("JPEG", 400) + "}d}")
+                                  << one << two << true << "rtf"
+                                  << "txt";
     }
 
     void sameBytesAsTheWindow()
@@ -193,6 +243,8 @@ private slots:
             path(QStringLiteral("in.") + (in == u'-' ? QStringLiteral("txt") : in));
         if (text.startsWith(QLatin1String("corpus:")))
             QVERIFY(QFile::copy(QStringLiteral(QUENZAL_RTF_CORPUS "/") + text.mid(7), input));
+        else if (text.startsWith(QLatin1String("rtf:")))
+            writeFile(input, text.mid(4).toLatin1());
         else
             writeFile(input,
                       in == QLatin1String("rtf") ? richTextOf(text) : CodePage::encode(text));
@@ -200,6 +252,7 @@ private slots:
         const QString fromWindow =
             path(QStringLiteral("window.") + (out == u'-' ? QStringLiteral("txt") : out));
         {
+            const StandardErrorCapture standardError(path(QStringLiteral("window errors")));
             MainWindowFixture f;
             f.fakes.fileDialogs.answers << input << fromWindow;
             f.window->Toolbar1_ButtonClick(QStringLiteral("openfile"));
@@ -208,6 +261,7 @@ private slots:
             scramble ? f.window->cmdLOCK_Click() : f.window->Command1_Click();
             f.window->Toolbar1_ButtonClick(QStringLiteral("savefile"));
             QCOMPARE(f.fakes.messages.calls.size(), 0);
+            QCOMPARE(standardError.printed(), QByteArray());
         }
 
         const QString fromCli = path(QStringLiteral("cli.") + out);

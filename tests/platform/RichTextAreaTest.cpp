@@ -1,11 +1,14 @@
 #include "platform/widgets/RichTextArea.h"
+#include "ScratchFolder.h"
 #include "TestCase.h"
 #include "TestHelpers.h"
 #include "Texts.h"
 #include "engine/CodePage.h"
+#include "platform/rtf/ExactText.h"
 #include "platform/rtf/Rtf.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QRandomGenerator>
@@ -382,6 +385,41 @@ private slots:
         const QTextBlockFormat format = saved.value()->firstBlock().blockFormat();
         QCOMPARE(format.alignment(), Qt::AlignHCenter);
         QCOMPARE(format.textIndent(), 20.0);
+    }
+
+    // The area shows deep and large tables as paragraphs and pictures
+    // that quenzal-cli does not even decode: its text is the same.
+    void openedTextIsTheCommandLineText_data()
+    {
+        QTest::addColumn<QByteArray>("document");
+        for (const char *folder : {QUENZAL_RTF_CORPUS, QUENZAL_FUZZ_CORPUS}) {
+            const QDir corpus(QString::fromUtf8(folder));
+            for (const QString &name : corpus.entryList(QDir::Files)) {
+                if (!name.endsWith(u".txt") && !name.endsWith(u".md") && !name.endsWith(u".tsv"))
+                    QTest::newRow(qPrintable(name)) << test::contentsOf(corpus.filePath(name));
+            }
+        }
+        QTest::newRow("tables nested 5 deep")
+            << QByteArray(R"({\rtf1 x\par\pard\intbl\itap5 a\nestcell b\nestcell\nestrow)"
+                          R"(\pard\intbl\itap4 c\nestcell\nestrow\pard y})");
+        QTest::newRow("exactly the cells the area shows as tables, 4 a row")
+            << "{\\rtf1 " +
+                   QByteArray("\\trowd\\intbl a\\cell b\\cell c\\cell d\\cell\\row\n")
+                       .repeated(2'500) +
+                   "}";
+    }
+
+    void openedTextIsTheCommandLineText()
+    {
+        QFETCH(QByteArray, document);
+        RichTextArea area;
+        rtf::ReadOptions textOnly; // as quenzal-cli reads
+        textOnly.decodePictures = false;
+        const auto read = rtf::read(document, textOnly);
+        const auto opened = area.loadRichText(document);
+        QCOMPARE(opened.ok(), read.ok());
+        if (read.ok())
+            COMPARE_TEXT(area.text(), rtf::exactText(*read.value()));
     }
 
     void picturesHaveNoPlainText()

@@ -8,9 +8,11 @@ namespace quenzal::test {
 void TestCase::init()
 {
     // QtTest forgets these patterns after each test function and data row.
-    static const QRegularExpression notOffscreenNotice(
-        QStringLiteral("^(?!This plugin does not support )"));
-    QTest::failOnWarning(notOffscreenNotice);
+    // The font database's notice that one of the machine's fonts cannot
+    // shape a script (it takes another) is no fault either.
+    static const QRegularExpression notMachineNotice(
+        QStringLiteral("^(?!This plugin does not support |  OpenType support missing for )"));
+    QTest::failOnWarning(notMachineNotice);
     initRow();
 }
 

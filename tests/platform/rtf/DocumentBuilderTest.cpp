@@ -46,10 +46,12 @@ QByteArray jpegDeclaring(QSize size)
 // cell, "#" a row, "@N" puts the following paragraphs N tables deep, "~r"
 // lets the next paragraph follow a lone CR, "^" adds a 3x2 picture shown at
 // 90x60 twips and "^jpeg" a JPEG of a few hundred bytes declaring 5000x5000
-// pixels, "*word" adds bold text and any other word plain text.
-std::unique_ptr<QTextDocument> build(const QString &script, const rtf::ReadOptions &options)
+// pixels, "*word" adds bold text and any other word plain text. Run again
+// when the builder asks, as the reader does.
+std::unique_ptr<QTextDocument> build(const QString &script, const rtf::ReadOptions &options,
+                                     int looseTablesFrom = std::numeric_limits<int>::max())
 {
-    rtf::DocumentBuilder builder(options);
+    rtf::DocumentBuilder builder(options, looseTablesFrom);
     rtf::ParagraphProps paragraph;
     using End = rtf::DocumentBuilder::ParagraphEnd;
     for (const QString &step : script.split(u' ', Qt::SkipEmptyParts)) {
@@ -77,6 +79,8 @@ std::unique_ptr<QTextDocument> build(const QString &script, const rtf::ReadOptio
             builder.addText(chars.bold ? step.sliced(1) : step, chars);
         }
     }
+    if (builder.restartFrom() >= 0)
+        return build(script, options, builder.restartFrom());
     return builder.finish(paragraph, -1);
 }
 
@@ -109,27 +113,38 @@ void DocumentBuilderTest::build_data()
         << QStringList{u"paragraph"_s,   u"  [12] x"_s,   u"table 1x2"_s, u" cell 0,0"_s,
                        u"  paragraph"_s, u"    [12] a"_s, u" cell 0,1"_s, u"  paragraph"_s,
                        u"    [12] b"_s,  u"paragraph"_s,  u"  [12] y"_s};
-    QTest::newRow("cells nested past the deepest kept join its table")
-        << u"@2 a | b | # @1 c | #"_s << 1 << 1000 << 1000 << u"\r\na\r\nb\r\nc\r\n\r\n"_s
-        << QStringList{u"paragraph"_s,   u"table 2x2"_s,   u" cell 0,0"_s,   u"  paragraph"_s,
-                       u"    [12] a"_s,  u" cell 0,1"_s,   u"  paragraph"_s, u"    [12] b"_s,
-                       u" cell 1,0"_s,   u"  paragraph"_s, u"    [12] c"_s,  u" cell 1,1"_s,
-                       u"  paragraph"_s, u"paragraph"_s};
-    QTest::newRow("cells past the limit are paragraphs")
-        << u"@1 a | b | # c | d | #"_s << 8 << 2 << 1000 << u"\r\na\r\nb\r\nc\r\nd"_s
+    QTest::newRow("tables nested past the deepest shown are paragraphs in its cell")
+        << u"@2 a | b | # @1 c | #"_s << 1 << 1000 << 1000 << u"\r\n\r\na\r\nb\r\nc\r\n"_s
+        << QStringList{u"paragraph"_s,   u"table 1x1"_s,  u" cell 0,0"_s,   u"  paragraph"_s,
+                       u"  paragraph"_s, u"    [12] a"_s, u"  paragraph"_s, u"    [12] b"_s,
+                       u"  paragraph"_s, u"    [12] c"_s, u"paragraph"_s};
+    // A document of plain paragraphs, one for each line of its text.
+    const auto paragraphs = [](const QString &text) {
+        QStringList summary;
+        for (const QString &line : text.split(u"\r\n"_s)) {
+            summary << u"paragraph"_s;
+            if (!line.isEmpty())
+                summary << u"  [12] "_s + line;
+        }
+        return summary;
+    };
+    const QString fourCells = u"\r\na\r\nb\r\nc\r\nd\r\n"_s;
+    QTest::newRow("a table past the cell limit is paragraphs")
+        << u"@1 a | b | # c | d | #"_s << 8 << 3 << 1000 << fourCells << paragraphs(fourCells);
+    const QString grown =
+        u"\r\na\r\n\r\n\r\nb\r\n\r\n\r\nc\r\n\r\n\r\nd\r\ne\r\n\r\nf\r\ng\r\nh\r\n"_s;
+    QTest::newRow("a table shown as paragraphs gains columns as a table does")
+        << u"@1 a | # b | # c | # d | e | # f | g | h | #"_s << 8 << 2 << 1000 << grown
+        << paragraphs(grown);
+    QTest::newRow("a table after the cells shown is paragraphs")
+        << u"@1 a | b | # @0 x / @1 c | #"_s << 8 << 2 << 1000 << u"\r\na\r\nb\r\nx\r\nc\r\n"_s
         << QStringList{u"paragraph"_s,  u"table 1x2"_s, u" cell 0,0"_s,   u"  paragraph"_s,
                        u"    [12] a"_s, u" cell 0,1"_s, u"  paragraph"_s, u"    [12] b"_s,
-                       u"paragraph"_s,  u"  [12] c"_s,  u"paragraph"_s,   u"  [12] d"_s};
-    QTest::newRow("a row past the cell limit is paragraphs")
-        << u"@1 a | b | # c | d | #"_s << 8 << 3 << 1000 << u"\r\na\r\nb\r\nc\r\nd"_s
-        << QStringList{u"paragraph"_s,  u"table 1x2"_s, u" cell 0,0"_s,   u"  paragraph"_s,
-                       u"    [12] a"_s, u" cell 0,1"_s, u"  paragraph"_s, u"    [12] b"_s,
-                       u"paragraph"_s,  u"  [12] c"_s,  u"paragraph"_s,   u"  [12] d"_s};
-    QTest::newRow("text past the limit for tables is paragraphs")
-        << u"@1 ab | c / d | # e | #"_s << 8 << 1000 << 5 << u"\r\nab\r\nc\r\nd\r\ne"_s
-        << QStringList{u"paragraph"_s,   u"table 1x2"_s, u" cell 0,0"_s,   u"  paragraph"_s,
-                       u"    [12] ab"_s, u" cell 0,1"_s, u"  paragraph"_s, u"    [12] c"_s,
-                       u"paragraph"_s,   u"  [12] d"_s,  u"paragraph"_s,   u"  [12] e"_s};
+                       u"paragraph"_s,  u"  [12] x"_s,  u"paragraph"_s,   u"  [12] c"_s,
+                       u"paragraph"_s};
+    const QString fiveCells = u"\r\nab\r\nc\r\nd\r\ne\r\n\r\n"_s;
+    QTest::newRow("a table past the text limit for tables is paragraphs")
+        << u"@1 ab | c / d | # e | #"_s << 8 << 1000 << 5 << fiveCells << paragraphs(fiveCells);
     QTest::newRow("a picture at its shown size")
         << u"^ x"_s << 8 << 1000 << 1000 << u"x"_s
         << QStringList{u"paragraph"_s, u"  [picture 3x2 shown 6x4] \uFFFC"_s, u"  [12] x"_s};
@@ -153,6 +168,8 @@ void DocumentBuilderTest::build()
     options.maxTableText = maxTableText;
     const std::unique_ptr<QTextDocument> document = ::build(script, options);
     QCOMPARE(rtf::exactText(*document), text);
+    // The limits change how the document shows, never its text.
+    QCOMPARE(rtf::exactText(*::build(script, {})), text);
     // The document's default family is the machine's; the paragraphs' format
     // is the default one.
     QStringList lines = test::summary(*document);

@@ -490,6 +490,19 @@ void RtfReaderTest::pictures()
     QVERIFY2(lines[4].endsWith(u"] cde"), qPrintable(lines[4]));
     QCOMPARE(lines[5], u"[picture 4x3 shown 4x3] \uFFFC"_s);
     QVERIFY2(lines[6].endsWith(u"] f"), qPrintable(lines[6]));
+
+    // A picture opens its paragraph, shown, damaged or not decoded at all:
+    // the text is the same.
+    const QByteArray alone = "{\\rtf1 a\\par{\\pict\\pngblip " + pictureHex(red, "PNG") +
+                             "}\\sect{\\pict\\pngblip 00ff}\\sect b}";
+    for (const bool decode : {true, false}) {
+        rtf::ReadOptions options;
+        options.decodePictures = decode;
+        const auto read = rtf::read(alone, options);
+        QVERIFY(read.ok());
+        QCOMPARE(test::areaText(read.value().get()), u"a\r\n\r\n\r\nb"_s);
+        QCOMPARE(test::summary(*read.value()).filter(u"[picture"_s).size(), decode ? 1 : 0);
+    }
 }
 
 QTEST_MAIN(RtfReaderTest)

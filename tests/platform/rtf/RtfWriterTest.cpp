@@ -100,6 +100,7 @@ void RtfWriterTest::exactText_data()
     QTest::newRow("spaces") << "  a  \t ";
     QTest::newRow("lone CR and lone LF") << "a\rb\nc\r";
     QTest::newRow("LF CR and CR CR") << "\n\ra\r\rb\n\n";
+    QTest::newRow("code 0") << u"\0a\0\r\n\0"_s;
 }
 
 // Whatever the user typed comes back exactly, in the text area's terms.
