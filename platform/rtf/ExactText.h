@@ -23,7 +23,8 @@ class QTextDocument;
 // area may therefore give such runs soft breaks: zero-width spaces marked
 // with kSoftBreakProperty, which are its own and have no plain text; and
 // split long blocks with soft block breaks, block breaks whose character is
-// marked the same way and that have no plain text either.
+// marked the same way and that have no plain text either. Both go only
+// between two graphemes.
 namespace quenzal::rtf {
 
 constexpr int kSoftBreakProperty = QTextFormat::UserProperty + 0x53;
@@ -42,6 +43,11 @@ void insertExactText(QTextCursor &cursor, QStringView text, const QTextCharForma
 
 // Starts a new block at the cursor after a line break of the given kind.
 void insertLineBreak(QTextCursor &cursor, QStringView lineBreak = u"\r\n");
+
+// Whether text[at] starts a grapheme, given that text[from] starts one: a
+// soft break goes only between two graphemes, never inside a surrogate pair
+// nor between a letter and its marks.
+bool startsGrapheme(QStringView text, qsizetype from, qsizetype at);
 
 // Gives every run of `every` characters with no place to break a soft break,
 // and splits every block longer than `blockEvery` characters with soft block

@@ -80,8 +80,9 @@ constexpr qsizetype kPiece = 64 * 1024;
 // Where the piece of `text` that starts at `from` ends: after a line break or
 // a space, where a run with no place to break ends anyway, when there is one
 // soon after kPiece characters, else at kPiece characters, where such a run's
-// soft breaks start afresh (its text is the same); never inside a CR LF or a
-// surrogate pair.
+// soft breaks start afresh (its text is the same); never inside a CR LF, and
+// always between two graphemes, where a soft block break may go. A piece
+// starts between two.
 qsizetype pieceEnd(QStringView text, qsizetype from)
 {
     if (text.size() - from <= kPiece)
@@ -89,13 +90,17 @@ qsizetype pieceEnd(QStringView text, qsizetype from)
     const qsizetype at = from + kPiece;
     const qsizetype last = qMin(text.size(), at + kPiece);
     for (qsizetype i = at; i < last; ++i) {
+        // A grapheme starts after a control character always, after a space
+        // unless a mark follows it.
         const char16_t ch = text[i - 1].unicode();
-        if (ch == u'\n' || ch == u' ' || ch == u'\t' || (ch == u'\r' && text[i] != u'\n'))
+        const bool control = ch == u'\n' || ch == u'\t' || (ch == u'\r' && text[i] != u'\n');
+        if (control || (ch == u' ' && rtf::startsGrapheme(text, i - 1, i)))
             return i;
     }
-    const bool splitsPair = (text[at - 1] == u'\r' && text[at] == u'\n') ||
-                            (text[at - 1].isHighSurrogate() && text[at].isLowSurrogate());
-    return splitsPair ? at + 1 : at;
+    qsizetype end = at;
+    while (end < last && !rtf::startsGrapheme(text, from, end))
+        ++end;
+    return end;
 }
 
 // Inserts `text` at the cursor piece by piece, with soft breaks, telling
