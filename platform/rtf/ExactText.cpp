@@ -7,6 +7,7 @@
 #include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 
 #include <algorithm>
 
@@ -171,6 +172,32 @@ QString exactText(const QTextDocument &document, int from, int to)
 QString exactText(const QTextDocument &document)
 {
     return exactText(document, 0, document.characterCount() - 1);
+}
+
+QString exactText(const QTextCursor &selection)
+{
+    const QTextDocument &document = *selection.document();
+    if (!selection.hasComplexSelection())
+        return exactText(document, selection.selectionStart(), selection.selectionEnd());
+    // A rectangle of cells of the innermost table that holds both ends: each
+    // cell's text with the break that ends it, row by row, a cell that spans
+    // several rows or columns once.
+    QTextTable *table = selection.currentTable();
+    while (table && (table->firstPosition() > selection.selectionStart() ||
+                     table->lastPosition() < selection.selectionEnd()))
+        table = qobject_cast<QTextTable *>(table->parentFrame());
+    int firstRow = 0, rows = 0, firstColumn = 0, columns = 0;
+    selection.selectedTableCells(&firstRow, &rows, &firstColumn, &columns);
+    QString out;
+    for (int row = firstRow; table && row < firstRow + rows; ++row) {
+        for (int column = firstColumn; column < firstColumn + columns; ++column) {
+            const QTextTableCell cell = table->cellAt(row, column);
+            if (cell.isValid() && row == qMax(cell.row(), firstRow) &&
+                column == qMax(cell.column(), firstColumn))
+                out += exactText(document, cell.firstPosition(), cell.lastPosition() + 1);
+        }
+    }
+    return out;
 }
 
 void insertExactText(QTextCursor &cursor, QStringView text, const QTextCharFormat &format,

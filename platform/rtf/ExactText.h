@@ -34,6 +34,9 @@ constexpr int kSoftBreakProperty = QTextFormat::UserProperty + 0x53;
 QString exactText(const QTextDocument &document, int from, int to);
 // The whole document's plain text.
 QString exactText(const QTextDocument &document);
+// The plain text of a cursor's selection; of a rectangle of table cells, each
+// selected cell's text followed by the break that ends the cell, row by row.
+QString exactText(const QTextCursor &selection);
 
 // Inserts `text` at the cursor in `format`, a new block for each line break
 // with the kind of the break on its break character. With `softBreakEvery`,

@@ -272,11 +272,8 @@ bool RichTextArea::replaceSelection(const QString &text, const Progress &progres
 
 QMimeData *RichTextArea::createMimeDataFromSelection() const
 {
-    const QTextCursor cursor = textCursor();
-    if (cursor.hasComplexSelection()) // a rectangle of table cells
-        return QTextEdit::createMimeDataFromSelection();
     auto *mime = new QMimeData;
-    mime->setText(textBetween(cursor.selectionStart(), cursor.selectionEnd()));
+    mime->setText(rtf::exactText(textCursor()));
     return mime;
 }
 

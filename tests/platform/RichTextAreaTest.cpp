@@ -423,6 +423,11 @@ private slots:
         QTest::newRow("combining mark at a soft block break in rich text")
             << rich.arg(longLine + QStringLiteral("\\u769?") + tail) << 65'535 << 65'535
             << QStringLiteral(">B") << longLine + tail;
+        QTest::newRow("a rectangle of table cells")
+            << QStringLiteral("{\\rtf1\\ansi \\trowd\\cellx1000\\cellx2000\\intbl ") +
+                   QString(1000, u'x') + QStringLiteral("\\cell\\intbl a\\line b\\cell\\row}")
+            << 5 << 1003 << QStringLiteral("C")
+            << QString(1000, u'x') + QStringLiteral("\r\na\r\nb\r\n");
     }
 
     void softBreaksLeaveNoTrace()
