@@ -311,6 +311,23 @@ bool hasSoftBreaks(const QTextDocument &document)
     return !softBreaks(document).isEmpty();
 }
 
+bool isSoftBreak(const QTextDocument &document, int position)
+{
+    const QTextBlock block = document.findBlock(position);
+    if (!block.isValid())
+        return false;
+    if (position == block.position() + block.length() - 1)
+        return block.next().isValid() && isSoftBlockBreak(block.next());
+    if (document.characterAt(position) != QChar(kZeroWidthSpace))
+        return false;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (fragment.contains(position))
+            return fragment.charFormat().boolProperty(kSoftBreakProperty);
+    }
+    return false;
+}
+
 bool removeSoftBreaks(QTextDocument &document)
 {
     const QList<int> soft = softBreaks(document);

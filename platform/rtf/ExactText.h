@@ -24,7 +24,7 @@ class QTextDocument;
 // with kSoftBreakProperty, which are its own and have no plain text; and
 // split long blocks with soft block breaks, block breaks whose character is
 // marked the same way and that have no plain text either. Both go only
-// between two graphemes.
+// between two graphemes; the area's editing passes over them.
 namespace quenzal::rtf {
 
 constexpr int kSoftBreakProperty = QTextFormat::UserProperty + 0x53;
@@ -62,5 +62,8 @@ void insertSoftBlockBreak(QTextCursor &cursor);
 // any.
 bool removeSoftBreaks(QTextDocument &document);
 bool hasSoftBreaks(const QTextDocument &document);
+// Whether the character at document position `position` is a soft break, or
+// the break character of a soft block break.
+bool isSoftBreak(const QTextDocument &document, int position);
 
 } // namespace quenzal::rtf

@@ -401,6 +401,45 @@ private slots:
         QTest::addColumn<int>("to");
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("expected");
+        // A soft break follows the 512th character: a*512 | b*512.
+        const QString run = QString(512, u'a') + QString(512, u'b');
+        const QString lessA = QString(511, u'a') + QString(512, u'b');
+        const QString lessB = QString(512, u'a') + QString(511, u'b');
+        QTest::newRow("typed after a soft break") << run << 513 << 513 << QStringLiteral("+\u200B")
+                                                  << QString(run).insert(512, u'\u200B');
+        QTest::newRow("committed after a soft break")
+            << run << 513 << 513 << QStringLiteral("~\u200B")
+            << QString(run).insert(512, u'\u200B');
+        QTest::newRow("a mark typed after a soft break goes on the letter before it")
+            << run << 513 << 513 << QStringLiteral("+\u0301<D") << lessA;
+        QTest::newRow("Right across a soft break")
+            << run << 512 << 512 << QStringLiteral(">B") << lessB;
+        QTest::newRow("Left across a soft break")
+            << run << 513 << 513 << QStringLiteral("<D") << lessA;
+        QTest::newRow("Delete before a soft break")
+            << run << 512 << 512 << QStringLiteral("D") << lessB;
+        QTest::newRow("Backspace after a soft break")
+            << run << 513 << 513 << QStringLiteral("B") << lessA;
+        QTest::newRow("Shift+Right across a soft break")
+            << run << 512 << 512 << QStringLiteral("SC") << QStringLiteral("b");
+        // A soft block break follows the 65,540th character.
+        const QString words = QStringLiteral("word ").repeated(13'108);
+        const QString line = words + QStringLiteral("next ").repeated(100);
+        const int end = int(words.size());
+        QTest::newRow("Right across a soft block break")
+            << line << end << end << QStringLiteral(">B") << QString(line).remove(end, 1);
+        QTest::newRow("Left across a soft block break")
+            << line << end + 1 << end + 1 << QStringLiteral("<D")
+            << QString(line).remove(end - 1, 1);
+        QTest::newRow("Delete before a soft block break")
+            << line << end << end << QStringLiteral("D") << QString(line).remove(end, 1);
+        QTest::newRow("Backspace after a soft block break")
+            << line << end + 1 << end + 1 << QStringLiteral("B")
+            << QString(line).remove(end - 1, 1);
+        QTest::newRow("Ctrl+Right across a soft block break")
+            << line << end << end << QStringLiteral(")B") << QString(line).remove(end + 4, 1);
+        QTest::newRow("a triple click selects the whole line")
+            << line << 0 << 0 << QStringLiteral("LC") << line;
         // A soft break never parts a grapheme: Right crosses it whole. (A
         // negative position counts characters from the end.)
         const QString x = QString(511, u'x');
