@@ -4,8 +4,10 @@
 #include "platform/rtf/Rtf.h"
 
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 
 #include <algorithm>
 
@@ -100,8 +102,9 @@ QTextCharFormat softBreakFormat(QTextCharFormat chars)
 }
 
 // Inserts a piece of text with no block break but CR LF, with a soft break
-// after every `every` characters of a run with no place to break. `run` is
-// the length of the run before the cursor.
+// after every `every` characters of a run with no place to break (or soon
+// after, between two graphemes; never at the piece's end, which the text
+// after it may continue). `run` is the length of the run before the cursor.
 void insertWithSoftBreaks(QTextCursor &cursor, QStringView piece, const QTextCharFormat &chars,
                           qsizetype every, qsizetype &run)
 {
@@ -111,7 +114,7 @@ void insertWithSoftBreaks(QTextCursor &cursor, QStringView piece, const QTextCha
             run = 0;
             continue;
         }
-        if (++run < every)
+        if (++run < every || i + 1 == piece.size() || !startsGrapheme(piece, from, i + 1))
             continue;
         cursor.insertText(piece.sliced(from, i + 1 - from).toString(), chars);
         cursor.insertText(QString(QChar(kZeroWidthSpace)), softBreakFormat(chars));
@@ -171,6 +174,32 @@ QString exactText(const QTextDocument &document)
     return exactText(document, 0, document.characterCount() - 1);
 }
 
+QString exactText(const QTextCursor &selection)
+{
+    const QTextDocument &document = *selection.document();
+    if (!selection.hasComplexSelection())
+        return exactText(document, selection.selectionStart(), selection.selectionEnd());
+    // A rectangle of cells of the innermost table that holds both ends: each
+    // cell's text with the break that ends it, row by row, a cell that spans
+    // several rows or columns once.
+    QTextTable *table = selection.currentTable();
+    while (table && (table->firstPosition() > selection.selectionStart() ||
+                     table->lastPosition() < selection.selectionEnd()))
+        table = qobject_cast<QTextTable *>(table->parentFrame());
+    int firstRow = 0, rows = 0, firstColumn = 0, columns = 0;
+    selection.selectedTableCells(&firstRow, &rows, &firstColumn, &columns);
+    QString out;
+    for (int row = firstRow; table && row < firstRow + rows; ++row) {
+        for (int column = firstColumn; column < firstColumn + columns; ++column) {
+            const QTextTableCell cell = table->cellAt(row, column);
+            if (cell.isValid() && row == qMax(cell.row(), firstRow) &&
+                column == qMax(cell.column(), firstColumn))
+                out += exactText(document, cell.firstPosition(), cell.lastPosition() + 1);
+        }
+    }
+    return out;
+}
+
 void insertExactText(QTextCursor &cursor, QStringView text, const QTextCharFormat &format,
                      qsizetype softBreakEvery)
 {
@@ -199,6 +228,22 @@ void insertLineBreak(QTextCursor &cursor, QStringView lineBreak)
     cursor.insertBlock(cursor.blockFormat(), chars);
 }
 
+bool startsGrapheme(QStringView text, qsizetype from, qsizetype at)
+{
+    if (at <= from || at >= text.size())
+        return true;
+    // Below U+0300 there are no marks, joiners or the like: only a CR LF
+    // holds together.
+    const char16_t before = text[at - 1].unicode();
+    const char16_t ch = text[at].unicode();
+    if (before < 0x300 && ch < 0x300)
+        return before != u'\r' || ch != u'\n';
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text.data() + from,
+                                  qMin(text.size(), at + 2) - from);
+    graphemes.setPosition(at - from);
+    return graphemes.isAtBoundary();
+}
+
 void addSoftBreaks(QTextDocument &document, qsizetype every, qsizetype blockEvery)
 {
     QTextCursor cursor(&document);
@@ -209,19 +254,21 @@ void addSoftBreaks(QTextDocument &document, qsizetype every, qsizetype blockEver
         if (chars.size() < every)
             continue;
         qsizetype run = 0;
+        qsizetype last = 0; // where the last soft break went, between two graphemes
         int added = 0;
         for (qsizetype i = 0; i < chars.size(); ++i) {
             if (endsRun(chars[i].unicode())) {
                 run = 0;
                 continue;
             }
-            if (++run < every)
+            if (++run < every || !startsGrapheme(chars, last, i + 1))
                 continue;
             cursor.setPosition(block.position() + int(i) + 1 + added);
             cursor.insertText(QString(QChar(kZeroWidthSpace)),
                               softBreakFormat(cursor.charFormat()));
             ++added;
             run = 0;
+            last = i + 1;
         }
     }
     // A long block is split where a line may break; from the last place
@@ -234,7 +281,8 @@ void addSoftBreaks(QTextDocument &document, qsizetype every, qsizetype blockEver
         QList<int> splits;
         qsizetype line = 0;
         for (qsizetype i = 0; i + 1 < chars.size(); ++i) {
-            if (++line >= blockEvery && endsRun(chars[i].unicode())) {
+            if (++line >= blockEvery && endsRun(chars[i].unicode()) &&
+                startsGrapheme(chars, i, i + 1)) {
                 splits.append(block.position() + int(i) + 1);
                 line = 0;
             }
@@ -261,6 +309,23 @@ void insertSoftBlockBreak(QTextCursor &cursor)
 bool hasSoftBreaks(const QTextDocument &document)
 {
     return !softBreaks(document).isEmpty();
+}
+
+bool isSoftBreak(const QTextDocument &document, int position)
+{
+    const QTextBlock block = document.findBlock(position);
+    if (!block.isValid())
+        return false;
+    if (position == block.position() + block.length() - 1)
+        return block.next().isValid() && isSoftBlockBreak(block.next());
+    if (document.characterAt(position) != QChar(kZeroWidthSpace))
+        return false;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (fragment.contains(position))
+            return fragment.charFormat().boolProperty(kSoftBreakProperty);
+    }
+    return false;
 }
 
 bool removeSoftBreaks(QTextDocument &document)

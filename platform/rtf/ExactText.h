@@ -23,7 +23,8 @@ class QTextDocument;
 // area may therefore give such runs soft breaks: zero-width spaces marked
 // with kSoftBreakProperty, which are its own and have no plain text; and
 // split long blocks with soft block breaks, block breaks whose character is
-// marked the same way and that have no plain text either.
+// marked the same way and that have no plain text either. Both go only
+// between two graphemes; the area's editing passes over them.
 namespace quenzal::rtf {
 
 constexpr int kSoftBreakProperty = QTextFormat::UserProperty + 0x53;
@@ -33,6 +34,9 @@ constexpr int kSoftBreakProperty = QTextFormat::UserProperty + 0x53;
 QString exactText(const QTextDocument &document, int from, int to);
 // The whole document's plain text.
 QString exactText(const QTextDocument &document);
+// The plain text of a cursor's selection; of a rectangle of table cells, each
+// selected cell's text followed by the break that ends the cell, row by row.
+QString exactText(const QTextCursor &selection);
 
 // Inserts `text` at the cursor in `format`, a new block for each line break
 // with the kind of the break on its break character. With `softBreakEvery`,
@@ -42,6 +46,11 @@ void insertExactText(QTextCursor &cursor, QStringView text, const QTextCharForma
 
 // Starts a new block at the cursor after a line break of the given kind.
 void insertLineBreak(QTextCursor &cursor, QStringView lineBreak = u"\r\n");
+
+// Whether text[at] starts a grapheme, given that text[from] starts one: a
+// soft break goes only between two graphemes, never inside a surrogate pair
+// nor between a letter and its marks.
+bool startsGrapheme(QStringView text, qsizetype from, qsizetype at);
 
 // Gives every run of `every` characters with no place to break a soft break,
 // and splits every block longer than `blockEvery` characters with soft block
@@ -53,5 +62,8 @@ void insertSoftBlockBreak(QTextCursor &cursor);
 // any.
 bool removeSoftBreaks(QTextDocument &document);
 bool hasSoftBreaks(const QTextDocument &document);
+// Whether the character at document position `position` is a soft break, or
+// the break character of a soft block break.
+bool isSoftBreak(const QTextDocument &document, int position);
 
 } // namespace quenzal::rtf

@@ -4,6 +4,7 @@
 #include "platform/rtf/Rtf.h"
 
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -12,7 +13,10 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <optional>
 
@@ -80,8 +84,9 @@ constexpr qsizetype kPiece = 64 * 1024;
 // Where the piece of `text` that starts at `from` ends: after a line break or
 // a space, where a run with no place to break ends anyway, when there is one
 // soon after kPiece characters, else at kPiece characters, where such a run's
-// soft breaks start afresh (its text is the same); never inside a CR LF or a
-// surrogate pair.
+// soft breaks start afresh (its text is the same); never inside a CR LF, and
+// always between two graphemes, where a soft block break may go. A piece
+// starts between two.
 qsizetype pieceEnd(QStringView text, qsizetype from)
 {
     if (text.size() - from <= kPiece)
@@ -89,13 +94,17 @@ qsizetype pieceEnd(QStringView text, qsizetype from)
     const qsizetype at = from + kPiece;
     const qsizetype last = qMin(text.size(), at + kPiece);
     for (qsizetype i = at; i < last; ++i) {
+        // A grapheme starts after a control character always, after a space
+        // unless a mark follows it.
         const char16_t ch = text[i - 1].unicode();
-        if (ch == u'\n' || ch == u' ' || ch == u'\t' || (ch == u'\r' && text[i] != u'\n'))
+        const bool control = ch == u'\n' || ch == u'\t' || (ch == u'\r' && text[i] != u'\n');
+        if (control || (ch == u' ' && rtf::startsGrapheme(text, i - 1, i)))
             return i;
     }
-    const bool splitsPair = (text[at - 1] == u'\r' && text[at] == u'\n') ||
-                            (text[at - 1].isHighSurrogate() && text[at].isLowSurrogate());
-    return splitsPair ? at + 1 : at;
+    qsizetype end = at;
+    while (end < last && !rtf::startsGrapheme(text, from, end))
+        ++end;
+    return end;
 }
 
 // Inserts `text` at the cursor piece by piece, with soft breaks, telling
@@ -114,6 +123,87 @@ bool insertInPieces(QTextCursor &cursor, const QString &text, const QTextCharFor
             return false;
     }
     return true;
+}
+
+// Whether a key press types its text, as Qt's text control decides.
+bool typesText(const QKeyEvent *event)
+{
+    const QString text = event->text();
+    if (text.isEmpty())
+        return false;
+    const QChar ch = text.front();
+    if (ch.category() == QChar::Other_Format)
+        return true;
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (modifiers == Qt::ControlModifier || modifiers == (Qt::ControlModifier | Qt::ShiftModifier))
+        return false;
+    return ch.isPrint() || ch.category() == QChar::Other_PrivateUse || ch.isHighSurrogate() ||
+           ch == u'\t';
+}
+
+// The presses that move the caret, or the selection's end, by a character or
+// a word.
+bool movesByText(const QKeyEvent *event)
+{
+    constexpr QKeySequence::StandardKey kMoves[] = {
+        QKeySequence::MoveToNextChar, QKeySequence::MoveToPreviousChar,
+        QKeySequence::SelectNextChar, QKeySequence::SelectPreviousChar,
+        QKeySequence::MoveToNextWord, QKeySequence::MoveToPreviousWord,
+        QKeySequence::SelectNextWord, QKeySequence::SelectPreviousWord};
+    return std::any_of(std::begin(kMoves), std::end(kMoves),
+                       [&](QKeySequence::StandardKey key) { return event->matches(key); });
+}
+
+// Which way a press deletes from the caret: 1 forward, -1 back, 0 not at all.
+int deletesToward(const QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Delete) || event->matches(QKeySequence::DeleteEndOfWord) ||
+        event->matches(QKeySequence::DeleteEndOfLine))
+        return 1;
+    const bool backspace =
+        event->key() == Qt::Key_Backspace && !(event->modifiers() & ~Qt::ShiftModifier);
+    if (backspace || event->matches(QKeySequence::Backspace) ||
+        event->matches(QKeySequence::DeleteStartOfWord))
+        return -1;
+    return 0;
+}
+
+// Typed text takes the format of the character before it, which may be a
+// soft break, mark and all: takes the mark off `typed`, just put in at `from`,
+// and off any break typed with it, as part of the edit that typed it.
+void unmarkTyped(QTextDocument *document, int from, const QString &typed)
+{
+    // A CR LF is one block break in the document.
+    const int to = from + int(typed.size() - typed.count(QLatin1String("\r\n")));
+    struct Marked
+    {
+        int from, to;
+        QTextCharFormat format;
+    };
+    QList<Marked> marked;
+    for (QTextBlock block = document->findBlock(from); block.isValid() && block.position() <= to;
+         block = block.next()) {
+        if (block.position() > from && block.charFormat().boolProperty(rtf::kSoftBreakProperty))
+            marked.append({block.position() - 1, block.position(), block.charFormat()});
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int start = qMax(from, fragment.position());
+            const int end = qMin(to, fragment.position() + fragment.length());
+            if (start < end && fragment.charFormat().boolProperty(rtf::kSoftBreakProperty))
+                marked.append({start, end, fragment.charFormat()});
+        }
+    }
+    if (marked.isEmpty())
+        return;
+    QTextCursor cursor(document);
+    cursor.joinPreviousEditBlock();
+    for (Marked &text : marked) {
+        text.format.clearProperty(rtf::kSoftBreakProperty);
+        cursor.setPosition(text.from);
+        cursor.setPosition(text.to, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(text.format);
+    }
+    cursor.endEditBlock();
 }
 
 } // namespace
@@ -267,11 +357,8 @@ bool RichTextArea::replaceSelection(const QString &text, const Progress &progres
 
 QMimeData *RichTextArea::createMimeDataFromSelection() const
 {
-    const QTextCursor cursor = textCursor();
-    if (cursor.hasComplexSelection()) // a rectangle of table cells
-        return QTextEdit::createMimeDataFromSelection();
     auto *mime = new QMimeData;
-    mime->setText(textBetween(cursor.selectionStart(), cursor.selectionEnd()));
+    mime->setText(rtf::exactText(textCursor()));
     return mime;
 }
 
@@ -289,7 +376,13 @@ void RichTextArea::insertFromMimeData(const QMimeData *source)
 void RichTextArea::mousePressEvent(QMouseEvent *event)
 {
     emit mouseDown(event->button(), event->modifiers(), event->position().toPoint());
+    const QTextCursor before = textCursor();
     QTextEdit::mousePressEvent(event);
+    // A press that selects, without Shift, is a triple click: a whole line.
+    const QTextCursor after = textCursor();
+    if (after.hasSelection() && !(event->modifiers() & Qt::ShiftModifier) &&
+        (after.anchor() != before.anchor() || after.position() != before.position()))
+        selectWholeLines();
     // Every button's press is the area's own, reported above, also where the
     // text has no use for it.
     event->accept();
@@ -297,13 +390,36 @@ void RichTextArea::mousePressEvent(QMouseEvent *event)
 
 void RichTextArea::keyPressEvent(QKeyEvent *event)
 {
-    // Enter starts a new line with a CR LF before it (Shift+Enter, a line
-    // separator inside the block, reads as CR LF by itself).
+    // The soft breaks have no text, so no press stops at one, deletes one
+    // alone, or types text that takes its mark.
+    if (movesByText(event)) {
+        for (int from = -1; from != textCursor().position() &&
+                            (from < 0 || onlySoftBreaksBetween(from, textCursor().position()));) {
+            from = textCursor().position();
+            QTextEdit::keyPressEvent(event);
+        }
+        return;
+    }
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (!enter || (event->modifiers() & Qt::ShiftModifier) || isReadOnly()) {
+    if (isReadOnly() || (enter && (event->modifiers() & Qt::ShiftModifier))) {
         QTextEdit::keyPressEvent(event);
         return;
     }
+    if (const int toward = deletesToward(event); toward != 0 && !textCursor().hasSelection())
+        stepOverSoftBreaks(toward);
+    if (typesText(event)) {
+        placeForTyping(event->text());
+        const int at = textCursor().selectionStart();
+        QTextEdit::keyPressEvent(event);
+        unmarkTyped(document(), at, event->text());
+        return;
+    }
+    if (!enter) {
+        QTextEdit::keyPressEvent(event);
+        return;
+    }
+    // Enter starts a new line with a CR LF before it (Shift+Enter, a line
+    // separator inside the block, reads as CR LF by itself).
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     cursor.removeSelectedText();
@@ -312,6 +428,90 @@ void RichTextArea::keyPressEvent(QKeyEvent *event)
     setTextCursor(cursor);
     ensureCursorVisible();
     event->accept();
+}
+
+void RichTextArea::inputMethodEvent(QInputMethodEvent *event)
+{
+    if (!isReadOnly() && event->preeditString().isEmpty() && event->replacementLength() == 0 &&
+        textCursor().block().layout()->preeditAreaText().isEmpty())
+        placeForTyping(event->commitString());
+    // The commit goes in place of the selection, or of the text it replaces.
+    const int at = textCursor().selectionStart() + event->replacementStart();
+    QTextEdit::inputMethodEvent(event);
+    if (!isReadOnly())
+        unmarkTyped(document(), at, event->commitString());
+}
+
+bool RichTextArea::onlySoftBreaksBetween(int from, int to) const
+{
+    for (int position = qMin(from, to); position < qMax(from, to); ++position) {
+        if (!rtf::isSoftBreak(*document(), position))
+            return false;
+    }
+    return true;
+}
+
+void RichTextArea::stepOverSoftBreaks(int toward)
+{
+    QTextCursor cursor = textCursor();
+    int position = cursor.position();
+    while (toward > 0 && rtf::isSoftBreak(*document(), position))
+        ++position;
+    while (toward < 0 && position > 0 && rtf::isSoftBreak(*document(), position - 1))
+        --position;
+    if (position == cursor.position())
+        return;
+    cursor.setPosition(position);
+    setTextCursor(cursor);
+}
+
+void RichTextArea::placeForTyping(const QString &typed)
+{
+    QTextCursor cursor = textCursor();
+    int position = cursor.position();
+    if (typed.isEmpty() || cursor.hasSelection())
+        return;
+    const QTextBlock block = cursor.block();
+    while (position > block.position() && rtf::isSoftBreak(*document(), position - 1))
+        --position;
+    if (position == cursor.position() || position == block.position())
+        return;
+    // The character before the soft breaks, a surrogate pair whole.
+    const int before =
+        position - 1 > block.position() && document()->characterAt(position - 1).isLowSurrogate()
+            ? position - 2
+            : position - 1;
+    QString text;
+    for (int i = before; i < position; ++i)
+        text += document()->characterAt(i);
+    if (rtf::startsGrapheme(text + typed, 0, text.size()))
+        return;
+    cursor.setPosition(position);
+    setTextCursor(cursor);
+}
+
+void RichTextArea::selectWholeLines()
+{
+    QTextCursor cursor = textCursor();
+    int start = cursor.selectionStart();
+    int end = cursor.selectionEnd();
+    const QTextBlock first = document()->findBlock(start);
+    const QTextBlock last = document()->findBlock(end - 1);
+    // To the end of a line, or past its break.
+    const int lineEnd = last.position() + last.length() - 1;
+    if (start == end || start != first.position() || (end != lineEnd && end != lineEnd + 1))
+        return;
+    while (start > 0 && rtf::isSoftBreak(*document(), start - 1))
+        start = document()->findBlock(start - 1).position();
+    while (end < document()->characterCount() && rtf::isSoftBreak(*document(), end - 1)) {
+        const QTextBlock next = document()->findBlock(end);
+        end = next.position() + next.length();
+    }
+    if (start == cursor.selectionStart() && end == cursor.selectionEnd())
+        return;
+    cursor.setPosition(start);
+    cursor.setPosition(qMin(end, document()->characterCount() - 1), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
 }
 
 void RichTextArea::contextMenuEvent(QContextMenuEvent *event)

@@ -18,7 +18,9 @@ namespace quenzal {
 // and other control codes included, also through editing, undo and redo. A
 // break the user types (Enter, or Shift+Enter, which Qt keeps as U+2028
 // inside the block) reads as CR LF. The area's own copy, cut, paste and drag
-// and drop carry the exact text.
+// and drop carry the exact text, of a rectangle of table cells too. The soft
+// breaks it gives long runs and lines for the layout's sake leave no trace:
+// typing, input methods, caret moves, deletion and selection pass over them.
 class RichTextArea : public QTextEdit
 {
     Q_OBJECT
@@ -69,6 +71,7 @@ protected:
     QMimeData *createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData *source) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -79,6 +82,19 @@ private:
     // Gives the document pages of a finite height (see kPageHeight) where Qt
     // left them endless.
     void keepPagesFinite();
+
+    // The soft breaks (see rtf::kSoftBreakProperty) leave no trace in editing.
+    // Whether the characters between two positions are all soft breaks.
+    bool onlySoftBreaksBetween(int from, int to) const;
+    // Puts the caret past the soft breaks next to it, forward (toward > 0) or
+    // back, so that a deletion that way takes text.
+    void stepOverSoftBreaks(int toward);
+    // Puts the caret before the soft breaks just before it when `typed` goes
+    // on the grapheme before them (a mark typed after a letter).
+    void placeForTyping(const QString &typed);
+    // Grows a selection of whole lines (a triple click) over the soft block
+    // breaks at its ends, to the whole lines of the text.
+    void selectWholeLines();
 
     PasteRunner m_pasteRunner;
 };

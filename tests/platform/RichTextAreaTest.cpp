@@ -7,9 +7,12 @@
 #include "platform/rtf/ExactText.h"
 #include "platform/rtf/Rtf.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QMimeData>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -17,6 +20,9 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+
+#include <map>
+#include <utility>
 
 using namespace quenzal;
 using quenzal::test::everyCode;
@@ -420,6 +426,138 @@ private slots:
         QCOMPARE(opened.ok(), read.ok());
         if (read.ok())
             COMPARE_TEXT(area.text(), rtf::exactText(*read.value()));
+    }
+
+    // The soft breaks have no text, and no press, input method or copy
+    // finds them. A script: > Right, < Left, ) Ctrl+Right, S Shift+Right,
+    // D Delete, B Backspace, +c types c, ~c an input method commits c,
+    // L a triple click at the top left, C Ctrl+C. `expected` is the text
+    // afterwards, or what a script that copies copied.
+    void softBreaksLeaveNoTrace_data()
+    {
+        QTest::addColumn<QString>("content"); // plain text, or rich text
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("expected");
+        // A soft break follows the 512th character: a*512 | b*512.
+        const QString run = QString(512, u'a') + QString(512, u'b');
+        const QString lessA = QString(511, u'a') + QString(512, u'b');
+        const QString lessB = QString(512, u'a') + QString(511, u'b');
+        QTest::newRow("typed after a soft break") << run << 513 << 513 << QStringLiteral("+\u200B")
+                                                  << QString(run).insert(512, u'\u200B');
+        QTest::newRow("committed after a soft break")
+            << run << 513 << 513 << QStringLiteral("~\u200B")
+            << QString(run).insert(512, u'\u200B');
+        QTest::newRow("a mark typed after a soft break goes on the letter before it")
+            << run << 513 << 513 << QStringLiteral("+\u0301<D") << lessA;
+        QTest::newRow("Right across a soft break")
+            << run << 512 << 512 << QStringLiteral(">B") << lessB;
+        QTest::newRow("Left across a soft break")
+            << run << 513 << 513 << QStringLiteral("<D") << lessA;
+        QTest::newRow("Delete before a soft break")
+            << run << 512 << 512 << QStringLiteral("D") << lessB;
+        QTest::newRow("Backspace after a soft break")
+            << run << 513 << 513 << QStringLiteral("B") << lessA;
+        QTest::newRow("Shift+Right across a soft break")
+            << run << 512 << 512 << QStringLiteral("SC") << QStringLiteral("b");
+        // A soft block break follows the 65,540th character.
+        const QString words = QStringLiteral("word ").repeated(13'108);
+        const QString line = words + QStringLiteral("next ").repeated(100);
+        const int end = int(words.size());
+        QTest::newRow("Right across a soft block break")
+            << line << end << end << QStringLiteral(">B") << QString(line).remove(end, 1);
+        QTest::newRow("Left across a soft block break")
+            << line << end + 1 << end + 1 << QStringLiteral("<D")
+            << QString(line).remove(end - 1, 1);
+        QTest::newRow("Delete before a soft block break")
+            << line << end << end << QStringLiteral("D") << QString(line).remove(end, 1);
+        QTest::newRow("Backspace after a soft block break")
+            << line << end + 1 << end + 1 << QStringLiteral("B")
+            << QString(line).remove(end - 1, 1);
+        QTest::newRow("Ctrl+Right across a soft block break")
+            << line << end << end << QStringLiteral(")B") << QString(line).remove(end + 4, 1);
+        QTest::newRow("a triple click selects the whole line")
+            << line << 0 << 0 << QStringLiteral("LC") << line;
+        // A soft break never parts a grapheme: Right crosses it whole. (A
+        // negative position counts characters from the end.)
+        const QString x = QString(511, u'x');
+        const QString tail = QString(600, u'y');
+        QTest::newRow("surrogate pairs at a soft break")
+            << x + QStringLiteral("\U0001F1EB\U0001F1F7") + tail << 511 << 511
+            << QStringLiteral(">B") << x + QStringLiteral("\U0001F1EB") + tail;
+        QTest::newRow("combining mark at a soft break")
+            << x + QStringLiteral("e\u0301") + tail << 511 << 511 << QStringLiteral(">B")
+            << x + u'e' + tail;
+        const QString longRun = QString(65'535, u'x');
+        QTest::newRow("combining mark on a space at a soft block break")
+            << longRun + QStringLiteral(" \u0301") + tail.first(100) << -102 << -102
+            << QStringLiteral(">B") << longRun + u' ' + tail.first(100);
+        const QString rich = QStringLiteral("{\\rtf1\\ansi %1}");
+        QTest::newRow("surrogate pair at a soft break in rich text")
+            << rich.arg(x + QStringLiteral("\\u-10179?\\u-8704?") + tail) << 511 << 511
+            << QStringLiteral(">B") << x + tail;
+        const QString longLine = QStringLiteral("word ").repeated(13'107) + u' ';
+        QTest::newRow("combining mark at a soft block break in rich text")
+            << rich.arg(longLine + QStringLiteral("\\u769?") + tail) << 65'535 << 65'535
+            << QStringLiteral(">B") << longLine + tail;
+        QTest::newRow("a rectangle of table cells")
+            << QStringLiteral("{\\rtf1\\ansi \\trowd\\cellx1000\\cellx2000\\intbl ") +
+                   QString(1000, u'x') + QStringLiteral("\\cell\\intbl a\\line b\\cell\\row}")
+            << 5 << 1003 << QStringLiteral("C")
+            << QString(1000, u'x') + QStringLiteral("\r\na\r\nb\r\n");
+    }
+
+    void softBreaksLeaveNoTrace()
+    {
+        QFETCH(QString, content);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QString, script);
+        QFETCH(QString, expected);
+        RichTextArea area;
+        if (content.startsWith(QLatin1String("{\\rtf")))
+            QVERIFY(area.loadRichText(content.toLatin1()).ok());
+        else
+            area.setText(content);
+        const int end = area.document()->characterCount() - 1;
+        const auto position = [&](int at) {
+            for (int back = end; at < 0; --back) {
+                if (area.textBetween(back, end).size() == -at)
+                    return back;
+            }
+            return at;
+        };
+        select(area, position(from), position(to));
+        const std::map<char16_t, std::pair<Qt::Key, Qt::KeyboardModifiers>> presses = {
+            {u'>', {Qt::Key_Right, Qt::NoModifier}},
+            {u'<', {Qt::Key_Left, Qt::NoModifier}},
+            {u')', {Qt::Key_Right, Qt::ControlModifier}},
+            {u'S', {Qt::Key_Right, Qt::ShiftModifier}},
+            {u'D', {Qt::Key_Delete, Qt::NoModifier}},
+            {u'B', {Qt::Key_Backspace, Qt::NoModifier}},
+            {u'C', {Qt::Key_C, Qt::ControlModifier}}};
+        for (qsizetype i = 0; i < script.size(); ++i) {
+            const char16_t command = script[i].unicode();
+            if (const auto press = presses.find(command); press != presses.end()) {
+                QTest::keyClick(&area, press->second.first, press->second.second);
+            } else if (command == u'+') {
+                QTest::sendKeyEvent(QTest::Click, &area, Qt::Key_unknown, script[++i], {});
+            } else if (command == u'~') {
+                QInputMethodEvent commit;
+                commit.setCommitString(script[++i]);
+                QApplication::sendEvent(&area, &commit);
+            } else if (command == u'L') {
+                // Laid out, so that the clicks find the text.
+                area.document()->documentLayout()->documentSize();
+                const QPoint corner(2, 2);
+                QTest::mouseClick(area.viewport(), Qt::LeftButton, {}, corner);
+                QTest::mouseDClick(area.viewport(), Qt::LeftButton, {}, corner);
+                QTest::mouseClick(area.viewport(), Qt::LeftButton, {}, corner);
+            }
+        }
+        const bool copied = script.endsWith(u'C');
+        COMPARE_TEXT(copied ? QGuiApplication::clipboard()->text() : area.text(), expected);
     }
 
     void picturesHaveNoPlainText()
