@@ -3,6 +3,7 @@
 #include "platform/rtf/ExactText.h"
 #include "platform/rtf/Rtf.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -73,6 +74,11 @@ constexpr qreal kPageHeight = 16'000'000;
 // pasted.
 constexpr qsizetype kLargeEdit = 16 * 1024;
 
+// Qt takes about this many times as long to lay a character out as to put
+// it into a document: a large paste's progress counts each position it lays
+// out that many times.
+constexpr qint64 kLayoutCost = 3;
+
 // Large text goes into a document in pieces of about this many characters,
 // with the progress told after each.
 constexpr qsizetype kPiece = 64 * 1024;
@@ -111,6 +117,20 @@ bool insertInPieces(QTextCursor &cursor, const QString &text, const QTextCharFor
         if (from < text.size() && cursor.block().length() > kSoftBlockEvery)
             rtf::insertSoftBlockBreak(cursor);
         if (progress && !progress(from, text.size()))
+            return false;
+    }
+    return true;
+}
+
+// Lays `document` out from its start up to `position`, a piece at a time,
+// telling `laidOut` how far after each; false when it answered false.
+bool layOutUpTo(QTextDocument &document, int position, const std::function<bool(int at)> &laidOut)
+{
+    QAbstractTextDocumentLayout *layout = document.documentLayout();
+    for (int at = 0; at < position;) {
+        at = int(qMin<qint64>(position, qint64(at) + kPiece));
+        layout->blockBoundingRect(document.findBlock(at));
+        if (!laidOut(at))
             return false;
     }
     return true;
@@ -232,13 +252,21 @@ QByteArray RichTextArea::richText() const
 
 bool RichTextArea::replaceSelection(const QString &text, const Progress &progress)
 {
+    const bool large = text.size() > kLargeEdit;
     std::optional<LayoutWholeAfterwards> layout;
-    if (text.size() > kLargeEdit)
+    if (large)
         layout.emplace(document());
     const int anchor = textCursor().anchor();
     const int position = textCursor().position();
     // Without undo there is no taking it back: such a paste goes on.
     const bool mayStop = progress && document()->isUndoRedoEnabled();
+    // The work: the text put in, then, for a large one, the document laid
+    // out up to the caret after it (about as many positions as there are
+    // before the selection and in the text), each position counting
+    // kLayoutCost times.
+    const qint64 toLayOut = large ? qMin(anchor, position) + text.size() : 0;
+    const qint64 total = text.size() + kLayoutCost * toLayOut;
+    const auto tell = [&](qint64 done) { return progress(done, total); };
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     cursor.removeSelectedText();
@@ -247,9 +275,22 @@ bool RichTextArea::replaceSelection(const QString &text, const Progress &progres
     QTextCharFormat chars = cursor.charFormat();
     chars.clearProperty(rtf::kLineBreakProperty);
     chars.clearProperty(rtf::kSoftBreakProperty);
-    const bool stopped = !insertInPieces(cursor, text, chars, mayStop ? progress : Progress());
+    bool stopped =
+        !insertInPieces(cursor, text, chars,
+                        mayStop ? [&](qint64 done, qint64) { return tell(done); } : Progress());
     cursor.endEditBlock();
+    if (!stopped && large) {
+        // Showing the caret would lay it all out at once, where nothing
+        // could tell or stop it.
+        layout.reset();
+        const int caret = cursor.position();
+        stopped = !layOutUpTo(*document(), caret, [&](int at) {
+            return !mayStop || tell(text.size() + toLayOut * at / qMax(caret, 1) * kLayoutCost);
+        });
+    }
     if (stopped) {
+        if (large && !layout)
+            layout.emplace(document());
         document()->undo();
         document()->clearUndoRedoStacks(QTextDocument::RedoStack);
         layout.reset();
@@ -259,7 +300,6 @@ bool RichTextArea::replaceSelection(const QString &text, const Progress &progres
         setTextCursor(before);
         return false;
     }
-    layout.reset();
     setTextCursor(cursor);
     ensureCursorVisible();
     return true;

@@ -47,10 +47,11 @@ public:
     QByteArray richText() const;
 
     // Puts `text` in place of the selection, or at the caret when nothing is
-    // selected; the rest of the content stays as it was. Stopped by
-    // `progress`, it takes back what it did, so the content, the selection
-    // and what Undo undoes are as before (only a Redo is lost), and gives
-    // false.
+    // selected; the rest of the content stays as it was. `progress` is told
+    // to the end of the work, which for a large text includes laying the
+    // content out up to the caret after it. Stopped by `progress`, it takes
+    // back what it did, so the content, the selection and what Undo undoes
+    // are as before (only a Redo is lost), and gives false.
     bool replaceSelection(const QString &text, const Progress &progress = {});
 
     // Runs the area's own pastes (keyboard, drag and drop): `run` is handed
