@@ -110,6 +110,7 @@ private slots:
         QTest::newRow("menu, at the last report") << "rtfOriginal" << false << 0;
         QTest::newRow("keyboard, at the first report") << "rtfOriginal" << true << 1;
         QTest::newRow("keyboard, at the last report") << "rtfOriginal" << true << 0;
+        QTest::newRow("keyboard, lower area") << "rtfNew" << true << 0;
     }
 
     void aCancelledPasteChangesNothing()
