@@ -104,18 +104,56 @@ qsizetype pieceEnd(QStringView text, qsizetype from)
     return splitsPair ? at + 1 : at;
 }
 
-// Inserts `text` at the cursor piece by piece, with soft breaks, telling
-// `progress` after each piece; false when it stopped the insertion.
-bool insertInPieces(QTextCursor &cursor, const QString &text, const QTextCharFormat &format,
-                    const RichTextArea::Progress &progress)
+// Puts plain text into a document at a cursor in pieces (see pieceEnd), with
+// soft breaks, and soft block breaks between the pieces of a long block. The
+// text may come in parts of any size: what does not make a whole piece yet
+// waits for the next part, or for the end.
+class PieceWriter
+{
+public:
+    PieceWriter(QTextCursor &cursor, QTextCharFormat format)
+        : m_cursor(cursor), m_format(std::move(format))
+    {}
+
+    // The next part of the text.
+    void add(QStringView text)
+    {
+        m_waiting += text;
+        write(false);
+    }
+    // The text is whole: what waits goes in.
+    void finish() { write(true); }
+
+private:
+    void write(bool whole)
+    {
+        qsizetype from = 0;
+        // Where a piece ends may be seen up to two pieces on.
+        while (from < m_waiting.size() && (whole || m_waiting.size() - from > 2 * kPiece)) {
+            const qsizetype to = pieceEnd(m_waiting, from);
+            rtf::insertExactText(m_cursor, QStringView(m_waiting).sliced(from, to - from), m_format,
+                                 kSoftBreakEvery);
+            from = to;
+            if (from < m_waiting.size() && m_cursor.block().length() > kSoftBlockEvery)
+                rtf::insertSoftBlockBreak(m_cursor);
+        }
+        m_waiting.remove(0, from);
+    }
+
+    QTextCursor &m_cursor;
+    QTextCharFormat m_format;
+    QString m_waiting;
+};
+
+// Hands `text` to `add` in parts of kPiece characters, telling `progress`
+// after each; false when it stopped.
+template <typename Add>
+bool inParts(QStringView text, const RichTextArea::Progress &progress, Add add)
 {
     for (qsizetype from = 0; from < text.size();) {
-        const qsizetype to = pieceEnd(text, from);
-        rtf::insertExactText(cursor, QStringView(text).sliced(from, to - from), format,
-                             kSoftBreakEvery);
+        const qsizetype to = qMin(text.size(), from + kPiece);
+        add(text.sliced(from, to - from));
         from = to;
-        if (from < text.size() && cursor.block().length() > kSoftBlockEvery)
-            rtf::insertSoftBlockBreak(cursor);
         if (progress && !progress(from, text.size()))
             return false;
     }
@@ -160,21 +198,46 @@ QString RichTextArea::textBetween(int from, int to) const
     return rtf::exactText(*document(), from, to);
 }
 
+// Made apart, so that the area shows its old content until the new one is
+// whole and a stop leaves it untouched; in one edit, with each break's kind
+// on its break character.
+struct RichTextArea::NewText::Made
+{
+    Made()
+    {
+        document->setUndoRedoEnabled(false);
+        cursor.beginEditBlock();
+    }
+
+    std::unique_ptr<QTextDocument> document = std::make_unique<QTextDocument>();
+    QTextCursor cursor{document.get()};
+    PieceWriter writer{cursor, QTextCharFormat()};
+};
+
+RichTextArea::NewText::NewText(RichTextArea &area) : m_area(area), m_made(std::make_unique<Made>())
+{}
+
+RichTextArea::NewText::~NewText() = default;
+
+void RichTextArea::NewText::append(QStringView text)
+{
+    m_made->writer.add(text);
+}
+
+void RichTextArea::NewText::show()
+{
+    m_made->writer.finish();
+    m_made->cursor.endEditBlock();
+    m_made->document->setUndoRedoEnabled(true);
+    m_area.adopt(m_made->document.release());
+}
+
 bool RichTextArea::setText(const QString &text, const Progress &progress)
 {
-    // Made apart, so that the area shows its old content until the new one
-    // is whole and a stop leaves it untouched; in one edit, with each break's
-    // kind on its break character. As with setPlainText(), there is nothing
-    // to undo afterwards and the caret is at the start.
-    auto made = std::make_unique<QTextDocument>();
-    made->setUndoRedoEnabled(false);
-    QTextCursor cursor(made.get());
-    cursor.beginEditBlock();
-    if (!insertInPieces(cursor, text, QTextCharFormat(), progress))
+    NewText made(*this);
+    if (!inParts(text, progress, [&](QStringView part) { made.append(part); }))
         return false;
-    cursor.endEditBlock();
-    made->setUndoRedoEnabled(true);
-    adopt(made.release());
+    made.show();
     return true;
 }
 
@@ -275,9 +338,12 @@ bool RichTextArea::replaceSelection(const QString &text, const Progress &progres
     QTextCharFormat chars = cursor.charFormat();
     chars.clearProperty(rtf::kLineBreakProperty);
     chars.clearProperty(rtf::kSoftBreakProperty);
+    PieceWriter writer(cursor, chars);
     bool stopped =
-        !insertInPieces(cursor, text, chars,
-                        mayStop ? [&](qint64 done, qint64) { return tell(done); } : Progress());
+        !inParts(text, mayStop ? [&](qint64 done, qint64) { return tell(done); } : Progress(),
+                 [&](QStringView part) { writer.add(part); });
+    if (!stopped)
+        writer.finish();
     cursor.endEditBlock();
     if (!stopped && large) {
         // Showing the caret would lay it all out at once, where nothing
