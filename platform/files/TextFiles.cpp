@@ -39,6 +39,9 @@ std::optional<QString> notARegularPath(const QString &path)
 #endif
 }
 
+// readAll() reads in pieces this large.
+constexpr qint64 kReadAllPiece = 1024 * 1024;
+
 QString tooLarge(qint64 size)
 {
     return QStringLiteral("The file is too large to open (%1 MiB; at most %2 MiB)")
@@ -50,8 +53,29 @@ QString tooLarge(qint64 size)
 
 Result<QByteArray> readAll(const QString &path)
 {
+    QByteArray bytes;
+    qint64 size = 0;
+    try {
+        const auto read =
+            readInPieces(path, kReadAllPiece, [&](QByteArrayView piece, qint64, qint64 total) {
+                size = total;
+                if (bytes.isEmpty())
+                    bytes.reserve(total);
+                bytes += piece;
+                return true;
+            });
+        if (!read.ok())
+            return Result<QByteArray>::failure(read.error());
+    } catch (const std::bad_alloc &) {
+        return Result<QByteArray>::failure(tooLarge(size));
+    }
+    return bytes;
+}
+
+Result<bool> readInPieces(const QString &path, qint64 pieceSize, const TakePiece &take)
+{
     if (const auto why = notARegularPath(path))
-        return Result<QByteArray>::failure(*why);
+        return Result<bool>::failure(*why);
     QFile file(path);
 #ifdef Q_OS_UNIX
     // Opened without waiting: the name may have been pointed at a FIFO since
@@ -59,37 +83,39 @@ Result<QByteArray> readAll(const QString &path)
     const int handle =
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (handle < 0)
-        return Result<QByteArray>::failure(qt_error_string(errno));
+        return Result<bool>::failure(qt_error_string(errno));
     if (!file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(handle);
-        return Result<QByteArray>::failure(file.errorString());
+        return Result<bool>::failure(file.errorString());
     }
     // The name may have been pointed elsewhere since it was looked at.
     struct stat status;
     if (::fstat(file.handle(), &status) == 0) {
         if (const auto why = notARegularFile(status.st_mode))
-            return Result<QByteArray>::failure(*why);
+            return Result<bool>::failure(*why);
     }
 #else
     if (!file.open(QIODevice::ReadOnly))
-        return Result<QByteArray>::failure(file.errorString());
+        return Result<bool>::failure(file.errorString());
 #endif
     const qint64 size = file.size();
     if (size > kMaxReadBytes)
-        return Result<QByteArray>::failure(tooLarge(size));
-    QByteArray bytes;
-    try {
-        // A file that grows while it is read is cut at the limit plus one
-        // byte, and then refused, instead of filling the memory.
-        bytes = file.read(kMaxReadBytes + 1);
-    } catch (const std::bad_alloc &) {
-        return Result<QByteArray>::failure(tooLarge(size));
+        return Result<bool>::failure(tooLarge(size));
+    QByteArray piece(qMax<qint64>(1, pieceSize), Qt::Uninitialized);
+    for (qint64 done = 0;;) {
+        const qint64 read = file.read(piece.data(), piece.size());
+        if (read < 0)
+            return Result<bool>::failure(file.errorString());
+        if (read == 0)
+            return true;
+        done += read;
+        // A file that grows while it is read is refused once it passes the
+        // limit, instead of filling the memory.
+        if (done > kMaxReadBytes)
+            return Result<bool>::failure(tooLarge(done));
+        if (!take(QByteArrayView(piece.constData(), read), done, qMax(size, done)))
+            return false;
     }
-    if (file.error() != QFileDevice::NoError)
-        return Result<QByteArray>::failure(file.errorString());
-    if (bytes.size() > kMaxReadBytes)
-        return Result<QByteArray>::failure(tooLarge(bytes.size()));
-    return bytes;
 }
 
 Result<void> writeAll(const QString &path, QByteArrayView bytes)

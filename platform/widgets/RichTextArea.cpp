@@ -3,6 +3,7 @@
 #include "platform/rtf/ExactText.h"
 #include "platform/rtf/Rtf.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -77,6 +78,11 @@ constexpr qreal kPageHeight = 16'000'000;
 // pasted.
 constexpr qsizetype kLargeEdit = 16 * 1024;
 
+// Qt takes about this many times as long to lay a character out as to put
+// it into a document: a large paste's progress counts each position it lays
+// out that many times.
+constexpr qint64 kLayoutCost = 3;
+
 // Large text goes into a document in pieces of about this many characters,
 // with the progress told after each.
 constexpr qsizetype kPiece = 64 * 1024;
@@ -107,18 +113,56 @@ qsizetype pieceEnd(QStringView text, qsizetype from)
     return end;
 }
 
-// Inserts `text` at the cursor piece by piece, with soft breaks, telling
-// `progress` after each piece; false when it stopped the insertion.
-bool insertInPieces(QTextCursor &cursor, const QString &text, const QTextCharFormat &format,
-                    const RichTextArea::Progress &progress)
+// Puts plain text into a document at a cursor in pieces (see pieceEnd), with
+// soft breaks, and soft block breaks between the pieces of a long block. The
+// text may come in parts of any size: what does not make a whole piece yet
+// waits for the next part, or for the end.
+class PieceWriter
+{
+public:
+    PieceWriter(QTextCursor &cursor, QTextCharFormat format)
+        : m_cursor(cursor), m_format(std::move(format))
+    {}
+
+    // The next part of the text.
+    void add(QStringView text)
+    {
+        m_waiting += text;
+        write(false);
+    }
+    // The text is whole: what waits goes in.
+    void finish() { write(true); }
+
+private:
+    void write(bool whole)
+    {
+        qsizetype from = 0;
+        // Where a piece ends may be seen up to two pieces on.
+        while (from < m_waiting.size() && (whole || m_waiting.size() - from > 2 * kPiece)) {
+            const qsizetype to = pieceEnd(m_waiting, from);
+            rtf::insertExactText(m_cursor, QStringView(m_waiting).sliced(from, to - from), m_format,
+                                 kSoftBreakEvery);
+            from = to;
+            if (from < m_waiting.size() && m_cursor.block().length() > kSoftBlockEvery)
+                rtf::insertSoftBlockBreak(m_cursor);
+        }
+        m_waiting.remove(0, from);
+    }
+
+    QTextCursor &m_cursor;
+    QTextCharFormat m_format;
+    QString m_waiting;
+};
+
+// Hands `text` to `add` in parts of kPiece characters, telling `progress`
+// after each; false when it stopped.
+template <typename Add>
+bool inParts(QStringView text, const RichTextArea::Progress &progress, Add add)
 {
     for (qsizetype from = 0; from < text.size();) {
-        const qsizetype to = pieceEnd(text, from);
-        rtf::insertExactText(cursor, QStringView(text).sliced(from, to - from), format,
-                             kSoftBreakEvery);
+        const qsizetype to = qMin(text.size(), from + kPiece);
+        add(text.sliced(from, to - from));
         from = to;
-        if (from < text.size() && cursor.block().length() > kSoftBlockEvery)
-            rtf::insertSoftBlockBreak(cursor);
         if (progress && !progress(from, text.size()))
             return false;
     }
@@ -206,6 +250,20 @@ void unmarkTyped(QTextDocument *document, int from, const QString &typed)
     cursor.endEditBlock();
 }
 
+// Lays `document` out from its start up to `position`, a piece at a time,
+// telling `laidOut` how far after each; false when it answered false.
+bool layOutUpTo(QTextDocument &document, int position, const std::function<bool(int at)> &laidOut)
+{
+    QAbstractTextDocumentLayout *layout = document.documentLayout();
+    for (int at = 0; at < position;) {
+        at = int(qMin<qint64>(position, qint64(at) + kPiece));
+        layout->blockBoundingRect(document.findBlock(at));
+        if (!laidOut(at))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 RichTextArea::RichTextArea(QWidget *parent) : QTextEdit(parent)
@@ -230,21 +288,46 @@ QString RichTextArea::textBetween(int from, int to) const
     return rtf::exactText(*document(), from, to);
 }
 
+// Made apart, so that the area shows its old content until the new one is
+// whole and a stop leaves it untouched; in one edit, with each break's kind
+// on its break character.
+struct RichTextArea::NewText::Made
+{
+    Made()
+    {
+        document->setUndoRedoEnabled(false);
+        cursor.beginEditBlock();
+    }
+
+    std::unique_ptr<QTextDocument> document = std::make_unique<QTextDocument>();
+    QTextCursor cursor{document.get()};
+    PieceWriter writer{cursor, QTextCharFormat()};
+};
+
+RichTextArea::NewText::NewText(RichTextArea &area) : m_area(area), m_made(std::make_unique<Made>())
+{}
+
+RichTextArea::NewText::~NewText() = default;
+
+void RichTextArea::NewText::append(QStringView text)
+{
+    m_made->writer.add(text);
+}
+
+void RichTextArea::NewText::show()
+{
+    m_made->writer.finish();
+    m_made->cursor.endEditBlock();
+    m_made->document->setUndoRedoEnabled(true);
+    m_area.adopt(m_made->document.release());
+}
+
 bool RichTextArea::setText(const QString &text, const Progress &progress)
 {
-    // Made apart, so that the area shows its old content until the new one
-    // is whole and a stop leaves it untouched; in one edit, with each break's
-    // kind on its break character. As with setPlainText(), there is nothing
-    // to undo afterwards and the caret is at the start.
-    auto made = std::make_unique<QTextDocument>();
-    made->setUndoRedoEnabled(false);
-    QTextCursor cursor(made.get());
-    cursor.beginEditBlock();
-    if (!insertInPieces(cursor, text, QTextCharFormat(), progress))
+    NewText made(*this);
+    if (!inParts(text, progress, [&](QStringView part) { made.append(part); }))
         return false;
-    cursor.endEditBlock();
-    made->setUndoRedoEnabled(true);
-    adopt(made.release());
+    made.show();
     return true;
 }
 
@@ -322,13 +405,21 @@ QByteArray RichTextArea::richText() const
 
 bool RichTextArea::replaceSelection(const QString &text, const Progress &progress)
 {
+    const bool large = text.size() > kLargeEdit;
     std::optional<LayoutWholeAfterwards> layout;
-    if (text.size() > kLargeEdit)
+    if (large)
         layout.emplace(document());
     const int anchor = textCursor().anchor();
     const int position = textCursor().position();
     // Without undo there is no taking it back: such a paste goes on.
     const bool mayStop = progress && document()->isUndoRedoEnabled();
+    // The work: the text put in, then, for a large one, the document laid
+    // out up to the caret after it (about as many positions as there are
+    // before the selection and in the text), each position counting
+    // kLayoutCost times.
+    const qint64 toLayOut = large ? qMin(anchor, position) + text.size() : 0;
+    const qint64 total = text.size() + kLayoutCost * toLayOut;
+    const auto tell = [&](qint64 done) { return progress(done, total); };
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     cursor.removeSelectedText();
@@ -337,9 +428,25 @@ bool RichTextArea::replaceSelection(const QString &text, const Progress &progres
     QTextCharFormat chars = cursor.charFormat();
     chars.clearProperty(rtf::kLineBreakProperty);
     chars.clearProperty(rtf::kSoftBreakProperty);
-    const bool stopped = !insertInPieces(cursor, text, chars, mayStop ? progress : Progress());
+    PieceWriter writer(cursor, chars);
+    bool stopped =
+        !inParts(text, mayStop ? [&](qint64 done, qint64) { return tell(done); } : Progress(),
+                 [&](QStringView part) { writer.add(part); });
+    if (!stopped)
+        writer.finish();
     cursor.endEditBlock();
+    if (!stopped && large) {
+        // Showing the caret would lay it all out at once, where nothing
+        // could tell or stop it.
+        layout.reset();
+        const int caret = cursor.position();
+        stopped = !layOutUpTo(*document(), caret, [&](int at) {
+            return !mayStop || tell(text.size() + toLayOut * at / qMax(caret, 1) * kLayoutCost);
+        });
+    }
     if (stopped) {
+        if (large && !layout)
+            layout.emplace(document());
         document()->undo();
         document()->clearUndoRedoStacks(QTextDocument::RedoStack);
         layout.reset();
@@ -349,7 +456,6 @@ bool RichTextArea::replaceSelection(const QString &text, const Progress &progres
         setTextCursor(before);
         return false;
     }
-    layout.reset();
     setTextCursor(cursor);
     ensureCursorVisible();
     return true;

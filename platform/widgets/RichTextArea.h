@@ -6,6 +6,7 @@
 #include <QTextEdit>
 
 #include <functional>
+#include <memory>
 
 namespace quenzal {
 
@@ -37,9 +38,32 @@ public:
     // The whole plain text. Pictures have no plain text and are left out.
     QString text() const;
     // Replaces the whole content with plain text; false when `progress`
-    // stopped it. (Hides QTextEdit::setText, which would guess whether the
-    // text is HTML.)
+    // stopped it. As with setPlainText(), there is nothing to undo afterwards
+    // and the caret is at the start. (Hides QTextEdit::setText, which would
+    // guess whether the text is HTML.)
     bool setText(const QString &text, const Progress &progress = {});
+
+    // Plain text to replace the whole content, made apart as it comes piece
+    // by piece (a file as it is read), so that it is never held whole beside
+    // what is made of it. The area changes only when it is shown.
+    class NewText
+    {
+    public:
+        explicit NewText(RichTextArea &area);
+        ~NewText();
+        NewText(const NewText &) = delete;
+        NewText &operator=(const NewText &) = delete;
+
+        // The next piece of the text.
+        void append(QStringView text);
+        // Replaces the area's content with the whole text, as setText() does.
+        void show();
+
+    private:
+        struct Made;
+        RichTextArea &m_area;
+        std::unique_ptr<Made> m_made;
+    };
 
     // Replaces the whole content with a Rich Text Format document, formatting
     // included: true. Stopped by `progress`, it changes nothing: false. Bytes
@@ -49,10 +73,11 @@ public:
     QByteArray richText() const;
 
     // Puts `text` in place of the selection, or at the caret when nothing is
-    // selected; the rest of the content stays as it was. Stopped by
-    // `progress`, it takes back what it did, so the content, the selection
-    // and what Undo undoes are as before (only a Redo is lost), and gives
-    // false.
+    // selected; the rest of the content stays as it was. `progress` is told
+    // to the end of the work, which for a large text includes laying the
+    // content out up to the caret after it. Stopped by `progress`, it takes
+    // back what it did, so the content, the selection and what Undo undoes
+    // are as before (only a Redo is lost), and gives false.
     bool replaceSelection(const QString &text, const Progress &progress = {});
 
     // Runs the area's own pastes (keyboard, drag and drop): `run` is handed

@@ -95,6 +95,15 @@ private slots:
         // A second set replaces everything, breaks included.
         area.setText(text + u'\r');
         COMPARE_TEXT(area.text(), text + u'\r');
+        // The same text made in two pieces, split in its middle (inside a
+        // CR LF, say), as a file is read: the same lines.
+        const int lines = area.document()->blockCount();
+        RichTextArea::NewText made(area);
+        made.append(QStringView(text).first(text.size() / 2));
+        made.append(QStringView(text).sliced(text.size() / 2));
+        made.show();
+        COMPARE_TEXT(area.text(), text);
+        QCOMPARE(area.document()->blockCount(), lines - 1);
     }
 
     void typedBreaksReadAsCrLf_data()

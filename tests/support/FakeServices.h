@@ -150,6 +150,8 @@ public:
     bool report(qint64 done, qint64 total) override
     {
         reports.append({done, total});
+        if (onReport)
+            onReport();
         return cancelAtReport <= 0 || reports.size() < cancelAtReport;
     }
     void finish() override { ++finished; }
@@ -158,6 +160,8 @@ public:
     int finished = 0;
     // The user cancels at this report (counting from 1) and after; 0: never.
     int cancelAtReport = 0;
+    // Runs at each report, as the user watches the windows meanwhile.
+    std::function<void()> onReport;
 };
 
 // A full set of fakes, handed to a window as its services.

@@ -4,6 +4,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QMenu>
 #include <QSignalSpy>
@@ -224,6 +225,15 @@ private slots:
         QTest::keyClick(field, Qt::Key_Delete);
         QTest::keyClicks(field, QStringLiteral("word"));
         field->setText(QStringLiteral("set"));
+        field->clear();
+        // A password too long to lay out, pasted: kept whole, and shown
+        // without laying it out.
+        const QString pasted(100'000, u'p');
+        QGuiApplication::clipboard()->setText(pasted);
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(field->text(), pasted);
+        QVERIFY(field->displayText().size() < pasted.size());
+        field->grab();
         field->clear();
 
         QSet<QAccessible::Event> kinds;

@@ -18,6 +18,9 @@
 namespace quenzal {
 namespace {
 
+// A plain-text file is read, and its text made, in pieces of this many bytes.
+constexpr qint64 kReadPiece = 64 * 1024;
+
 void reportError(const FileControls &c, MessageBoxes &messages, const QString &text)
 {
     messages.critical(&c.window, QStringLiteral("Error"), text);
@@ -101,21 +104,36 @@ void OpenTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &mes
         loading.finish();
         reportError(c, messages, failure(QStringLiteral("open"), name, reason));
     };
-    const auto bytes = TextFiles::readAll(name);
-    if (!bytes) {
-        fail(bytes.error());
-        return;
-    }
-    // The file fitted in memory; what is made of it may not.
+    // What is made of the file may not fit in memory.
     try {
         if (kind == FileKind::RichText) {
+            const auto bytes = TextFiles::readAll(name);
+            if (!bytes) {
+                fail(bytes.error());
+                return;
+            }
             // The box names plain-text files only.
             if (const auto loaded = c.original.loadRichText(*bytes, loading.report()); !loaded.ok())
                 fail(loaded.error());
             return;
         }
-        if (!c.original.setText(CodePage::decode(*bytes), loading.report()))
+        // A plain-text file's text goes into the area as it is read and
+        // decoded, so that neither its bytes nor its text are ever whole
+        // beside the area's content.
+        RichTextArea::NewText text(c.original);
+        const auto report = loading.report();
+        const auto read = TextFiles::readInPieces(
+            name, kReadPiece, [&](QByteArrayView piece, qint64 done, qint64 total) {
+                text.append(CodePage::decode(piece));
+                return report(done, total);
+            });
+        if (!read.ok()) {
+            fail(read.error());
+            return;
+        }
+        if (!*read)
             return; // cancelled
+        text.show();
     } catch (const std::bad_alloc &) {
         fail(QStringLiteral("there is not enough memory to show the file"));
         return;

@@ -152,8 +152,11 @@ void frmMAIN::createControls(QWidget *client)
     Label3 = heading(client, "Label3", QStringLiteral("Message Contents:"),
                      twipsRect(120, 3120, 7575, 255));
     rtfNew = textArea(client, "rtfNew", twipsRect(120, 3360, 7575, 1575));
+    // Every paste into either area (keys, drag and drop, the middle button)
+    // shows its progress and can be cancelled.
+    for (RichTextArea *area : {rtfOriginal, rtfNew})
+        area->setPasteRunner([this](const auto &paste) { pasteWithProgress(paste); });
     // The headings name their areas for screen readers.
-    rtfOriginal->setPasteRunner([this](const auto &paste) { pasteWithProgress(paste); });
     Label2->setBuddy(rtfOriginal);
     Label3->setBuddy(rtfNew);
 
@@ -374,7 +377,7 @@ void frmMAIN::mnupaste_Click()
     });
 }
 
-// A paste into the upper area, which a large text makes long: its progress
+// A paste into either area, which a large text makes long: its progress
 // shows, and Cancel takes it back.
 void frmMAIN::pasteWithProgress(const std::function<void(const RichTextArea::Progress &)> &paste)
 {

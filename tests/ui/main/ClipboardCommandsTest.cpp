@@ -7,7 +7,9 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextLayout>
 
 using namespace quenzal;
 using namespace Qt::StringLiterals;
@@ -101,48 +103,67 @@ private slots:
 
     void aCancelledPasteChangesNothing_data()
     {
+        QTest::addColumn<QString>("area");
         QTest::addColumn<bool>("keyboard"); // Ctrl+V in the area, else Edit, Paste
         QTest::addColumn<int>("cancelAt");  // a report; 0: the last
-        QTest::newRow("menu, at the first report") << false << 1;
-        QTest::newRow("menu, at the last report") << false << 0;
-        QTest::newRow("keyboard, at the first report") << true << 1;
-        QTest::newRow("keyboard, at the last report") << true << 0;
+        QTest::newRow("menu, at the first report") << "rtfOriginal" << false << 1;
+        QTest::newRow("menu, at the last report") << "rtfOriginal" << false << 0;
+        QTest::newRow("keyboard, at the first report") << "rtfOriginal" << true << 1;
+        QTest::newRow("keyboard, at the last report") << "rtfOriginal" << true << 0;
+        QTest::newRow("keyboard, lower area") << "rtfNew" << true << 0;
     }
 
     void aCancelledPasteChangesNothing()
     {
+        QFETCH(QString, area);
         QFETCH(bool, keyboard);
         QFETCH(int, cancelAt);
         const QString pasted = QStringLiteral("pasted\r\n").repeated(40'000);
         QGuiApplication::clipboard()->setText(pasted);
+        const auto target = [&](MainWindowFixture &f) {
+            return control<RichTextArea>(f.window.get(), qPrintable(area));
+        };
         const auto paste = [&](MainWindowFixture &f) {
             f.fakes.clipboard.contents = pasted;
             if (keyboard)
-                QTest::keyClick(f.rtfOriginal, Qt::Key_V, Qt::ControlModifier);
+                QTest::keyClick(target(f), Qt::Key_V, Qt::ControlModifier);
             else
                 triggerAction(f.window.get(), "mnupaste");
         };
         int reports = 0;
         {
             MainWindowFixture f;
+            f.window->show(); // shown, so laid out
+            // The reports reach the end of the work: by the last, the text is
+            // laid out up to the caret after it, which then shows at once.
+            bool laidOut = false;
+            f.fakes.loadProgress.onReport = [&] {
+                laidOut = target(f)->document()->lastBlock().layout()->lineCount() > 0;
+            };
             paste(f);
-            QCOMPARE(f.rtfOriginal->text(), pasted);
+            QCOMPARE(target(f)->text(), pasted);
             reports = f.fakes.loadProgress.reports.size();
             QVERIFY(reports > 2);
+            QVERIFY(laidOut);
+            QCOMPARE(f.fakes.loadProgress.reports.constLast().first,
+                     f.fakes.loadProgress.reports.constLast().second);
         }
         MainWindowFixture f;
-        f.rtfOriginal->setText(QStringLiteral("ab\rcd"));
-        QTest::keyClicks(f.rtfOriginal, QStringLiteral("typed")); // something to undo
-        select(f.rtfOriginal, 1, 3);
+        RichTextArea *into = target(f);
+        into->setText(QStringLiteral("ab\rcd"));
+        QTest::keyClicks(into, QStringLiteral("typed")); // something to undo
+        select(into, 1, 3);
         f.fakes.loadProgress.cancelAtReport = cancelAt > 0 ? cancelAt : reports;
         paste(f);
         QCOMPARE(f.fakes.loadProgress.reports.size(), f.fakes.loadProgress.cancelAtReport);
         QCOMPARE(f.fakes.loadProgress.finished, 1);
-        QCOMPARE(f.rtfOriginal->text(), QStringLiteral("typedab\rcd"));
-        QCOMPARE(f.rtfOriginal->textCursor().anchor(), 1);
-        QCOMPARE(f.rtfOriginal->textCursor().position(), 3);
-        f.rtfOriginal->undo(); // the typing, as before the paste
-        QCOMPARE(f.rtfOriginal->text(), QStringLiteral("ab\rcd"));
+        QCOMPARE(into->text(), QStringLiteral("typedab\rcd"));
+        QCOMPARE(into->textCursor().anchor(), 1);
+        QCOMPARE(into->textCursor().position(), 3);
+        into->redo(); // nothing of the paste comes back
+        QCOMPARE(into->text(), QStringLiteral("typedab\rcd"));
+        into->undo(); // the typing, as before the paste
+        QCOMPARE(into->text(), QStringLiteral("ab\rcd"));
     }
 
     void copyThenPasteRestoresEveryCode()
