@@ -34,6 +34,16 @@ QByteArray quoted(const QByteArray &text)
     return result;
 }
 
+// Whether a gpg-agent runs for a home in `folder`.
+bool agentRunsUnder(const QString &folder)
+{
+    QProcess pgrep;
+    pgrep.start(QStringLiteral("pgrep"),
+                {QStringLiteral("-f"), QStringLiteral("gpg-agent --homedir ") + folder});
+    pgrep.waitForFinished(kPatience);
+    return pgrep.exitCode() == 0;
+}
+
 } // namespace
 
 class MessageCliTest : public quenzal::test::TestCase
@@ -97,8 +107,17 @@ private slots:
         if (named)
             arguments << out;
         Cli cli(withPassword(encrypting ? arguments + options : arguments));
+        // gpg's private folder goes where temporary files go.
+        const QString temporary = path(QStringLiteral("temporary"));
+        QVERIFY(QDir().mkpath(temporary));
+        QProcessEnvironment environment = cli.process.processEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), temporary);
+        cli.process.setProcessEnvironment(environment);
         QVERIFY(cli.run());
         QVERIFY2(cli.process.exitCode() == 0, qPrintable(cli.errors()));
+        // Gone at the end, and its agent with it.
+        QVERIFY(QDir(temporary).isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!agentRunsUnder(temporary), kPatience);
         const QByteArray result = named ? contentsOf(out) : cli.output();
         if (!encrypting) {
             QCOMPARE(result, plainBytes());
