@@ -55,10 +55,10 @@ class MessageCliTest : public quenzal::test::TestCase
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
-    QByteArray gpgEncrypts(const QStringList &arguments)
+    QByteArray gpgEncrypts(const QStringList &arguments, const QByteArray &plain = plainBytes())
     {
-        const Gpg::Run run = m_gpg.run(QStringList{QStringLiteral("--symmetric")} + arguments,
-                                       password, plainBytes());
+        const Gpg::Run run =
+            m_gpg.run(QStringList{QStringLiteral("--symmetric")} + arguments, password, plain);
         if (run.exitCode != 0)
             qFatal("gpg failed: %s", run.errors.constData());
         return run.output;
@@ -145,6 +145,13 @@ private slots:
         changedCharacter[middle] = changedCharacter[middle] == 'A' ? 'B' : 'A';
         QByteArray changedByte = binary;
         changedByte[changedByte.size() - 1] = char(changedByte.back() ^ 0x40);
+        // Longer than what gpg's output is gathered into before it is passed on.
+        QByteArray longPlain(3 * 1024 * 1024, Qt::Uninitialized);
+        for (qsizetype i = 0; i < longPlain.size(); ++i)
+            longPlain[i] = char((i * 7919) % 251);
+        QByteArray changedLong =
+            gpgEncrypts({QStringLiteral("--compress-algo"), QStringLiteral("none")}, longPlain);
+        changedLong[changedLong.size() - 1] = char(changedLong.back() ^ 0x40);
         for (const bool named : {false, true}) {
             const char *where = named ? "a file" : "standard output";
             QTest::addRow("wrong password, %s", where)
@@ -156,6 +163,8 @@ private slots:
             QTest::addRow("truncated, %s", where)
                 << armoured.first(armoured.size() * 2 / 3) << password << 11 << named;
             QTest::addRow("no message, %s", where) << plainBytes() << password << 13 << named;
+            QTest::addRow("changed byte of a long message, %s", where)
+                << changedLong << password << 12 << named;
         }
     }
 
