@@ -215,6 +215,8 @@ private slots:
         QVERIFY(!text.ok());
         QVERIFY(text.error().problem == Problem::NotText);
         QCOMPARE(*decryptText(m_armoured, password), QString::fromUtf8(plainText));
+        const auto marked = encrypt("\xef\xbb\xbfmarked", password);
+        QCOMPARE(*decryptText(*marked, password), u"\ufeffmarked");
     }
 };
 
