@@ -123,12 +123,17 @@ void MessageReader::feed(QByteArrayView piece, QByteArray &out)
         const qsizetype room = maxLine - m_line.size();
         if (end - i > room)
             m_lineTooLong = true;
-        m_line.append(bytes + i, std::min(end - i, std::max<qsizetype>(room, 0)));
-        if (end == size)
-            return;
+        if (end < size && m_line.isEmpty() && !m_lineTooLong) {
+            // A whole line in this piece: read where it is.
+            line(QByteArrayView(bytes + i, end - i), out);
+        } else {
+            m_line.append(bytes + i, std::min(end - i, std::max<qsizetype>(room, 0)));
+            if (end == size)
+                return;
+            line(m_line, out);
+            m_line.resize(0); // keeps its room for the next line
+        }
         m_afterCr = bytes[end] == '\r';
-        line(m_line, out);
-        m_line.clear();
         m_lineTooLong = false;
         i = end + 1;
     }
@@ -214,8 +219,27 @@ void MessageReader::body(QByteArrayView line, QByteArray &out)
         m_state = State::AfterChecksum;
         return;
     }
-    // The line's bytes, decoded in one go.
+    // The line's bytes, decoded in one go; whole groups without padding,
+    // as nearly every line holds, at once.
     QVarLengthArray<char, 4096> decoded;
+    if (m_quadSize == 0 && !m_padded && line.size() % 4 == 0 && !line.endsWith('=')) {
+        decoded.resize(line.size() / 4 * 3);
+        char *to = decoded.data();
+        qsizetype at = 0;
+        for (; at < line.size(); at += 4) {
+            const int a = base64Value(line[at]), b = base64Value(line[at + 1]),
+                      c = base64Value(line[at + 2]), d = base64Value(line[at + 3]);
+            if ((a | b | c | d) < 0)
+                break;
+            const std::uint32_t group = std::uint32_t(a) << 18 | std::uint32_t(b) << 12 |
+                                        std::uint32_t(c) << 6 | std::uint32_t(d);
+            *to++ = char(group >> 16);
+            *to++ = char(group >> 8);
+            *to++ = char(group);
+        }
+        decoded.resize(at / 4 * 3);
+        line = line.sliced(at); // what is left, if anything, goes the long way
+    }
     for (const char c : line) {
         if (m_padded)
             return fail(QStringLiteral("The message's armour holds text after its end"));
