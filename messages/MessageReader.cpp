@@ -73,12 +73,37 @@ QByteArrayView stripped(QByteArrayView line)
     return line.sliced(start, end - start);
 }
 
+// Whether a packet's first octet names one that opens a message.
 bool opensMessage(unsigned char first)
 {
     if (!(first & 0x80))
         return false;
     const int tag = (first & 0x40) ? (first & 0x3F) : ((first >> 2) & 0x0F);
     return tag == passwordPacket || tag == keyPacket;
+}
+
+// Whether `start` is the start of a binary message: a packet that opens one,
+// with a version OpenPGP gives it. The version keeps text out whose first
+// byte happens to look like such a packet ("\xc3" begins "É" in UTF-8).
+bool opensBinaryMessage(QByteArrayView start)
+{
+    if (start.isEmpty() || !opensMessage(static_cast<unsigned char>(start[0])))
+        return false;
+    const auto first = static_cast<unsigned char>(start[0]);
+    qsizetype body = 0;
+    if (first & 0x40) {
+        if (start.size() < 2)
+            return false;
+        const auto length = static_cast<unsigned char>(start[1]);
+        body = length < 192 ? 2 : length < 224 ? 3 : length == 255 ? 6 : 2;
+    } else {
+        body = (first & 3) == 3 ? 1 : 1 + (1 << (first & 3));
+    }
+    if (start.size() <= body)
+        return false;
+    const auto version = static_cast<unsigned char>(start[body]);
+    const int tag = (first & 0x40) ? (first & 0x3F) : ((first >> 2) & 0x0F);
+    return tag == passwordPacket ? (version >= 4 && version <= 6) : (version == 3 || version == 6);
 }
 
 QString cutShort()
@@ -99,7 +124,7 @@ void MessageReader::feed(QByteArrayView piece, QByteArray &out)
         return;
     if (m_atStart) {
         m_atStart = false;
-        if (opensMessage(static_cast<unsigned char>(piece[0])))
+        if (opensBinaryMessage(piece))
             m_state = State::Binary;
     }
     if (m_state == State::Binary) {

@@ -136,6 +136,8 @@ private slots:
             << "On Monday, Ann wrote:\r\n" + relined(m, "> ", "  ", "\r\n") + "\r\nThanks!\r\n";
         QTest::newRow("lines doubled") << relined(m, "", "", "\n\n");
         QTest::newRow("without its last line break") << m.chopped(1);
+        QTest::newRow("after a letter whose first byte opens a packet")
+            << "\xc3\x89ric wrote:\n" + relined(m, "> ", "", "\n");
         QTest::newRow("binary") << m_binary;
     }
 
