@@ -85,6 +85,11 @@ QString cutShort()
     return QStringLiteral("The message is cut short");
 }
 
+QString notOpenPgp()
+{
+    return QStringLiteral("It is not an OpenPGP message for a password");
+}
+
 } // namespace
 
 void MessageReader::feed(QByteArrayView piece, QByteArray &out)
@@ -98,6 +103,7 @@ void MessageReader::feed(QByteArrayView piece, QByteArray &out)
     }
     if (m_state == State::Binary) {
         out.append(piece);
+        walk(piece.data(), piece.size());
         return;
     }
     const char *bytes = piece.data();
@@ -129,16 +135,18 @@ void MessageReader::feed(QByteArrayView piece, QByteArray &out)
 
 void MessageReader::finish()
 {
-    if (m_state == State::Binary || m_state == State::Done || m_state == State::Failed)
+    if (m_state == State::Failed || m_state == State::Searching)
         return;
-    if (!m_line.isEmpty()) {
+    if (!m_line.isEmpty() && m_state != State::Binary && m_state != State::Done) {
         QByteArray out;
         line(m_line, out);
         m_line.clear();
         // A last line without its line break ends the message only if it is
         // the armour's end; what it held otherwise is cut short anyway.
     }
-    if (m_state != State::Searching && m_state != State::Done && m_state != State::Failed)
+    if (m_state == State::Failed || m_state == State::Searching)
+        return;
+    if ((m_state != State::Binary && m_state != State::Done) || !walkedWhole())
         fail(cutShort());
 }
 
@@ -170,10 +178,8 @@ void MessageReader::line(QByteArrayView text, QByteArray &out)
     case State::AfterChecksum:
         if (line.isEmpty())
             return;
-        if (line == endLine) {
-            m_state = State::Done;
-            return;
-        }
+        if (line == endLine)
+            return end();
         return fail(cutShort());
     case State::Binary:
     case State::Done:
@@ -187,10 +193,8 @@ void MessageReader::body(QByteArrayView line, QByteArray &out)
     if (line.isEmpty())
         return;
     if (line.startsWith("-----")) {
-        if (line == endLine && m_quadSize == 0) {
-            m_state = State::Done;
-            return;
-        }
+        if (line == endLine && m_quadSize == 0)
+            return end();
         return fail(cutShort());
     }
     if (line[0] == '=' && m_quadSize == 0) {
@@ -234,8 +238,87 @@ void MessageReader::body(QByteArrayView line, QByteArray &out)
         const char decoded[3] = {char(group >> 16), char(group >> 8), char(group)};
         out.append(decoded, bytes);
         m_crc = crcUpdate(m_crc, decoded, bytes);
+        walk(decoded, bytes);
         m_padded = bytes < 3;
     }
+}
+
+void MessageReader::walk(const char *bytes, qsizetype size)
+{
+    qsizetype i = 0;
+    while (i < size && m_state != State::Failed) {
+        const auto octet = static_cast<unsigned char>(bytes[i]);
+        switch (m_walk) {
+        case Walk::Header:
+            ++i;
+            if (!(octet & 0x80) || (m_firstPacket && !opensMessage(octet)))
+                return fail(notOpenPgp());
+            m_firstPacket = false;
+            m_partial = false;
+            m_left = 0;
+            if (octet & 0x40) {
+                m_walk = Walk::NewLength;
+            } else if ((octet & 3) == 3) {
+                m_walk = Walk::Rest; // to the end, whatever its length
+            } else {
+                m_lengthOctets = 1 << (octet & 3);
+                m_walk = Walk::OldLength;
+            }
+            break;
+        case Walk::OldLength:
+            ++i;
+            m_left = (m_left << 8) | octet;
+            if (--m_lengthOctets == 0)
+                m_walk = Walk::Body;
+            break;
+        case Walk::NewLength:
+            ++i;
+            m_partial = false;
+            if (octet < 192) {
+                m_left = octet;
+                m_walk = Walk::Body;
+            } else if (octet < 224) {
+                m_left = qint64(octet - 192) << 8;
+                m_walk = Walk::SecondOctet;
+            } else if (octet == 255) {
+                m_left = 0;
+                m_lengthOctets = 4;
+                m_walk = Walk::OldLength;
+            } else {
+                m_left = qint64(1) << (octet & 0x1F);
+                m_partial = true;
+                m_walk = Walk::Body;
+            }
+            break;
+        case Walk::SecondOctet:
+            ++i;
+            m_left += octet + 192;
+            m_walk = Walk::Body;
+            break;
+        case Walk::Body: {
+            const qint64 taken = std::min<qint64>(m_left, size - i);
+            i += taken;
+            m_left -= taken;
+            break;
+        }
+        case Walk::Rest:
+            return;
+        }
+        if (m_walk == Walk::Body && m_left == 0)
+            m_walk = m_partial ? Walk::NewLength : Walk::Header;
+    }
+}
+
+void MessageReader::end()
+{
+    if (!walkedWhole())
+        return fail(cutShort());
+    m_state = State::Done;
+}
+
+bool MessageReader::walkedWhole() const
+{
+    return !m_firstPacket && (m_walk == Walk::Header || m_walk == Walk::Rest);
 }
 
 void MessageReader::fail(const QString &reason)

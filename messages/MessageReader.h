@@ -17,7 +17,9 @@ namespace quenzal::messages {
 // and ">" in any mix) and the blanks after it; CR, LF and CR LF all end a
 // line; blank lines inside the block are skipped. The armour's checksum,
 // when it has one, is checked here, so that a message changed on the way is
-// called damaged whatever gpg would say.
+// called damaged whatever gpg would say. So is the packets' framing: a
+// message must open with a packet for a password (or a key), and one that
+// ends inside a packet is cut short.
 class MessageReader
 {
 public:
@@ -43,6 +45,11 @@ private:
     void line(QByteArrayView text, QByteArray &out);
     void body(QByteArrayView text, QByteArray &out);
     void fail(const QString &reason);
+    // Follows the packets' lengths over the message's bytes.
+    void walk(const char *bytes, qsizetype size);
+    bool walkedWhole() const;
+    // The armour's end line: the message is whole, or cut short.
+    void end();
 
     State m_state = State::Searching;
     bool m_atStart = true;
@@ -55,6 +62,13 @@ private:
     bool m_padded = false;
     std::uint32_t m_crc = 0xB704CEu;
     QString m_reason;
+
+    enum class Walk { Header, OldLength, NewLength, SecondOctet, Body, Rest };
+    Walk m_walk = Walk::Header;
+    bool m_firstPacket = true;
+    bool m_partial = false;
+    int m_lengthOctets = 0;
+    qint64 m_left = 0;
 };
 
 } // namespace quenzal::messages

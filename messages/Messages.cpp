@@ -298,18 +298,27 @@ Failure unavailable()
 
 // Why an operation ended with `error`, once what the program itself saw
 // (a cancel, the input or output failing, the reader's verdict) is told.
-Failure explain(const GpgME::Error &error, bool decrypting, bool noIntegrity)
+Failure explain(const GpgME::Error &error, bool decrypting,
+                const GpgME::DecryptionResult &decryption)
 {
-    if (noIntegrity)
+    if (decryption.isLegacyCipherNoMDC())
         return failure(Problem::Tampered,
                        QStringLiteral("The message has no integrity protection, so a change to "
                                       "it could not be detected"));
+    if (decryption.unsupportedAlgorithm())
+        return failure(Problem::Damaged,
+                       QStringLiteral("The message uses a cipher gpg does not offer (%1)")
+                           .arg(QString::fromLatin1(decryption.unsupportedAlgorithm())));
     switch (error.code()) {
     case GPG_ERR_BAD_PASSPHRASE:
     case GPG_ERR_BAD_KEY:
     case GPG_ERR_CANCELED:
         return failure(Problem::WrongPassword,
                        QStringLiteral("The password does not open this message"));
+    // Once the password has opened the message, gpg tells a failed
+    // integrity check (or content that no longer decrypts) only as a
+    // failed decryption.
+    case GPG_ERR_DECRYPT_FAILED:
     case GPG_ERR_BAD_SIGNATURE:
         return failure(Problem::Tampered,
                        QStringLiteral("The message was changed after it was encrypted: its "
@@ -317,15 +326,14 @@ Failure explain(const GpgME::Error &error, bool decrypting, bool noIntegrity)
     case GPG_ERR_NO_SECKEY:
         return failure(Problem::NoMessage,
                        QStringLiteral("The message is for a key, not for a password"));
-    case GPG_ERR_NO_DATA:
-        if (decrypting)
-            return failure(Problem::Damaged,
-                           QStringLiteral("The message holds no OpenPGP data gpg can read"));
-        break;
     default:
+        // The reader found the message whole and well framed, and the
+        // password opened it: what no longer decrypts was changed.
         if (decrypting)
-            return failure(Problem::Damaged, QStringLiteral("The message is damaged (%1)")
-                                                 .arg(QString::fromLocal8Bit(error.asString())));
+            return failure(Problem::Tampered,
+                           QStringLiteral("The message was changed after it was encrypted: it no "
+                                          "longer decrypts (%1)")
+                               .arg(QString::fromLocal8Bit(error.asString())));
         break;
     }
     return failure(Problem::Unavailable,
@@ -355,16 +363,15 @@ Result<void, Failure> run(bool decrypting, QIODevice &input, const Sink &sink,
     GpgME::Data out(&destination);
 
     GpgME::Error error;
-    bool noIntegrity = false;
+    GpgME::DecryptionResult decryption;
     if (decrypting) {
-        const GpgME::DecryptionResult result = context->decrypt(in, out);
-        error = result.error();
-        noIntegrity = result.isLegacyCipherNoMDC();
+        decryption = context->decrypt(in, out);
+        error = decryption.error();
     } else {
         error = context->encryptSymmetrically(in, out);
     }
-    if (error.code() == 0 && !noIntegrity && !source.cancelled() && !source.unreadable() &&
-        !destination.refused() && !reader.failed())
+    if (error.code() == 0 && !decryption.isLegacyCipherNoMDC() && !source.cancelled() &&
+        !source.unreadable() && !destination.refused() && !reader.failed())
         return {};
 
     if (source.cancelled())
@@ -381,7 +388,7 @@ Result<void, Failure> run(bool decrypting, QIODevice &input, const Sink &sink,
             failure(Problem::NoMessage, QStringLiteral("No OpenPGP message was found")));
     if (reader.failed())
         return Result<void, Failure>::failure(failure(Problem::Damaged, reader.reason()));
-    return Result<void, Failure>::failure(explain(error, decrypting, noIntegrity));
+    return Result<void, Failure>::failure(explain(error, decrypting, decryption));
 }
 
 Result<QByteArray, Failure> runInMemory(bool decrypting, QByteArrayView bytes,

@@ -52,4 +52,25 @@ private:
     QTemporaryDir m_home;
 };
 
+// The armour of `binary`, with its checksum, as gpg writes it.
+inline QByteArray armourOf(const QByteArray &binary)
+{
+    quint32 crc = 0xB704CE;
+    for (const char byte : binary) {
+        crc ^= quint32(quint8(byte)) << 16;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc <<= 1;
+            if (crc & 0x1000000)
+                crc ^= 0x1864CFB;
+        }
+    }
+    const char sumBytes[] = {char(crc >> 16), char(crc >> 8), char(crc)};
+    const QByteArray sum(sumBytes, 3);
+    QByteArray body = binary.toBase64();
+    QByteArray text = "-----BEGIN PGP MESSAGE-----\n\n";
+    for (qsizetype at = 0; at < body.size(); at += 64)
+        text += body.mid(at, 64) + '\n';
+    return text + '=' + sum.toBase64() + "\n-----END PGP MESSAGE-----\n";
+}
+
 } // namespace quenzal::test
