@@ -39,7 +39,8 @@ QString armour(const QByteArray &binary)
                 crc ^= 0x1864CFB;
         }
     }
-    const QByteArray sum{char(crc >> 16), char(crc >> 8), char(crc)};
+    const QByteArray sum =
+        QByteArray().append(char(crc >> 16)).append(char(crc >> 8)).append(char(crc));
     const QByteArray body = binary.toBase64();
     QString text = u"-----BEGIN PGP MESSAGE-----\n\n"_s;
     for (qsizetype line = 0; line < body.size(); line += 64)
@@ -241,7 +242,7 @@ private slots:
                                         << u"password does not open"_s << true;
         QTest::newRow("empty password")
             << armouredByGpg(plain) << true << QString() << 0 << u"password is empty"_s << true;
-        QTest::newRow("damaged") << damaged(plain) << true << password << 0 << u"damaged"_s
+        QTest::newRow("damaged") << damaged(plain) << true << password << 0 << u"checksum"_s
                                  << false;
         QTest::newRow("tampered") << tampered(plain) << true << password << 0 << u"changed"_s
                                   << false;
