@@ -54,7 +54,12 @@ decrypts_exactly() {
 mkdir -p "$work/exim/spool" "$work/exim/log" "$work/exim/mail"
 chmod 777 "$work/exim" "$work/exim/spool" "$work/exim/log" "$work/exim/mail"
 smtp_port=$(free_port)
-if [ "$(id -u)" -eq 0 ]; then delivery_user='$exim_uid'; else delivery_user=$(id -u); fi
+# Delivery runs as exim's own user when started by root, else as the caller.
+if [ "$(id -u)" -eq 0 ]; then
+    delivery_user='$exim_uid' delivery_group='$exim_gid'
+else
+    delivery_user=$(id -u) delivery_group=$(id -g)
+fi
 cat >"$work/exim/exim.conf" <<CONF
 keep_environment =
 exim_path = /usr/sbin/exim4
@@ -83,6 +88,7 @@ mailbox:
   driver = appendfile
   file = $work/exim/mail/mailbox
   user = $delivery_user
+  group = $delivery_group
   mode = 0666
 CONF
 exim4 -C "$work/exim/exim.conf" -bd -odi -oX "$smtp_port" -oP "$work/exim/pid"
