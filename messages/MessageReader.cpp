@@ -1,5 +1,7 @@
 #include "MessageReader.h"
 
+#include <QVarLengthArray>
+
 #include <array>
 
 namespace quenzal::messages {
@@ -39,19 +41,18 @@ std::uint32_t crcUpdate(std::uint32_t crc, const char *bytes, qsizetype size)
     return crc;
 }
 
+constexpr std::array<signed char, 256> base64Table = [] {
+    std::array<signed char, 256> table{};
+    table.fill(-1);
+    const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    for (int i = 0; i < 64; ++i)
+        table[static_cast<unsigned char>(alphabet[i])] = static_cast<signed char>(i);
+    return table;
+}();
+
 int base64Value(char c)
 {
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    return -1;
+    return base64Table[static_cast<unsigned char>(c)];
 }
 
 bool isBlank(char c)
@@ -213,6 +214,8 @@ void MessageReader::body(QByteArrayView line, QByteArray &out)
         m_state = State::AfterChecksum;
         return;
     }
+    // The line's bytes, decoded in one go.
+    QVarLengthArray<char, 4096> decoded;
     for (const char c : line) {
         if (m_padded)
             return fail(QStringLiteral("The message's armour holds text after its end"));
@@ -235,12 +238,13 @@ void MessageReader::body(QByteArrayView line, QByteArray &out)
             else
                 group |= std::uint32_t(base64Value(q));
         }
-        const char decoded[3] = {char(group >> 16), char(group >> 8), char(group)};
-        out.append(decoded, bytes);
-        m_crc = crcUpdate(m_crc, decoded, bytes);
-        walk(decoded, bytes);
+        const char three[3] = {char(group >> 16), char(group >> 8), char(group)};
+        decoded.append(three, bytes);
         m_padded = bytes < 3;
     }
+    out.append(decoded.constData(), decoded.size());
+    m_crc = crcUpdate(m_crc, decoded.constData(), decoded.size());
+    walk(decoded.constData(), decoded.size());
 }
 
 void MessageReader::walk(const char *bytes, qsizetype size)

@@ -34,6 +34,16 @@ QByteArray quoted(const QByteArray &text)
     return result;
 }
 
+// Whether a gpg-agent runs for a home in `folder`.
+bool agentRunsUnder(const QString &folder)
+{
+    QProcess pgrep;
+    pgrep.start(QStringLiteral("pgrep"),
+                {QStringLiteral("-f"), QStringLiteral("gpg-agent --homedir ") + folder});
+    pgrep.waitForFinished(kPatience);
+    return pgrep.exitCode() == 0;
+}
+
 } // namespace
 
 class MessageCliTest : public quenzal::test::TestCase
@@ -45,10 +55,10 @@ class MessageCliTest : public quenzal::test::TestCase
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
-    QByteArray gpgEncrypts(const QStringList &arguments)
+    QByteArray gpgEncrypts(const QStringList &arguments, const QByteArray &plain = plainBytes())
     {
-        const Gpg::Run run = m_gpg.run(QStringList{QStringLiteral("--symmetric")} + arguments,
-                                       password, plainBytes());
+        const Gpg::Run run =
+            m_gpg.run(QStringList{QStringLiteral("--symmetric")} + arguments, password, plain);
         if (run.exitCode != 0)
             qFatal("gpg failed: %s", run.errors.constData());
         return run.output;
@@ -97,8 +107,17 @@ private slots:
         if (named)
             arguments << out;
         Cli cli(withPassword(encrypting ? arguments + options : arguments));
+        // gpg's private folder goes where temporary files go.
+        const QString temporary = path(QStringLiteral("temporary"));
+        QVERIFY(QDir().mkpath(temporary));
+        QProcessEnvironment environment = cli.process.processEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), temporary);
+        cli.process.setProcessEnvironment(environment);
         QVERIFY(cli.run());
         QVERIFY2(cli.process.exitCode() == 0, qPrintable(cli.errors()));
+        // Gone at the end, and its agent with it.
+        QVERIFY(QDir(temporary).isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!agentRunsUnder(temporary), kPatience);
         const QByteArray result = named ? contentsOf(out) : cli.output();
         if (!encrypting) {
             QCOMPARE(result, plainBytes());
@@ -126,6 +145,13 @@ private slots:
         changedCharacter[middle] = changedCharacter[middle] == 'A' ? 'B' : 'A';
         QByteArray changedByte = binary;
         changedByte[changedByte.size() - 1] = char(changedByte.back() ^ 0x40);
+        // Longer than what gpg's output is gathered into before it is passed on.
+        QByteArray longPlain(3 * 1024 * 1024, Qt::Uninitialized);
+        for (qsizetype i = 0; i < longPlain.size(); ++i)
+            longPlain[i] = char((i * 7919) % 251);
+        QByteArray changedLong =
+            gpgEncrypts({QStringLiteral("--compress-algo"), QStringLiteral("none")}, longPlain);
+        changedLong[changedLong.size() - 1] = char(changedLong.back() ^ 0x40);
         for (const bool named : {false, true}) {
             const char *where = named ? "a file" : "standard output";
             QTest::addRow("wrong password, %s", where)
@@ -137,6 +163,8 @@ private slots:
             QTest::addRow("truncated, %s", where)
                 << armoured.first(armoured.size() * 2 / 3) << password << 11 << named;
             QTest::addRow("no message, %s", where) << plainBytes() << password << 13 << named;
+            QTest::addRow("changed byte of a long message, %s", where)
+                << changedLong << password << 12 << named;
         }
     }
 
