@@ -78,10 +78,11 @@ void EncryptForSending(const MessageControls &c, Services services)
 {
     askPassword(c, services, frmMessagePassword::Purpose::Encrypt,
                 [c, services](QWidget &asking, const QString &password) {
-                    const Wiped plain(c.original.text().toUtf8());
-                    const Wiped secret(password.toUtf8());
+                    // Taking a long text from the area is part of the wait.
                     Loading loading(services.loadProgress, &asking,
                                     QStringLiteral("Encrypting..."));
+                    const Wiped plain(c.original.text().toUtf8());
+                    const Wiped secret(password.toUtf8());
                     const auto made =
                         messages::encrypt(plain.bytes(), secret.bytes(), true, loading.report());
                     if (!made) {
@@ -96,16 +97,19 @@ void EncryptForSending(const MessageControls &c, Services services)
 
 void DecryptMessage(const MessageControls &c, Services services)
 {
-    if (!messages::holdsMessage(c.original.text().toUtf8())) {
+    Loading looking(services.loadProgress, &c.window, QStringLiteral("Finding the message..."));
+    const bool found = messages::holdsMessage(c.original.text().toUtf8());
+    looking.finish();
+    if (!found) {
         services.messages.critical(&c.window, QStringLiteral("Error"), noMessage());
         return;
     }
     askPassword(
         c, services, frmMessagePassword::Purpose::Decrypt,
         [c, services](QWidget &asking, const QString &password) {
+            Loading loading(services.loadProgress, &asking, QStringLiteral("Decrypting..."));
             const QByteArray text = c.original.text().toUtf8();
             const Wiped secret(password.toUtf8());
-            Loading loading(services.loadProgress, &asking, QStringLiteral("Decrypting..."));
             const auto opened = messages::decryptText(text, secret.bytes(), loading.report());
             if (!opened) {
                 loading.finish();

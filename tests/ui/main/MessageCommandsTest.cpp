@@ -221,7 +221,9 @@ private slots:
         QVERIFY(!window->isVisible());
         QCOMPARE(f.rtfNew->text(), kText);
         QCOMPARE(f.rtfOriginal->text(), text);
-        QCOMPARE(f.fakes.loadProgress.captions, QStringList{u"Decrypting..."_s});
+        QCOMPARE(f.fakes.loadProgress.captions,
+                 (QStringList{u"Finding the message..."_s, u"Decrypting..."_s}));
+        QCOMPARE(f.fakes.loadProgress.finished, 2);
     }
 
     // Each failure says why in its own words and changes neither area; the
