@@ -19,7 +19,7 @@ keys Return
 type_text "the key is under the mat."
 keys alt+m e                    # Message, Encrypt for Sending
 asking=$(window_wait "Encrypt for Sending")
-window_active "$asking"
+window_focus "$asking"
 screenshot encrypt-window
 type_text "a long way"
 keys Tab
@@ -54,7 +54,7 @@ gpg_with "open sesame" --symmetric --armor --output "$E2E_HOME/reply.asc" "$E2E_
 keys ctrl+a ctrl+v              # the upper area (it kept the focus), replaced by the reply
 keys alt+m d                    # Message, Decrypt Message
 asking=$(window_wait "Decrypt Message")
-window_active "$asking"
+window_focus "$asking"
 screenshot decrypt-window
 type_text "open sesame"
 keys Return
@@ -69,7 +69,7 @@ screenshot decrypted
 # Escape gives up, and the lower area keeps the text it had.
 keys alt+m d
 asking=$(window_wait "Decrypt Message")
-window_active "$asking"
+window_focus "$asking"
 type_text "open says me"
 keys Return
 error=$(window_wait Error)
@@ -77,7 +77,7 @@ screenshot wrong-password
 window_focus "$error"
 keys Return
 window_gone Error
-window_active "$asking"
+window_focus "$asking"
 keys Escape
 window_gone "Decrypt Message"
 window_active "$win"
