@@ -117,10 +117,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${_quenzal_site}/encryption/quenzal/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the program needs at run time that no linked library names: Qt loads
-# its windowing plugins (xcb) at run time, and the windows' layout is measured
-# with the metric-compatible Liberation fonts. Wayland support is welcome but
-# not needed, as the program runs through XWayland too.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation")
+# its windowing plugins (xcb) at run time, the windows' layout is measured
+# with the metric-compatible Liberation fonts, and OpenPGP messages are made
+# and read by gpg, which GpgME runs. Wayland support is welcome but not
+# needed, as the program runs through XWayland too.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation, gnupg")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 
 include(CPack)

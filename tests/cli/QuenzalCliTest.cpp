@@ -1,3 +1,4 @@
+#include "Cli.h"
 #include "MainWindowFixture.h"
 #include "ScratchFolder.h"
 #include "TestCase.h"
@@ -29,7 +30,6 @@ using namespace quenzal::test;
 
 namespace {
 
-constexpr int kPatience = 30000;
 constexpr qint64 kMiB = 1024 * 1024;
 using TextFiles::kMaxReadBytes;
 
@@ -46,37 +46,6 @@ QByteArray reference(const QString &text, const QString &one, const QString &two
 {
     return CodePage::encode(ScrambleText(ScrambleText(text, one, scramble), two, scramble));
 }
-
-// quenzal-cli, started with no display of any kind.
-struct Cli
-{
-    QProcess process;
-
-    explicit Cli(const QStringList &arguments)
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            environment.remove(QLatin1String(name));
-        process.setProcessEnvironment(environment);
-        process.setProgram(QStringLiteral(QUENZAL_CLI));
-        process.setArguments(arguments);
-    }
-
-    // Runs to the end with `input` on standard input; false when it does not end.
-    bool run(const QByteArray &input = {})
-    {
-        process.start();
-        if (!process.waitForStarted(kPatience))
-            return false;
-        if (!input.isEmpty())
-            process.write(input);
-        process.closeWriteChannel();
-        return process.waitForFinished(kPatience);
-    }
-
-    QByteArray output() { return process.readAllStandardOutput(); }
-    QString errors() { return QString::fromUtf8(process.readAllStandardError()); }
-};
 
 // Why a file is written in place, if it is.
 enum class InPlace { No, Linked, OtherOwner, ReadOnlyFolder };
@@ -375,9 +344,8 @@ private slots:
             u"Standard input holds the text: read the passwords from another descriptor or a file. "_s
             u"(quenzal-cli --help lists the options and commands.)"_s);
         row("unknown command", {u"shuffle"_s, u"%1/in.txt"_s, u"%1/out.txt"_s}, 2,
-            u"Unknown command \"shuffle\": use scramble or unscramble. (quenzal-cli --help lists "_s
-            u"the "_s
-            u"options and commands.)"_s);
+            u"Unknown command \"shuffle\": use scramble, unscramble, encrypt or decrypt. "_s
+            u"(quenzal-cli --help lists the options and commands.)"_s);
         row("output in a missing folder",
             {u"scramble"_s, u"%1/in.txt"_s, u"%1/gone/out.txt"_s, none, noSecond}, 8,
             u"Could not write \"%1/gone/out.txt\": No such file or directory."_s);
