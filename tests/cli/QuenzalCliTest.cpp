@@ -345,13 +345,16 @@ private slots:
         row("text the code page cannot hold",
             {u"scramble"_s, u"%1/emoji.rtf"_s, u"%1/out.txt"_s, none, noSecond}, 7,
             QStringLiteral("The text contains a character that cannot be scrambled: \"😀\" "
-                           "(U+1F600) at character 3."));
+                           "(U+1F600) at character 3. Windows-1252 (Western European), the code "
+                           "page in force, has no such character."));
         row("password the code page cannot hold",
             {u"unscramble"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, none, u"--second-password-file"_s,
              u"%1/bad-password"_s},
             7,
             QStringLiteral("The second password contains a character that cannot be unscrambled: "
-                           "\"ł\" (U+0142) at character 2."));
+                           "\"ł\" (U+0142) at character 2. Windows-1252 (Western European), the "
+                           "code page in force, has no such character; Windows-1250 (Central "
+                           "European) has it."));
         row("missing password file",
             {u"scramble"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, u"--password-file"_s, u"%1/gone"_s,
              noSecond},

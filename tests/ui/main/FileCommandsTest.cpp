@@ -502,8 +502,9 @@ private slots:
         QTest::newRow("a character a .txt file cannot hold")
             << "out.txt" << QStringLiteral("ok \u4E2D \U0001F600")
             << QStringLiteral("The text contains a character that a .txt file cannot hold: "
-                              "\"\u4E2D\" (U+4E2D). Nothing was saved; save it as a .rtf file "
-                              "instead.");
+                              "\"\u4E2D\" (U+4E2D) at character 4. Windows-1252 (Western "
+                              "European), the code page in force, has no such character. "
+                              "Nothing was saved; save it as a .rtf file instead.");
     }
 
     void refusedSaves()

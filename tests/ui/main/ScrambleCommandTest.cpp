@@ -11,6 +11,10 @@ using namespace quenzal::test;
 
 namespace {
 
+// What a refusal says of a character the code page in force lacks.
+constexpr char kWestern[] =
+    "Windows-1252 (Western European), the code page in force, has no such character";
+
 enum class Trigger { Button, Toolbar, Handler };
 
 void run(MainWindowFixture &f, bool scramble, Trigger trigger = Trigger::Button)
@@ -212,7 +216,8 @@ private slots:
             << "" << true
             << QStringLiteral(
                    "The text contains a character that cannot be scrambled: \"\U0001F600\" "
-                   "(U+1F600).");
+                   "(U+1F600) at character 4. %1.")
+                   .arg(QLatin1String(kWestern));
         QTest::newRow("code 0 in the text")
             << QStringLiteral("ab") + QChar(0) + u'c' << ""
             << "" << true
@@ -221,12 +226,15 @@ private slots:
         QTest::newRow("first password, unscrambling")
             << "abc" << QStringLiteral("p\u0100") << "" << false
             << QStringLiteral("The first password contains a character that cannot be "
-                              "unscrambled: \"\u0100\" (U+0100).");
+                              "unscrambled: \"\u0100\" (U+0100) at character 2. %1; "
+                              "Windows-1257 (Baltic) has it.")
+                   .arg(QLatin1String(kWestern));
         QTest::newRow("second password")
             << "abc"
             << "ok" << QStringLiteral("\u2603") << true
             << QStringLiteral("The second password contains a character that cannot be "
-                              "scrambled: \"\u2603\" (U+2603).");
+                              "scrambled: \"\u2603\" (U+2603) at character 1. %1.")
+                   .arg(QLatin1String(kWestern));
     }
 
     void refusesWhatTheCodePageCannotHold()
@@ -281,6 +289,7 @@ private slots:
         QCOMPARE(f.rtfNew->text(), expected);
         QVERIFY(f.fakes.messages.calls.isEmpty());
     }
+
 };
 
 QTEST_MAIN(ScrambleCommandTest)
