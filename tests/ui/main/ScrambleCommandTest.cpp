@@ -1,9 +1,12 @@
+#include "Languages.h"
 #include "MainWindowFixture.h"
+#include "ScratchFolder.h"
 #include "TestCase.h"
 #include "Texts.h"
 #include "engine/CodePage.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace quenzal;
@@ -290,6 +293,48 @@ private slots:
         QVERIFY(f.fakes.messages.calls.isEmpty());
     }
 
+    // A sentence in the language of each code page, chosen in the window,
+    // scrambles to the cipher's bytes, typed, pasted or opened from a .txt
+    // file that iconv wrote.
+    void everyLanguage_data() { addLanguageRows(); }
+
+    void everyLanguage()
+    {
+        QFETCH(int, codePage);
+        QFETCH(QString, sentence);
+        const QByteArray bytes = iconvBytes(sentence, codePage);
+        const QString password = sentence.left(3);
+        const QByteArray expected = referenceCipher(bytes, iconvBytes(password, codePage), {});
+        QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("in.txt"));
+        writeFile(file, bytes);
+        const std::function<void(MainWindowFixture &)> ways[] = {
+            [&](MainWindowFixture &f) {
+                // A key for each character, as a keyboard of the language sends them.
+                for (const QChar ch : sentence)
+                    QTest::sendKeyEvent(QTest::Click, f.rtfOriginal, Qt::Key_unknown, QString(ch),
+                                        Qt::NoModifier);
+            },
+            [&](MainWindowFixture &f) {
+                f.fakes.clipboard.contents = sentence;
+                f.window->mnupaste_Click();
+            },
+            [&](MainWindowFixture &f) {
+                f.fakes.fileDialogs.answers.enqueue(file);
+                f.window->mnuOpenItem_Click();
+            },
+        };
+        for (const auto &way : ways) {
+            MainWindowFixture f;
+            f.window->mnuCodePage_Click(codePage);
+            way(f);
+            f.txtPasswordOne->setText(password);
+            f.window->cmdLOCK_Click();
+            QVERIFY2(f.fakes.messages.calls.isEmpty(),
+                     qPrintable(f.fakes.messages.calls.value(0).text));
+            QCOMPARE(CodePage::encode(f.rtfNew->text()), expected);
+        }
+    }
 };
 
 QTEST_MAIN(ScrambleCommandTest)
