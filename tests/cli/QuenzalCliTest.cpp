@@ -1,3 +1,4 @@
+#include "Languages.h"
 #include "MainWindowFixture.h"
 #include "ScratchFolder.h"
 #include "TestCase.h"
@@ -312,6 +313,36 @@ private slots:
     // Each failure: its one line, its status, and the output file as it was,
     // with nothing left beside it. "%1" stands for the folder of the files,
     // "%2" for the most a file read whole may have, in MiB.
+    // A sentence in each code page's language, from a .txt file that iconv
+    // wrote, scrambles to the cipher's bytes in that code page: named with
+    // --code-page, or the locale's.
+    void everyLanguage_data() { addLanguageRows(); }
+
+    void everyLanguage()
+    {
+        QFETCH(int, codePage);
+        QFETCH(QString, locale);
+        QFETCH(QString, sentence);
+        const QByteArray bytes = iconvBytes(sentence, codePage);
+        const QString password = sentence.left(3);
+        const QByteArray expected = referenceCipher(bytes, iconvBytes(password, codePage), {});
+        writeFile(path(QStringLiteral("in.txt")), bytes);
+        for (const bool fromLocale : {false, true}) {
+            QStringList arguments = {u"scramble"_s, path(QStringLiteral("in.txt"))};
+            if (!fromLocale)
+                arguments << u"--code-page"_s << QString::number(codePage);
+            Cli cli(arguments + passwordOptions(password, {}));
+            if (fromLocale) {
+                QProcessEnvironment environment = cli.process.processEnvironment();
+                environment.insert(QStringLiteral("LC_ALL"), locale);
+                cli.process.setProcessEnvironment(environment);
+            }
+            QVERIFY(cli.run());
+            QCOMPARE(cli.errors(), QString());
+            QCOMPARE(cli.output(), expected);
+        }
+    }
+
     void failuresLeaveTheOutputAsItWas_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -328,6 +359,12 @@ private slots:
             QTest::newRow(name) << arguments << standardOutput << limit << status << message
                                 << standardInput;
         };
+        row("no such code page",
+            {u"scramble"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, none, noSecond, u"--code-page"_s,
+             u"1200"_s},
+            2,
+            u"--code-page takes one of 874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257 and "_s
+            u"1258, not \"1200\". (quenzal-cli --help lists the options and commands.)"_s);
         row("missing input", {u"scramble"_s, u"%1/gone.txt"_s, u"%1/out.txt"_s, none, noSecond}, 4,
             u"Could not read \"%1/gone.txt\": No such file or directory."_s);
         row("folder as input", {u"scramble"_s, u"%1/folder.txt"_s, u"%1/out.txt"_s, none, noSecond},
