@@ -22,9 +22,18 @@ saved_is() {
     [ -f "$1" ] && cmp -s "$1" "$2"
 }
 
+# Makes the locale $1 (ru_RU.UTF-8) for this test alone, so that the program,
+# Qt's input and xdotool run in it whichever locales the system has.
+make_locale() {
+    mkdir -p "$E2E_HOME/locales"
+    localedef -i "${1%.*}" -f UTF-8 "$E2E_HOME/locales/$1" 2>/dev/null ||
+        [ -d "$E2E_HOME/locales/$1" ] || fail "could not make the locale $1"
+}
+
 # language <locale> <code page> <sentence> <name> <keyboard layout>
 language() {
-    export LANG="$1"
+    make_locale "$1"
+    export LOCPATH="$E2E_HOME/locales" LANG="$1"
     unset LC_ALL LC_CTYPE
     app_start
     win=$(main_window_open)
