@@ -50,6 +50,7 @@ constexpr Language kLanguages[] = {
     {"bs", 1250},
     {"ro", 1250},
     {"sq", 1250},
+    {"tk", 1250},
     // Cyrillic (Serbian written in Latin letters is Central European)
     {"ru", 1251},
     {"uk", 1251},
@@ -62,6 +63,7 @@ constexpr Language kLanguages[] = {
     {"tt", 1251},
     {"mn", 1251},
     {"ba", 1251},
+    {"tg", 1251},
     {"el", 1253},
     {"tr", 1254},
     {"az", 1254},
@@ -85,9 +87,13 @@ constexpr Language kLanguages[] = {
 
 } // namespace
 
-Page::Page(int number)
-    : m_number(number), m_characters(&kCodePageTables[indexOf(number)].characters)
+Page::Page(int number) : m_number(number)
 {
+    const auto *table = std::find_if(kCodePageTables.begin(), kCodePageTables.end(),
+                                     [number](const auto &t) { return t.number == number; });
+    if (table == kCodePageTables.end())
+        std::abort(); // made only for the numbers the tables have
+    m_characters = &table->characters;
     static const Row kNone = [] {
         Row row;
         row.fill(-1);

@@ -74,7 +74,7 @@ public:
 private:
     using Row = std::array<std::int16_t, 256>;
     int m_number;
-    const std::array<char16_t, 256> *m_characters;
+    const std::array<char16_t, 256> *m_characters = nullptr;
     std::array<const Row *, 256> m_rows{};
     std::array<Row, 16> m_storage{};
 };
