@@ -8,15 +8,16 @@
 
 namespace quenzal {
 
-// What an operation that can fail gives back: its value, or why it failed,
-// in words fit for the end of an error message ("It is a folder, not a
-// file"). Reading and writing files, loading the rich-text area and reading
-// Rich Text Format all answer this way.
-template <typename T> class [[nodiscard]] Result
+// What an operation that can fail gives back: its value, or why it failed.
+// The reason is, unless a layer names its own kind, words fit for the end of
+// an error message ("It is a folder, not a file"). Reading and writing
+// files, loading the rich-text area and reading Rich Text Format all answer
+// this way; OpenPGP messages answer with a reason of their own kind.
+template <typename T, typename E = QString> class [[nodiscard]] Result
 {
 public:
     Result(T value) : m_value(std::move(value)) {}
-    static Result failure(QString reason)
+    static Result failure(E reason)
     {
         Result result;
         result.m_reason = std::move(reason);
@@ -36,21 +37,21 @@ public:
     const T *operator->() const { return &*m_value; }
 
     // Why it failed; empty when it did not.
-    const QString &error() const { return m_reason; }
+    const E &error() const { return m_reason; }
 
 private:
     Result() = default;
 
     std::optional<T> m_value;
-    QString m_reason;
+    E m_reason{};
 };
 
 // The answer of an operation that gives nothing back but may fail.
-template <> class [[nodiscard]] Result<void>
+template <typename E> class [[nodiscard]] Result<void, E>
 {
 public:
     Result() = default;
-    static Result failure(QString reason)
+    static Result failure(E reason)
     {
         Result result;
         result.m_failed = true;
@@ -60,11 +61,11 @@ public:
 
     bool ok() const { return !m_failed; }
     explicit operator bool() const { return ok(); }
-    const QString &error() const { return m_reason; }
+    const E &error() const { return m_reason; }
 
 private:
     bool m_failed = false;
-    QString m_reason;
+    E m_reason{};
 };
 
 } // namespace quenzal

@@ -1,5 +1,6 @@
 #include "Command.h"
 
+#include "Output.h"
 #include "Passwords.h"
 #include "engine/Cipher.h"
 #include "engine/CodePage.h"
@@ -41,15 +42,6 @@ QString quoted(const QString &name)
 QString readLimit()
 {
     return QStringLiteral("%1 MiB").arg(TextFiles::kMaxReadBytes / (1024 * 1024));
-}
-
-bool isDiskFull(int error)
-{
-#ifdef EDQUOT
-    if (error == EDQUOT)
-        return true;
-#endif
-    return error == ENOSPC;
 }
 
 // The text's source: a named file or standard input.
@@ -190,96 +182,6 @@ public:
 private:
     QString m_name;
     QFile m_file;
-};
-
-// The result's destination: a named file, written as the window's Save
-// writes one, or standard output.
-class Output
-{
-public:
-    explicit Output(const QString &name) : m_name(name), m_file(name) {}
-
-    std::optional<Failure> open()
-    {
-        if (!m_name.isEmpty()) {
-            if (!m_file.open())
-                return failure(m_file.systemError(), m_file.errorString());
-            return std::nullopt;
-        }
-        errno = 0;
-        if (!m_standardOutput.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return failure(errno, m_standardOutput.errorString());
-        return std::nullopt;
-    }
-
-    std::optional<Failure> write(QByteArrayView bytes)
-    {
-        if (!m_name.isEmpty()) {
-            if (!m_file.write(bytes))
-                return failure(m_file.systemError(), m_file.errorString());
-            return std::nullopt;
-        }
-        const char *data = bytes.data();
-        qint64 left = bytes.size();
-        while (left > 0) {
-#ifdef Q_OS_UNIX
-            const ssize_t n = ::write(m_standardOutput.handle(), data, size_t(left));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return failure(errno, qt_error_string(n < 0 ? errno : EIO));
-#else
-            errno = 0;
-            const qint64 n = m_standardOutput.write(data, left);
-            if (n <= 0)
-                return failure(errno, m_standardOutput.errorString());
-#endif
-            data += n;
-            left -= n;
-        }
-        return std::nullopt;
-    }
-
-    // Puts a named output in its place.
-    std::optional<Failure> finish()
-    {
-        if (!m_name.isEmpty() && !m_file.commit())
-            return failure(m_file.systemError(), m_file.errorString());
-        return std::nullopt;
-    }
-
-    bool writesInPlace() const
-    {
-        return m_file.writesInPlace();
-    }
-    const QString &name() const
-    {
-        return m_name;
-    }
-
-    // The input's failure, and what it left of a file written in place.
-    Failure afterInputFailure(Failure failed) const
-    {
-        if (m_file.changedInPlace()) {
-            failed.message.chop(1);
-            failed.message += QStringLiteral("; %1 was written in place and now holds only the "
-                                             "part written before the failure.")
-                                  .arg(quoted(m_name));
-        }
-        return failed;
-    }
-
-private:
-    Failure failure(int error, const QString &reason) const
-    {
-        const QString shown = m_name.isEmpty() ? QStringLiteral("standard output") : quoted(m_name);
-        return {isDiskFull(error) ? DiskFull : OutputUnwritable,
-                couldNot(QStringLiteral("write ") + shown, reason)};
-    }
-
-    QString m_name;
-    FileWriter m_file;
-    QFile m_standardOutput;
 };
 
 struct Keys

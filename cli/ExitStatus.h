@@ -15,6 +15,11 @@ enum ExitStatus : int {
     Unrepresentable = 7,    // a character the code page cannot hold, or code 0 to scramble
     OutputUnwritable = 8,   // the output cannot be written
     DiskFull = 9,           // no space left for the output
+    WrongPassword = 10,     // decrypt: the password does not open the message
+    Damaged = 11,           // decrypt: checksum wrong, cut short, or not OpenPGP
+    Tampered = 12,          // decrypt: the integrity check failed, or there is none
+    NoMessage = 13,         // decrypt: no OpenPGP message in the input
+    GpgUnavailable = 14,    // encrypt, decrypt: gpg cannot be started
 };
 
 // Why the program stops: one line for standard error and the status to end with.

@@ -9,10 +9,21 @@ namespace quenzal::cli {
 namespace {
 
 const char kHelpEnd[] = R"(
-Both passes run as the window's Scramble and Unscramble commands run them:
-the text goes through the cipher with the first password, and the result
-again with the second. Scramble refuses a text holding code 0 (a NUL byte),
-which Unscramble could not give back.
+What each command is:
+  scramble, unscramble  Quenzal's reversible disguise. It protects nothing:
+      only the sum of the password keys modulo 255 matters, so there are 255
+      effective keys, and a wrong password is never noticed (it gives other
+      text, with exit status 0). Use it for texts and files that were
+      scrambled and must come back.
+  encrypt, decrypt  The protection: OpenPGP password-based messages, the
+      ones "gpg --symmetric --armor" writes and gpg, Kleopatra and other
+      OpenPGP programs read. A wrong password, a damaged message and a
+      changed one are each refused with their own exit status.
+
+Scramble and unscramble run both passes as the window's Scramble and
+Unscramble commands run them: the text goes through the cipher with the
+first password, and the result again with the second. Scramble refuses a
+text holding code 0 (a NUL byte), which Unscramble could not give back.
 
 Plain text of any length goes through in blocks, from a .txt file or
 standard input to a .txt file or standard output. A text read from or
@@ -33,6 +44,20 @@ and keeps them, the text read whole first (at most 256 MiB) when that file
 is also the input, or when Scramble reads it from a pipe; what is not a
 regular file (a device, a FIFO) is refused.
 
+Encrypt reads any file as bytes and writes an armoured message (text that
+survives e-mail, web forms and chat), or a binary one with --binary.
+Decrypt finds the message in its input: armoured, also when other text
+surrounds it, its lines are quoted by replies ("> " at any depth),
+indented, carry trailing blanks or end in CR LF, LF or CR; or binary. It
+writes the message's exact bytes. Both go through gpg (GnuPG) in a private
+folder of their own: no keyring is used, no password is cached, and no
+plain text is written anywhere but the named output. Nothing is written on
+a failure: a named output takes the old file's place only once gpg has
+checked the whole message, and a message decrypted to standard output (or
+to a file written in place) is held until then, at most 256 MiB of it; a
+larger one is checked in a first pass and decrypted in a second when the
+input is a regular file, and refused otherwise (name an output file).
+
 The code page in force is the ANSI code page of the system's language, as
 on Windows (the locale of LC_ALL, LC_CTYPE or LANG, the first that is set):
 Windows-1250 for Central European languages, 1251 Cyrillic, 1253 Greek,
@@ -43,30 +68,44 @@ choice of code page (its Message menu) does not apply here.
 
 Passwords never go on the command line. When standard input is a terminal
 and the text does not come from it, the program asks for each password
-without showing it ("First password:", "Second password:"). Otherwise give
-each one with an option: the first line of a file (its line break left
-out), or a line read from an open file descriptor (standard input only when
-the text does not come from it). Either password may be
-empty: --no-password and --no-second-password give an empty one without
-asking. Passwords are read as text in the terminal's encoding (UTF-8).
+without showing it ("First password:", "Second password:"; encrypt asks for
+its one password twice, "Password:" and "Password again:", and stops when
+the two differ). Otherwise give each one with an option: the first line of
+a file (its line break left out), or a line read from an open file
+descriptor (standard input only when the text does not come from it).
+Either password of scramble and unscramble may be empty: --no-password and
+--no-second-password give an empty one without asking. Passwords are read
+as text in the terminal's encoding (UTF-8); encrypt and decrypt hand gpg
+the password's bytes as read, as gpg takes them, and refuse an empty one.
 
 Exit status:
   0  success
   2  a wrong command line, or a password that can neither be asked for nor
      read from an option
-  3  a password file or descriptor cannot be read
+  3  a password file or descriptor cannot be read, or the two entries of
+     encrypt's password differ
   4  the input file does not exist
   5  the input cannot be read, or an .rtf input is not Rich Text Format
   6  a file name ends in neither .txt nor .rtf
   7  the text or a password holds a character the code page cannot hold,
-     or a text to scramble holds code 0
+     or a text to scramble holds code 0, or a message's password is empty
+     or holds a carriage return
   8  the output cannot be written, or is not a regular file
   9  the disk is full
+ 10  decrypt: the password does not open the message
+ 11  decrypt: the message is damaged (its checksum does not match, it is
+     cut short, or it is not OpenPGP data)
+ 12  decrypt: the message was changed after it was encrypted (its
+     integrity check failed), or it has no integrity protection
+ 13  decrypt: no OpenPGP message was found in the input
+ 14  encrypt, decrypt: gpg (GnuPG) is not installed or cannot be started
 
 Examples:
   quenzal-cli scramble letter.txt letter-scrambled.txt
   quenzal-cli unscramble --password-file ~/.first --no-second-password \
       < scrambled.txt > plain.txt
+  quenzal-cli encrypt letter.txt letter.asc
+  quenzal-cli decrypt --password-fd 3 reply.eml letter.txt 3< ~/.password
 )";
 
 Failure usage(const QString &message)
@@ -115,7 +154,8 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Scrambles or unscrambles a text with two passwords, byte for byte as Quenzal does."));
+        "Scrambles or unscrambles a text with two passwords, byte for byte as Quenzal does,\n"
+        "or encrypts or decrypts an OpenPGP password message."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and end."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
@@ -145,17 +185,22 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
         QStringLiteral("Read and write text in code page <n>: 874, 1250, 1251, 1252, 1253, "
                        "1254, 1255, 1256, 1257 or 1258."),
         QStringLiteral("n"));
+    const QCommandLineOption binary(
+        QStringLiteral("binary"),
+        QStringLiteral("encrypt: write a binary message rather than armoured text."));
     parser.addOptions({help, version, firstFile, firstDescriptor, firstNone, secondFile,
-                       secondDescriptor, secondNone, codePage});
+                       secondDescriptor, secondNone, binary, codePage});
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("scramble or unscramble."));
+                                 QStringLiteral("scramble, unscramble, encrypt or decrypt."));
     parser.addPositionalArgument(
         QStringLiteral("input"),
-        QStringLiteral("The text: a .txt or .rtf file; standard input when left out or \"-\"."),
+        QStringLiteral("The text: a .txt or .rtf file (encrypt, decrypt: any file); standard "
+                       "input when left out or \"-\"."),
         QStringLiteral("[input]"));
     parser.addPositionalArgument(
         QStringLiteral("output"),
-        QStringLiteral("The result: a .txt or .rtf file; standard output when left out or \"-\"."),
+        QStringLiteral("The result: a .txt or .rtf file (encrypt, decrypt: any file); standard "
+                       "output when left out or \"-\"."),
         QStringLiteral("[output]"));
 
     if (!parser.parse(arguments)) {
@@ -177,15 +222,35 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
 
     const QStringList names = parser.positionalArguments();
     if (names.isEmpty())
-        return usage(QStringLiteral("Say what to do: scramble or unscramble."));
+        return usage(QStringLiteral("Say what to do: scramble, unscramble, encrypt or decrypt."));
     Options options;
+    using Command = Options::Command;
     if (names[0] == QLatin1String("scramble"))
-        options.scramble = true;
+        options.command = Command::Scramble;
     else if (names[0] == QLatin1String("unscramble"))
-        options.scramble = false;
+        options.command = Command::Unscramble;
+    else if (names[0] == QLatin1String("encrypt"))
+        options.command = Command::Encrypt;
+    else if (names[0] == QLatin1String("decrypt"))
+        options.command = Command::Decrypt;
     else
-        return usage(
-            QStringLiteral("Unknown command \"%1\": use scramble or unscramble.").arg(names[0]));
+        return usage(QStringLiteral("Unknown command \"%1\": use scramble, unscramble, encrypt "
+                                    "or decrypt.")
+                         .arg(names[0]));
+    options.scramble = options.command == Command::Scramble;
+    const bool message = options.command == Command::Encrypt || options.command == Command::Decrypt;
+    options.binary = parser.isSet(binary);
+    if (options.binary && options.command != Command::Encrypt)
+        return usage(QStringLiteral("--binary is for encrypt only."));
+    if (message) {
+        for (const QCommandLineOption *cipherOnly :
+             {&firstNone, &secondFile, &secondDescriptor, &secondNone}) {
+            if (parser.isSet(*cipherOnly))
+                return usage(QStringLiteral("--%1 is for scramble and unscramble: %2 takes one "
+                                            "password, never empty.")
+                                 .arg(cipherOnly->names().constFirst(), names[0]));
+        }
+    }
     if (names.size() > 3)
         return usage(QStringLiteral("Too many names: one input and one output at most."));
     if (names.contains(QString()))
@@ -203,6 +268,10 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
         return usage(error);
     options.first = *first;
     options.second = *second;
+    if (message && parser.isSet(codePage))
+        return usage(QStringLiteral("--code-page is for scramble and unscramble: %1 reads and "
+                                    "writes bytes.")
+                         .arg(names[0]));
     if (parser.isSet(codePage)) {
         bool ok = false;
         options.codePage = parser.value(codePage).toInt(&ok);

@@ -21,9 +21,12 @@ struct PasswordSource
 // What the command line asks for.
 struct Options
 {
-    bool scramble = true;
-    QString input;  // empty: standard input
-    QString output; // empty: standard output
+    enum class Command { Scramble, Unscramble, Encrypt, Decrypt };
+    Command command = Command::Scramble;
+    bool scramble = true; // Scramble, not Unscramble
+    bool binary = false;  // encrypt: a binary message rather than armour
+    QString input;        // empty: standard input
+    QString output;       // empty: standard output
     PasswordSource first;
     PasswordSource second;
     int codePage = 0; // 0: the code page of the system's language

@@ -1,4 +1,5 @@
 #include "Command.h"
+#include "MessageCommand.h"
 #include "Options.h"
 #include "Terminal.h"
 #include "base/VisibleText.h"
@@ -44,7 +45,10 @@ int main(int argc, char *argv[])
         print(stdout, information->text);
         return Success;
     }
-    if (const auto failure = runCommand(std::get<Options>(parsed)))
+    const Options &options = std::get<Options>(parsed);
+    const bool message = options.command == Options::Command::Encrypt ||
+                         options.command == Options::Command::Decrypt;
+    if (const auto failure = message ? runMessageCommand(options) : runCommand(options))
         return fail(*failure);
     return Success;
 }

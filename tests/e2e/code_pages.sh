@@ -47,7 +47,7 @@ language() {
     setxkbmap -layout us
     keys shift+Tab space         # Scramble
     screenshot "$4-scrambled"
-    keys alt+m Return            # Message, Code Page
+    keys alt+m p                 # Message, Code Page
     screenshot "$4-code-page-menu"
     keys Escape Escape
 

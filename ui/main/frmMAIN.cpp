@@ -19,6 +19,7 @@
 #include "ui/main/CipherCommand.h"
 #include "ui/main/CodePageCommand.h"
 #include "ui/main/FileCommands.h"
+#include "ui/main/MessageCommands.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -272,6 +273,11 @@ void frmMAIN::createMenus()
 
     mnuMessage = menuBar()->addMenu(QStringLiteral("&Message"));
     mnuMessage->setObjectName(QStringLiteral("mnuMessage"));
+    item(mnuMessage, "mnuEncrypt", QStringLiteral("&Encrypt for Sending..."),
+         &frmMAIN::mnuEncrypt_Click);
+    item(mnuMessage, "mnuDecrypt", QStringLiteral("&Decrypt Message..."),
+         &frmMAIN::mnuDecrypt_Click);
+    separator(mnuMessage, "mnusepcodepage");
     createCodePageMenu();
 
     mnua = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -304,7 +310,7 @@ void frmMAIN::createCodePageMenu()
         connect(action, &QAction::triggered, this, [this, choice] { mnuCodePage_Click(choice); });
     };
     add(0, QString()); // its caption names the code page it gives
-    mnuCodePage->addSeparator()->setObjectName(QStringLiteral("mnusepcodepage"));
+    mnuCodePage->addSeparator()->setObjectName(QStringLiteral("mnusepsystem"));
     for (const int number : CodePage::kNumbers)
         add(number, CodePage::name(number));
     // The code page in force: the user's choice, or the system language's.
@@ -432,6 +438,16 @@ void frmMAIN::mnupaste_Click()
     pasteWithProgress([&](const RichTextArea::Progress &progress) {
         rtfOriginal->replaceSelection(text, progress);
     });
+}
+
+void frmMAIN::mnuEncrypt_Click()
+{
+    EncryptForSending({*this, *rtfOriginal, *rtfNew}, m_services);
+}
+
+void frmMAIN::mnuDecrypt_Click()
+{
+    DecryptMessage({*this, *rtfOriginal, *rtfNew}, m_services);
 }
 
 // A paste into either area, which a large text makes long: its progress

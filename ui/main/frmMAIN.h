@@ -45,6 +45,8 @@ public:
     void mnuFileExit_Click();
     void mnucopy_Click();
     void mnupaste_Click();
+    void mnuEncrypt_Click();
+    void mnuDecrypt_Click();
     void mnuhelp_Click();
     void mnuhomepage_Click();
     void mnucontactbrindlecove_Click();

@@ -1,0 +1,250 @@
+#include "MessageCommand.h"
+
+#include "Output.h"
+#include "Passwords.h"
+#include "messages/Messages.h"
+#include "messages/SecureClear.h"
+#include "platform/files/TextFiles.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+namespace quenzal::cli {
+namespace {
+
+using messages::Problem;
+
+// The most of a decrypted message held before it is written.
+constexpr qint64 kHeldLimit = TextFiles::kMaxReadBytes;
+constexpr qint64 kBlockSize = 1024 * 1024;
+
+ExitStatus statusOf(Problem problem)
+{
+    switch (problem) {
+    case Problem::WrongPassword:
+        return WrongPassword;
+    case Problem::Damaged:
+        return Damaged;
+    case Problem::Tampered:
+        return Tampered;
+    case Problem::NoMessage:
+    case Problem::NotText:
+        return NoMessage;
+    case Problem::UnusablePassword:
+        return Unrepresentable;
+    case Problem::InputUnreadable:
+        return InputUnreadable;
+    case Problem::OutputUnwritable:
+        return OutputUnwritable;
+    case Problem::None:
+    case Problem::Unavailable:
+    case Problem::Cancelled:
+        break;
+    }
+    return GpgUnavailable;
+}
+
+// The input: a named file or standard input, read as bytes.
+class Input
+{
+public:
+    explicit Input(const QString &name) : m_name(name) {}
+
+    QIODevice &device() { return m_file; }
+
+    QString shown() const
+    {
+        return m_name.isEmpty() ? QStringLiteral("standard input") : u'"' + m_name + u'"';
+    }
+
+    std::optional<Failure> open()
+    {
+        m_file.setFileName(m_name);
+        const bool opened = m_name.isEmpty()
+                                ? m_file.open(0, QIODevice::ReadOnly | QIODevice::Unbuffered)
+                                : m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        if (!opened)
+            return failure(m_file.errorString());
+        return std::nullopt;
+    }
+
+    // Back to the start, for a second pass: only a regular file can.
+    bool rewind() { return !m_file.isSequential() && m_file.seek(0); }
+
+    Failure failure(const QString &reason) const
+    {
+        const bool missing = !m_name.isEmpty() && !QFileInfo::exists(m_name);
+        return {missing ? InputMissing : InputUnreadable,
+                couldNot(QStringLiteral("read ") + shown(), reason)};
+    }
+
+private:
+    QString m_name;
+    QFile m_file;
+};
+
+class Command
+{
+public:
+    explicit Command(const Options &options)
+        : m_options(options), m_input(options.input), m_output(options.output)
+    {}
+    ~Command() { messages::secureClear(m_password); }
+
+    // The input is opened before the password is asked for, so that a
+    // missing file is told first.
+    std::optional<Failure> run()
+    {
+        if (auto failed = m_input.open())
+            return failed;
+        auto password =
+            readMessagePassword(m_options, m_options.command == Options::Command::Encrypt);
+        if (auto *failed = std::get_if<Failure>(&password))
+            return *failed;
+        m_password = std::move(std::get<QByteArray>(password));
+        if (auto failed = m_output.open())
+            return failed;
+        // A named output replaced whole is written as gpg gives it: its
+        // temporary file takes the old file's place only on success.
+        const bool direct = !m_options.output.isEmpty() && !m_output.writesInPlace();
+        const bool encrypting = m_options.command == Options::Command::Encrypt;
+        if (direct)
+            return finish(encrypting ? encrypt(writeOut()) : decrypt(writeOut()));
+        return encrypting ? encryptHeld() : decryptHeld();
+    }
+
+private:
+    using Done = Result<void, messages::Failure>;
+
+    Done encrypt(const messages::Sink &sink)
+    {
+        return messages::encrypt(m_input.device(), sink, m_password, !m_options.binary);
+    }
+    Done decrypt(const messages::Sink &sink)
+    {
+        return messages::decrypt(m_input.device(), sink, m_password);
+    }
+
+    messages::Sink writeOut()
+    {
+        return [this](QByteArrayView bytes) {
+            if (auto failed = m_output.write(bytes)) {
+                m_outputFailure = failed;
+                return false;
+            }
+            return true;
+        };
+    }
+
+    // The message waits in an unnamed temporary file: it holds no plain
+    // text, and may be as large as the input.
+    std::optional<Failure> encryptHeld()
+    {
+        QTemporaryFile spill;
+        if (!spill.open())
+            return Failure{OutputUnwritable,
+                           couldNot(QStringLiteral("make a temporary file for the message"),
+                                    spill.errorString())};
+        QString spillError;
+        const Done done = encrypt([&](QByteArrayView bytes) {
+            if (spill.write(bytes.data(), bytes.size()) == bytes.size())
+                return true;
+            spillError = spill.errorString();
+            return false;
+        });
+        if (!spillError.isEmpty())
+            return Failure{
+                OutputUnwritable,
+                couldNot(QStringLiteral("hold the message in a temporary file"), spillError)};
+        if (!done)
+            return finish(done);
+        if (!spill.seek(0))
+            return Failure{OutputUnwritable,
+                           couldNot(QStringLiteral("read the message back"), spill.errorString())};
+        QByteArray block(kBlockSize, Qt::Uninitialized);
+        for (;;) {
+            const qint64 n = spill.read(block.data(), kBlockSize);
+            if (n < 0)
+                return Failure{OutputUnwritable, couldNot(QStringLiteral("read the message back"),
+                                                          spill.errorString())};
+            if (n == 0)
+                break;
+            if (auto failed = m_output.write({block.constData(), n}))
+                return failed;
+        }
+        return m_output.finish();
+    }
+
+    // The plain text is held in memory, and written once gpg has checked the
+    // whole message; past the bound, see MessageCommand.h.
+    std::optional<Failure> decryptHeld()
+    {
+        QByteArray held;
+        bool tooLarge = false;
+        Done done = decrypt([&](QByteArrayView bytes) {
+            if (held.size() + bytes.size() > kHeldLimit) {
+                tooLarge = true;
+                return false;
+            }
+            held.append(bytes);
+            return true;
+        });
+        if (!tooLarge) {
+            if (done) {
+                auto failed = m_output.write(held);
+                messages::secureClear(held);
+                return failed ? failed : m_output.finish();
+            }
+            messages::secureClear(held);
+            return finish(done);
+        }
+        messages::secureClear(held);
+        if (!m_input.rewind())
+            return Failure{OutputUnwritable,
+                           couldNot(QStringLiteral("write ") + m_output.shown(),
+                                    QStringLiteral("The message holds more than %1 MiB, which "
+                                                   "can only be written to a named output file "
+                                                   "when the input is not a regular file")
+                                        .arg(kHeldLimit / (1024 * 1024)))};
+        done = decrypt([](QByteArrayView) { return true; });
+        if (!done)
+            return finish(done);
+        if (!m_input.rewind())
+            return m_input.failure(m_input.device().errorString());
+        return finish(decrypt(writeOut()));
+    }
+
+    std::optional<Failure> finish(const Done &done)
+    {
+        if (done)
+            return m_output.finish();
+        if (m_outputFailure)
+            return m_outputFailure;
+        const messages::Failure &failed = done.error();
+        if (failed.problem == Problem::InputUnreadable)
+            return m_input.failure(failed.reason);
+        const bool encrypting = m_options.command == Options::Command::Encrypt;
+        return Failure{
+            statusOf(failed.problem),
+            couldNot((encrypting ? QStringLiteral("encrypt ") : QStringLiteral("decrypt ")) +
+                         m_input.shown(),
+                     failed.reason)};
+    }
+
+    const Options &m_options;
+    QByteArray m_password;
+    Input m_input;
+    Output m_output;
+    std::optional<Failure> m_outputFailure;
+};
+
+} // namespace
+
+std::optional<Failure> runMessageCommand(const Options &options)
+{
+    Command command(options);
+    return command.run();
+}
+
+} // namespace quenzal::cli

@@ -1,0 +1,92 @@
+#include "Output.h"
+
+#include <cerrno>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace quenzal::cli {
+namespace {
+
+bool isDiskFull(int error)
+{
+#ifdef EDQUOT
+    if (error == EDQUOT)
+        return true;
+#endif
+    return error == ENOSPC;
+}
+
+} // namespace
+
+std::optional<Failure> Output::open()
+{
+    if (!m_name.isEmpty()) {
+        if (!m_file.open())
+            return failure(m_file.systemError(), m_file.errorString());
+        return std::nullopt;
+    }
+    errno = 0;
+    if (!m_standardOutput.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return failure(errno, m_standardOutput.errorString());
+    return std::nullopt;
+}
+
+std::optional<Failure> Output::write(QByteArrayView bytes)
+{
+    if (!m_name.isEmpty()) {
+        if (!m_file.write(bytes))
+            return failure(m_file.systemError(), m_file.errorString());
+        return std::nullopt;
+    }
+    const char *data = bytes.data();
+    qint64 left = bytes.size();
+    while (left > 0) {
+#ifdef Q_OS_UNIX
+        const ssize_t n = ::write(m_standardOutput.handle(), data, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return failure(errno, qt_error_string(n < 0 ? errno : EIO));
+#else
+        errno = 0;
+        const qint64 n = m_standardOutput.write(data, left);
+        if (n <= 0)
+            return failure(errno, m_standardOutput.errorString());
+#endif
+        data += n;
+        left -= n;
+    }
+    return std::nullopt;
+}
+
+std::optional<Failure> Output::finish()
+{
+    if (!m_name.isEmpty() && !m_file.commit())
+        return failure(m_file.systemError(), m_file.errorString());
+    return std::nullopt;
+}
+
+Failure Output::afterInputFailure(Failure failed) const
+{
+    if (m_file.changedInPlace()) {
+        failed.message.chop(1);
+        failed.message += QStringLiteral("; %1 was written in place and now holds only the "
+                                         "part written before the failure.")
+                              .arg(shown());
+    }
+    return failed;
+}
+
+QString Output::shown() const
+{
+    return m_name.isEmpty() ? QStringLiteral("standard output") : u'"' + m_name + u'"';
+}
+
+Failure Output::failure(int error, const QString &reason) const
+{
+    return {isDiskFull(error) ? DiskFull : OutputUnwritable,
+            couldNot(QStringLiteral("write ") + shown(), reason)};
+}
+
+} // namespace quenzal::cli
