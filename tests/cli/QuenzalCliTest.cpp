@@ -334,6 +334,10 @@ private slots:
             2,
             u"--code-page takes one of 874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257 and "_s
             u"1258, not \"1200\". (quenzal-cli --help lists the options and commands.)"_s);
+        row("code page for bytes",
+            {u"encrypt"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, u"--code-page"_s, u"1251"_s}, 2,
+            u"--code-page is for scramble and unscramble: encrypt reads and writes bytes. "_s
+            u"(quenzal-cli --help lists the options and commands.)"_s);
         row("missing input", {u"scramble"_s, u"%1/gone.txt"_s, u"%1/out.txt"_s, none, noSecond}, 4,
             u"Could not read \"%1/gone.txt\": No such file or directory."_s);
         row("folder as input", {u"scramble"_s, u"%1/folder.txt"_s, u"%1/out.txt"_s, none, noSecond},
