@@ -1,6 +1,7 @@
 // The bulk cipher against memcpy of the same bytes: both read every byte once
 // and write it once, so memcpy is the floor for a pass over memory.
 #include "engine/Cipher.h"
+#include "engine/CodePage.h"
 
 #include <benchmark/benchmark.h>
 
@@ -62,8 +63,24 @@ void BM_ScrambleText8000(benchmark::State &state)
     benchmark::DoNotOptimize(reports);
 }
 
+// The same in a code page of another script: Cyrillic letters in Windows-1251.
+void BM_ScrambleText8000Cyrillic(benchmark::State &state)
+{
+    quenzal::CodePage::setCurrent(1251);
+    QString text;
+    for (int i = 0; i < 8000; ++i)
+        text += QChar(u'\u0430' + i % 32);
+    int reports = 0;
+    const quenzal::ProgressHook progress = [&reports](float) { ++reports; };
+    for (auto _ : state)
+        benchmark::DoNotOptimize(quenzal::ScrambleText(text, QStringLiteral("pw"), true, progress));
+    benchmark::DoNotOptimize(reports);
+    quenzal::CodePage::setCurrent(quenzal::CodePage::kWestern);
+}
+
 } // namespace
 
+BENCHMARK(BM_ScrambleText8000Cyrillic)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScrambleText8000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScrambleCodes)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);

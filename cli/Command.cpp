@@ -348,6 +348,7 @@ QString couldNot(const QString &what, QString reason)
 
 std::optional<Failure> runCommand(const Options &options)
 {
+    CodePage::setCurrent(options.codePage != 0 ? options.codePage : CodePage::ofSystemLanguage());
     if (auto failed = checkKind(options.input, QStringLiteral("read")))
         return failed;
     if (auto failed = checkKind(options.output, QStringLiteral("written")))

@@ -1,5 +1,7 @@
 #include "Options.h"
 
+#include "engine/CodePage.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -32,8 +34,9 @@ about three times its length as Rich Text Format (some 80 MiB of it fit),
 an ordinary text little more than its length.
 
 Files: a name ending in ".txt" is plain text, one byte per character in the
-Windows-1252 code page; a name ending in ".rtf" is Rich Text Format (its
-text in, or the result written as the window saves it). The last four
+code page in force; a name ending in ".rtf" is Rich Text Format (its text
+in, or the result written as the window saves it, in the code page in
+force). The last four
 characters decide, exactly as written. Standard input and output are plain
 text. A named output takes the old file's place only when written in full;
 a file with other names (hard links), or another user's, is written in place
@@ -54,6 +57,14 @@ checked the whole message, and a message decrypted to standard output (or
 to a file written in place) is held until then, at most 256 MiB of it; a
 larger one is checked in a first pass and decrypted in a second when the
 input is a regular file, and refused otherwise (name an output file).
+
+The code page in force is the ANSI code page of the system's language, as
+on Windows (the locale of LC_ALL, LC_CTYPE or LANG, the first that is set):
+Windows-1250 for Central European languages, 1251 Cyrillic, 1253 Greek,
+1254 Turkish, 1255 Hebrew, 1256 Arabic, 1257 Baltic, 1258 Vietnamese, 874
+Thai, and Windows-1252 for English, C, POSIX, the Western European
+languages and every other. --code-page overrides it. The window's own
+choice of code page (its Message menu) does not apply here.
 
 Passwords never go on the command line. When standard input is a terminal
 and the text does not come from it, the program asks for each password
@@ -169,11 +180,16 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
                                        QStringLiteral("The first password is empty."));
     const QCommandLineOption secondNone(QStringLiteral("no-second-password"),
                                         QStringLiteral("The second password is empty."));
+    const QCommandLineOption codePage(
+        QStringLiteral("code-page"),
+        QStringLiteral("Read and write text in code page <n>: 874, 1250, 1251, 1252, 1253, "
+                       "1254, 1255, 1256, 1257 or 1258."),
+        QStringLiteral("n"));
     const QCommandLineOption binary(
         QStringLiteral("binary"),
         QStringLiteral("encrypt: write a binary message rather than armoured text."));
     parser.addOptions({help, version, firstFile, firstDescriptor, firstNone, secondFile,
-                       secondDescriptor, secondNone, binary});
+                       secondDescriptor, secondNone, binary, codePage});
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("scramble, unscramble, encrypt or decrypt."));
     parser.addPositionalArgument(
@@ -252,6 +268,18 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
         return usage(error);
     options.first = *first;
     options.second = *second;
+    if (message && parser.isSet(codePage))
+        return usage(QStringLiteral("--code-page is for scramble and unscramble: %1 reads and "
+                                    "writes bytes.")
+                         .arg(names[0]));
+    if (parser.isSet(codePage)) {
+        bool ok = false;
+        options.codePage = parser.value(codePage).toInt(&ok);
+        if (!ok || !CodePage::isKnown(options.codePage) || parser.values(codePage).size() > 1)
+            return usage(QStringLiteral("--code-page takes one of 874, 1250, 1251, 1252, 1253, "
+                                        "1254, 1255, 1256, 1257 and 1258, not \"%1\".")
+                             .arg(parser.values(codePage).join(u' ')));
+    }
     for (const PasswordSource *source : {&options.first, &options.second}) {
         if (options.input.isEmpty() && source->kind == PasswordSource::Kind::Descriptor &&
             source->descriptor == 0)

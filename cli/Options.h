@@ -29,6 +29,7 @@ struct Options
     QString output;       // empty: standard output
     PasswordSource first;
     PasswordSource second;
+    int codePage = 0; // 0: the code page of the system's language
 };
 
 // Text to print on standard output before ending successfully (--help, --version).

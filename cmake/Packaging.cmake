@@ -119,9 +119,13 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the program needs at run time that no linked library names: Qt loads
 # its windowing plugins (xcb) at run time, the windows' layout is measured
 # with the metric-compatible Liberation fonts, and OpenPGP messages are made
-# and read by gpg, which GpgME runs. Wayland support is welcome but not
-# needed, as the program runs through XWayland too.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation, gnupg")
+# and read by gpg, which GpgME runs. The text of every code page needs fonts
+# with its letters: DejaVu has the Greek, Cyrillic, Hebrew, Arabic and
+# Vietnamese ones, which Liberation lacks in part, and Garuda the Thai ones,
+# which neither has. Wayland support is welcome but not needed, as the
+# program runs through XWayland too.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-qpa-plugins, fonts-liberation, fonts-dejavu-core, fonts-tlwg-garuda-ttf, gnupg")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 
 include(CPack)

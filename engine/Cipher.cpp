@@ -35,8 +35,8 @@ float percentage(std::int64_t i, std::int64_t n)
 std::int64_t passwordKey(QStringView password)
 {
     std::int64_t key = 0;
-    for (const QChar ch : password)
-        key += std::int64_t(CodePage::toCode(ch.unicode()).value_or('?')) + 13;
+    for (const char code : CodePage::encode(password))
+        key += std::int64_t(std::uint8_t(code)) + 13;
     return key;
 }
 
@@ -54,15 +54,18 @@ QString ScrambleText(const QString &text, const QString &password, bool scramble
 {
     assert(!CodePage::firstUnrepresentable(text) && !CodePage::firstUnrepresentable(password));
     const std::int64_t key = passwordKey(password);
-    const std::int64_t n = text.size();
-    QString result(text.size(), Qt::Uninitialized);
+    // A letter the code page holds as a letter and marks is that sequence.
+    const QByteArray codes = CodePage::encode(text);
+    const CodePage::Page &codePage = CodePage::currentPage();
+    const std::int64_t n = codes.size();
+    QString result(codes.size(), Qt::Uninitialized);
     QChar *out = result.data();
     for (std::int64_t i = 1; i <= n; ++i) {
-        const auto code = CodePage::toCode(text[i - 1].unicode()).value_or('?');
+        const auto code = std::uint8_t(codes[i - 1]);
         const std::uint8_t shifted = scrambleCode(code, key, i, scramble);
         if (progress)
             progress(percentage(i, n));
-        *out++ = QChar(CodePage::toUnicode(shifted));
+        *out++ = QChar(codePage.toUnicode(shifted));
     }
     if (progress)
         progress(0.0f);
@@ -80,7 +83,11 @@ QString refusal(const QString &what, char32_t codePoint, bool scramble, std::int
                           .arg(what, verb, CodePage::describe(codePoint));
     if (position > 0)
         message += QStringLiteral(" at character %1").arg(position);
-    return message + u'.';
+    message += u'.';
+    // Code 0 is in every code page.
+    if (codePoint != U'\0')
+        message += u' ' + CodePage::notHeld(codePoint);
+    return message;
 }
 
 } // namespace

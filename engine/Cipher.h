@@ -30,7 +30,9 @@ std::uint8_t scrambleCode(std::uint8_t code, std::int64_t key, std::int64_t posi
 // otherwise. Reports progress once per character, after its code is computed
 // (the whole percentage 100 * i / n, halves rounded up), then 0 at the end;
 // an empty text reports only the 0. Text and password must be representable in
-// the code page. 64-bit arithmetic: no length or password overflows.
+// the code page in force; a letter it holds only as a letter and marks goes
+// through as those, so the result has a character for each of them. 64-bit
+// arithmetic: no length or password overflows.
 QString ScrambleText(const QString &text, const QString &password, bool scramble,
                      const ProgressHook &progress = {});
 
@@ -39,7 +41,9 @@ QString ScrambleText(const QString &text, const QString &password, bool scramble
 // code page cannot represent, or an empty string when there is none. `what`
 // names the value ("The text", "The first password"). With `position`, the
 // sentence also says where the character is, counting characters (a
-// surrogate pair as one) from 1: "... (U+1F600) at character 12.".
+// surrogate pair as one) from 1: "... (U+1F600) at character 12.". A second
+// sentence names the code page in force and one that holds the character
+// (CodePage::notHeld()).
 QString cipherRefusal(const QString &what, QStringView value, bool scramble, bool position = false);
 
 // Scramble refuses code 0 (U+0000), which Unscramble can never give back (it

@@ -8,12 +8,17 @@
 namespace quenzal::rtf {
 namespace {
 
-// The program's own code page: Windows-1252, its five unassigned bytes
-// standing for the C1 controls of the same number.
-void fillWindows1252(std::array<char16_t, 256> &table)
+// One of the program's own code pages, one to one on 0..255 as the program
+// reads and writes them.
+void fillFrom(const CodePage::Page &page, std::array<char16_t, 256> &table)
 {
     for (int i = 0; i < 256; ++i)
-        table[std::size_t(i)] = CodePage::toUnicode(std::uint8_t(i));
+        table[std::size_t(i)] = page.toUnicode(std::uint8_t(i));
+}
+
+void fillWindows1252(std::array<char16_t, 256> &table)
+{
+    fillFrom(CodePage::page(CodePageDecoder::kWindows1252), table);
 }
 
 // The Symbol font's letters and signs that documents use (list bullets,
@@ -121,8 +126,8 @@ QList<QByteArray> decoderNames(int number)
 
 CodePageDecoder::CodePageDecoder(int number) : m_number(number)
 {
-    if (number == kWindows1252) {
-        fillWindows1252(m_table);
+    if (CodePage::isKnown(number)) {
+        fillFrom(CodePage::page(number), m_table);
         return;
     }
     if (number == kSymbol) {
@@ -260,10 +265,30 @@ int CodePageDecoder::forCharset(int charset, int documentCodePage, bool wingding
     }
 }
 
-int CodePageDecoder::windows1252Byte(char16_t ch)
+int CodePageDecoder::charsetOf(int codePage)
 {
-    const auto code = CodePage::toCode(ch);
-    return code ? int(*code) : -1;
+    switch (codePage) {
+    case 874:
+        return 222;
+    case 1250:
+        return 238;
+    case 1251:
+        return 204;
+    case 1253:
+        return 161;
+    case 1254:
+        return 162;
+    case 1255:
+        return 177;
+    case 1256:
+        return 178;
+    case 1257:
+        return 186;
+    case 1258:
+        return 163;
+    default:
+        return 0;
+    }
 }
 
 CodePageDecoder &CodePageDecoders::get(int number)

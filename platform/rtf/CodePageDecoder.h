@@ -12,7 +12,8 @@ namespace quenzal::rtf {
 
 // Turns the bytes of one Windows code page into text.
 //
-// Single-byte code pages decode through a 256-entry table; the double-byte
+// Single-byte code pages decode through a 256-entry table (the program's own
+// code pages through the program's tables, one to one); the double-byte
 // ones (932, 936, 949, 950) and UTF-8 through Qt's ICU-backed decoder.
 class CodePageDecoder
 {
@@ -36,8 +37,8 @@ public:
     // charsets that defer to it (0 ANSI when the document has \ansicpg, 1).
     static int forCharset(int charset, int documentCodePage, bool wingdings = false);
 
-    // The Windows-1252 byte of a character, or -1 when it has none.
-    static int windows1252Byte(char16_t ch);
+    // The \fcharset of fonts in one of the program's code pages.
+    static int charsetOf(int codePage);
 
 private:
     bool endsInLeadByte(QByteArrayView bytes) const;

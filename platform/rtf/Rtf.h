@@ -65,9 +65,11 @@ struct ReadOptions
 // truncation, unknown words) gives what could be read. Never throws.
 ReadResult read(QByteArrayView rtf, const ReadOptions &options = {});
 
-// Writes a document as RTF that Word, WordPad and LibreOffice open:
-// Windows-1252 text, \uN for everything else, with the character and
-// paragraph formatting, tables, links and pictures that read() understands.
-QByteArray write(const QTextDocument &document);
+// Writes a document as RTF that Word, WordPad and LibreOffice open: text in
+// one of the program's code pages (\ansicpg, and the matching \fcharset for
+// every font; 0: the code page in force), \uN for
+// everything else, with the character and paragraph formatting, tables,
+// links and pictures that read() understands.
+QByteArray write(const QTextDocument &document, int codePage = 0);
 
 } // namespace quenzal::rtf

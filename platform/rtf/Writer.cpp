@@ -54,7 +54,9 @@ QImage imageOf(const QVariant &resource)
 
 } // namespace
 
-Writer::Writer(const QTextDocument &document) : m_document(document)
+Writer::Writer(const QTextDocument &document, int codePage)
+    : m_document(document),
+      m_codePage(CodePage::page(codePage == 0 ? CodePage::current() : codePage))
 {
     const QFont font = document.defaultFont();
     m_defaultFamily = font.family();
@@ -68,10 +70,14 @@ QByteArray Writer::write()
     m_body.reserve(m_document.characterCount() * 2 + 1024);
     writeFrame(m_document.rootFrame(), 0);
 
-    QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
+    QByteArray out = "{\\rtf1\\ansi";
+    appendNumber(out, "\\ansicpg", m_codePage.number());
+    out += "\\deff0\\uc1\n{\\fonttbl";
+    const int charset = CodePageDecoder::charsetOf(m_codePage.number());
     for (qsizetype i = 0; i < m_fonts.size(); ++i) {
         appendNumber(out, "{\\f", i);
-        out += "\\fnil\\fcharset0 ";
+        appendNumber(out, "\\fnil\\fcharset", charset);
+        out += ' ';
         writeText(m_fonts.at(i), out);
         out += ";}";
     }
@@ -363,8 +369,8 @@ void Writer::writeText(QStringView text, QByteArray &out) const
             out += char(ch);
             continue;
         }
-        const int byte = CodePageDecoder::windows1252Byte(ch);
-        if (byte >= 0) {
+        if (const auto code = m_codePage.toCode(ch)) {
+            const int byte = *code;
             out += "\\'";
             out += hexDigits[byte >> 4];
             out += hexDigits[byte & 15];
@@ -397,9 +403,9 @@ int Writer::colorIndex(const QColor &color)
     return int(m_colors.size());
 }
 
-QByteArray write(const QTextDocument &document)
+QByteArray write(const QTextDocument &document, int codePage)
 {
-    return Writer(document).write();
+    return Writer(document, codePage).write();
 }
 
 } // namespace quenzal::rtf

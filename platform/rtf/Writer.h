@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/CodePage.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QList>
@@ -23,7 +25,7 @@ namespace quenzal::rtf {
 class Writer
 {
 public:
-    explicit Writer(const QTextDocument &document);
+    Writer(const QTextDocument &document, int codePage);
 
     QByteArray write();
 
@@ -45,6 +47,7 @@ private:
     int colorIndex(const QColor &color);
 
     const QTextDocument &m_document;
+    const CodePage::Page &m_codePage;
     QByteArray m_body;
     QStringList m_fonts;    // \f0 is the document's default font
     QList<QColor> m_colors; // \cf1 is m_colors[0]; 0 is "auto"

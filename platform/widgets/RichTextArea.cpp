@@ -288,6 +288,45 @@ QString RichTextArea::textBetween(int from, int to) const
     return rtf::exactText(*document(), from, to);
 }
 
+void RichTextArea::replaceCharacters(const std::function<char16_t(char16_t)> &map)
+{
+    struct Run
+    {
+        int position;
+        QString text;
+        QTextCharFormat format;
+    };
+    // Found first and replaced after, as replacing joins and splits fragments.
+    QList<Run> runs;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            if (format.isImageFormat() || format.hasProperty(rtf::kSoftBreakProperty))
+                continue;
+            QString text = fragment.text();
+            bool changed = false;
+            for (QChar &ch : text) {
+                const char16_t mapped = map(ch.unicode());
+                changed = changed || mapped != ch.unicode();
+                ch = QChar(mapped);
+            }
+            if (changed)
+                runs.append({fragment.position(), text, format});
+        }
+    }
+    if (runs.isEmpty())
+        return;
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    for (const Run &run : std::as_const(runs)) {
+        cursor.setPosition(run.position);
+        cursor.setPosition(run.position + int(run.text.size()), QTextCursor::KeepAnchor);
+        cursor.insertText(run.text, run.format);
+    }
+    cursor.endEditBlock();
+}
+
 // Made apart, so that the area shows its old content until the new one is
 // whole and a stop leaves it untouched; in one edit, with each break's kind
 // on its break character.

@@ -88,6 +88,11 @@ public:
     // The plain text between two document positions.
     QString textBetween(int from, int to) const;
 
+    // Puts map(c) in place of every character c of the text, each in its
+    // own format, in one step that Undo takes back; pictures, line breaks
+    // and the area's soft breaks stay. `map` keeps line-break characters.
+    void replaceCharacters(const std::function<char16_t(char16_t)> &map);
+
 signals:
     // A mouse button was pressed over the area.
     void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &position);

@@ -1,4 +1,5 @@
 #include "Cli.h"
+#include "Languages.h"
 #include "MainWindowFixture.h"
 #include "ScratchFolder.h"
 #include "TestCase.h"
@@ -281,6 +282,36 @@ private slots:
     // Each failure: its one line, its status, and the output file as it was,
     // with nothing left beside it. "%1" stands for the folder of the files,
     // "%2" for the most a file read whole may have, in MiB.
+    // A sentence in each code page's language, from a .txt file that iconv
+    // wrote, scrambles to the cipher's bytes in that code page: named with
+    // --code-page, or the locale's.
+    void everyLanguage_data() { addLanguageRows(); }
+
+    void everyLanguage()
+    {
+        QFETCH(int, codePage);
+        QFETCH(QString, locale);
+        QFETCH(QString, sentence);
+        const QByteArray bytes = iconvBytes(sentence, codePage);
+        const QString password = sentence.left(3);
+        const QByteArray expected = referenceCipher(bytes, iconvBytes(password, codePage), {});
+        writeFile(path(QStringLiteral("in.txt")), bytes);
+        for (const bool fromLocale : {false, true}) {
+            QStringList arguments = {u"scramble"_s, path(QStringLiteral("in.txt"))};
+            if (!fromLocale)
+                arguments << u"--code-page"_s << QString::number(codePage);
+            Cli cli(arguments + passwordOptions(password, {}));
+            if (fromLocale) {
+                QProcessEnvironment environment = cli.process.processEnvironment();
+                environment.insert(QStringLiteral("LC_ALL"), locale);
+                cli.process.setProcessEnvironment(environment);
+            }
+            QVERIFY(cli.run());
+            QCOMPARE(cli.errors(), QString());
+            QCOMPARE(cli.output(), expected);
+        }
+    }
+
     void failuresLeaveTheOutputAsItWas_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -297,6 +328,16 @@ private slots:
             QTest::newRow(name) << arguments << standardOutput << limit << status << message
                                 << standardInput;
         };
+        row("no such code page",
+            {u"scramble"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, none, noSecond, u"--code-page"_s,
+             u"1200"_s},
+            2,
+            u"--code-page takes one of 874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257 and "_s
+            u"1258, not \"1200\". (quenzal-cli --help lists the options and commands.)"_s);
+        row("code page for bytes",
+            {u"encrypt"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, u"--code-page"_s, u"1251"_s}, 2,
+            u"--code-page is for scramble and unscramble: encrypt reads and writes bytes. "_s
+            u"(quenzal-cli --help lists the options and commands.)"_s);
         row("missing input", {u"scramble"_s, u"%1/gone.txt"_s, u"%1/out.txt"_s, none, noSecond}, 4,
             u"Could not read \"%1/gone.txt\": No such file or directory."_s);
         row("folder as input", {u"scramble"_s, u"%1/folder.txt"_s, u"%1/out.txt"_s, none, noSecond},
@@ -314,13 +355,16 @@ private slots:
         row("text the code page cannot hold",
             {u"scramble"_s, u"%1/emoji.rtf"_s, u"%1/out.txt"_s, none, noSecond}, 7,
             QStringLiteral("The text contains a character that cannot be scrambled: \"😀\" "
-                           "(U+1F600) at character 3."));
+                           "(U+1F600) at character 3. Windows-1252 (Western European), the code "
+                           "page in force, has no such character."));
         row("password the code page cannot hold",
             {u"unscramble"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, none, u"--second-password-file"_s,
              u"%1/bad-password"_s},
             7,
             QStringLiteral("The second password contains a character that cannot be unscrambled: "
-                           "\"ł\" (U+0142) at character 2."));
+                           "\"ł\" (U+0142) at character 2. Windows-1252 (Western European), the "
+                           "code page in force, has no such character; Windows-1250 (Central "
+                           "European) has it."));
         row("missing password file",
             {u"scramble"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, u"--password-file"_s, u"%1/gone"_s,
              noSecond},

@@ -93,6 +93,108 @@ private slots:
         QCOMPARE(text.at(0x80), QChar(0x20AC));
         QCOMPARE(CodePage::encode(text), bytes);
     }
+
+    void cleanup() { CodePage::setCurrent(CodePage::kWestern); }
+
+    // Every code page is one to one on 0..255.
+    void everyCodePage_data()
+    {
+        QTest::addColumn<int>("codePage");
+        for (const int number : CodePage::kNumbers)
+            QTest::addRow("%d", number) << number;
+    }
+
+    void everyCodePage()
+    {
+        QFETCH(int, codePage);
+        CodePage::setCurrent(codePage);
+        QCOMPARE(CodePage::current(), codePage);
+        QByteArray bytes;
+        for (int code = 0; code <= 255; ++code)
+            bytes += char(code);
+        const QString text = CodePage::decode(bytes);
+        QCOMPARE(QSet<QChar>(text.begin(), text.end()).size(), 256);
+        QVERIFY(!CodePage::firstUnrepresentable(text));
+        QCOMPARE(CodePage::encode(text), bytes);
+    }
+
+    void locales_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<int>("codePage");
+        QTest::newRow("C") << "C" << 1252;
+        QTest::newRow("POSIX") << "POSIX" << 1252;
+        QTest::newRow("English") << "en_US.UTF-8" << 1252;
+        QTest::newRow("German") << "de_DE@euro" << 1252;
+        QTest::newRow("not listed") << "ja_JP.UTF-8" << 1252;
+        QTest::newRow("Thai") << "th_TH.UTF-8" << 874;
+        QTest::newRow("Czech") << "cs_CZ" << 1250;
+        QTest::newRow("Serbian, Latin letters") << "sr_RS@latin" << 1250;
+        QTest::newRow("Serbian") << "sr_RS" << 1251;
+        QTest::newRow("Ukrainian") << "uk_UA.UTF-8" << 1251;
+        QTest::newRow("Greek") << "el_GR.UTF-8" << 1253;
+        QTest::newRow("Turkish") << "tr_TR.UTF-8" << 1254;
+        QTest::newRow("Hebrew") << "he_IL.UTF-8" << 1255;
+        QTest::newRow("Persian") << "fa_IR" << 1256;
+        QTest::newRow("Estonian") << "et_EE.UTF-8" << 1257;
+        QTest::newRow("Vietnamese") << "vi_VN" << 1258;
+    }
+
+    void locales()
+    {
+        QFETCH(QString, locale);
+        QFETCH(int, codePage);
+        QCOMPARE(CodePage::ofLocale(locale), codePage);
+    }
+
+    // A letter the code page holds only as a letter and marks is that
+    // sequence; refused, a character is named with a code page that has it.
+    void lettersAndMarks_data()
+    {
+        QTest::addColumn<int>("codePage");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("codes"); // empty: refused
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("Vietnamese, two marks")
+            << 1258 << QStringLiteral("x\u1EAF") << QByteArray("x\xE3\xEC") << QString();
+        QTest::newRow("Vietnamese, a mark below")
+            << 1258 << QStringLiteral("\u1EA1") << QByteArray("a\xF2") << QString();
+        QTest::newRow("Vietnamese, a letter of the code page and a mark below")
+            << 1258 << QStringLiteral("\u1EC7") << QByteArray("\xEA\xF2") << QString();
+        QTest::newRow("Hebrew letter with dagesh")
+            << 1255 << QStringLiteral("\uFB35") << QByteArray("\xE5\xCC") << QString();
+        QTest::newRow("not in Windows-1252")
+            << 1252 << QStringLiteral("\u1EAF") << QByteArray()
+            << QStringLiteral("Windows-1252 (Western European), the code page in force, has no "
+                              "such character; Windows-1258 (Vietnamese) has it.");
+        QTest::newRow("Cyrillic in Windows-1252")
+            << 1252 << QStringLiteral("\u0436") << QByteArray()
+            << QStringLiteral("Windows-1252 (Western European), the code page in force, has no "
+                              "such character; Windows-1251 (Cyrillic) has it.");
+        QTest::newRow("Latin in Windows-1251: Windows-1252 first")
+            << 1251 << QStringLiteral("\u00FC") << QByteArray()
+            << QStringLiteral("Windows-1251 (Cyrillic), the code page in force, has no such "
+                              "character; Windows-1252 (Western European) has it.");
+        QTest::newRow("in no code page")
+            << 1251 << QStringLiteral("\U0001F600") << QByteArray()
+            << QStringLiteral("Windows-1251 (Cyrillic), the code page in force, has no such "
+                              "character.");
+    }
+
+    void lettersAndMarks()
+    {
+        QFETCH(int, codePage);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, codes);
+        QFETCH(QString, refusal);
+        CodePage::setCurrent(codePage);
+        const auto bad = CodePage::firstUnrepresentable(text);
+        QCOMPARE(bool(bad), codes.isEmpty());
+        if (bad)
+            QCOMPARE(CodePage::notHeld(bad->codePoint), refusal);
+        else
+            QCOMPARE(CodePage::encode(text), codes);
+    }
 };
 
 QTEST_APPLESS_MAIN(CodePageTest)

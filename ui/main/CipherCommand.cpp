@@ -18,7 +18,7 @@ namespace {
 QString refusal(const CipherControls &c, const QString &text, Direction direction)
 {
     const bool scramble = direction == Direction::Scramble;
-    if (QString message = cipherRefusal(QStringLiteral("The text"), text, scramble);
+    if (QString message = cipherRefusal(QStringLiteral("The text"), text, scramble, true);
         !message.isEmpty())
         return message;
     if (scramble) {
@@ -30,7 +30,7 @@ QString refusal(const CipherControls &c, const QString &text, Direction directio
         {QStringLiteral("The second password"), c.passwordTwo.text()},
     };
     for (const auto &[what, value] : passwords) {
-        if (QString message = cipherRefusal(what, value, scramble); !message.isEmpty())
+        if (QString message = cipherRefusal(what, value, scramble, true); !message.isEmpty())
             return message;
     }
     return {};

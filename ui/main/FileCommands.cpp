@@ -158,11 +158,14 @@ void SaveTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &mes
     } else {
         const QString text = c.result.text();
         if (const auto bad = CodePage::firstUnrepresentable(text)) {
+            const qsizetype position = QStringView(text).first(bad->index).toUcs4().size() + 1;
             reportError(c, messages,
                         QStringLiteral("The text contains a character that a .txt file cannot "
-                                       "hold: %1. Nothing was saved; save it as a .rtf file "
-                                       "instead.")
-                            .arg(CodePage::describe(bad->codePoint)));
+                                       "hold: %1 at character %2. %3 Nothing was saved; save it "
+                                       "as a .rtf file instead.")
+                            .arg(CodePage::describe(bad->codePoint))
+                            .arg(position)
+                            .arg(CodePage::notHeld(bad->codePoint)));
             return;
         }
         bytes = CodePage::encode(text);

@@ -1,7 +1,9 @@
 #include "ui/main/frmMAIN.h"
 
+#include "engine/CodePage.h"
 #include "platform/ports/Clipboard.h"
 #include "platform/ports/LoadProgress.h"
+#include "platform/ports/MessageBoxes.h"
 #include "platform/ports/ProgramEnd.h"
 #include "platform/widgets/Centring.h"
 #include "platform/widgets/CrispFrame.h"
@@ -15,9 +17,11 @@
 #include "ui/info/WebLinks.h"
 #include "ui/info/frmAbout.h"
 #include "ui/main/CipherCommand.h"
+#include "ui/main/CodePageCommand.h"
 #include "ui/main/FileCommands.h"
 #include "ui/main/MessageCommands.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QFrame>
@@ -273,6 +277,8 @@ void frmMAIN::createMenus()
          &frmMAIN::mnuEncrypt_Click);
     item(mnuMessage, "mnuDecrypt", QStringLiteral("&Decrypt Message..."),
          &frmMAIN::mnuDecrypt_Click);
+    separator(mnuMessage, "mnusepcodepage");
+    createCodePageMenu();
 
     mnua = menuBar()->addMenu(QStringLiteral("&Help"));
     mnua->setObjectName(QStringLiteral("mnua"));
@@ -287,6 +293,55 @@ void frmMAIN::createMenus()
          &frmMAIN::mnurecommend_Click);
     separator(mnua, "mnuseprefer");
     item(mnua, "mnuabout", QStringLiteral("About Quenzal"), &frmMAIN::mnuabout_Click);
+}
+
+void frmMAIN::createCodePageMenu()
+{
+    mnuCodePage = mnuMessage->addMenu(QStringLiteral("Code &Page"));
+    mnuCodePage->setObjectName(QStringLiteral("mnuCodePage"));
+    mnuCodePage->menuAction()->setObjectName(QStringLiteral("mnuCodePage"));
+    auto *choices = new QActionGroup(mnuCodePage);
+    const auto add = [&](int choice, const QString &caption) {
+        QAction *action = mnuCodePage->addAction(caption);
+        action->setObjectName(QStringLiteral("mnuCodePage%1").arg(choice));
+        action->setData(choice);
+        action->setCheckable(true);
+        choices->addAction(action);
+        connect(action, &QAction::triggered, this, [this, choice] { mnuCodePage_Click(choice); });
+    };
+    add(0, QString()); // its caption names the code page it gives
+    mnuCodePage->addSeparator()->setObjectName(QStringLiteral("mnusepsystem"));
+    for (const int number : CodePage::kNumbers)
+        add(number, CodePage::name(number));
+    // The code page in force: the user's choice, or the system language's.
+    m_codePageChoice = storedCodePage(m_services.settings);
+    applyCodePage(m_codePageChoice, {rtfOriginal, rtfNew});
+    showCodePageInForce();
+}
+
+void frmMAIN::showCodePageInForce()
+{
+    for (QAction *action : mnuCodePage->actions()) {
+        if (action->isSeparator())
+            continue;
+        action->setChecked(action->data().toInt() == m_codePageChoice);
+        if (action->data().toInt() == 0)
+            action->setText(QStringLiteral("From the &System's Language: %1")
+                                .arg(CodePage::name(CodePage::ofSystemLanguage())));
+    }
+}
+
+void frmMAIN::mnuCodePage_Click(int choice)
+{
+    if (const QString error = storeCodePage(m_services.settings, choice); !error.isEmpty())
+        m_services.messages.critical(
+            this, QStringLiteral("Error"),
+            QStringLiteral("The code page applies now, but could not be kept for the next "
+                           "time: %1")
+                .arg(error));
+    m_codePageChoice = choice;
+    applyCodePage(choice, {rtfOriginal, rtfNew});
+    showCodePageInForce();
 }
 
 void frmMAIN::setTabOrder()

@@ -52,6 +52,9 @@ public:
     void mnucontactbrindlecove_Click();
     void mnurecommend_Click();
     void mnuabout_Click();
+    // Message, Code Page: a code page (874, 1250 ... 1258), or 0 for the
+    // system language's.
+    void mnuCodePage_Click(int choice);
     void Toolbar1_ButtonClick(const QString &key);
     void rtfOriginal_MouseDown(Qt::MouseButton button);
     void rtfNew_MouseDown(Qt::MouseButton button);
@@ -72,6 +75,8 @@ private:
     void createControls(QWidget *client);
     void createToolbar(QWidget *client);
     void createMenus();
+    void createCodePageMenu();
+    void showCodePageInForce();
     void setTabOrder();
     FileControls fileControls();
 
@@ -97,7 +102,9 @@ private:
     QMenu *mnuFile = nullptr;
     QMenu *mnuedit = nullptr;
     QMenu *mnuMessage = nullptr;
+    QMenu *mnuCodePage = nullptr;
     QMenu *mnua = nullptr;
+    int m_codePageChoice = 0; // 0: the system language's code page
 };
 
 // The main window as the start-up gate makes it: its Change Password command

@@ -1,10 +1,12 @@
 // The RTF writer: what it writes is plain 7-bit RTF that the reader (and
 // Word, WordPad, LibreOffice) read back to the same text and formatting.
 #include "DocumentSummary.h"
+#include "Languages.h"
 #include "TestCase.h"
 #include "platform/rtf/Rtf.h"
 
 #include <QGuiApplication>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextTable>
@@ -35,6 +37,8 @@ private slots:
     void formattingSurvives();
     void tablesSurvive();
     void emptyDocument();
+    void everyLanguage_data();
+    void everyLanguage();
 };
 
 void RtfWriterTest::header()
@@ -217,6 +221,35 @@ void RtfWriterTest::emptyDocument()
     QVERIFY(back);
     QCOMPARE(back->blockCount(), 1);
     QCOMPARE(test::areaText(back.get()), QString());
+}
+
+// A document in any of the program's code pages is written in it, with the
+// code page and font character set that name it, and reads back the same,
+// whatever code page is in force.
+void RtfWriterTest::everyLanguage_data()
+{
+    quenzal::test::addLanguageRows();
+}
+
+void RtfWriterTest::everyLanguage()
+{
+    QFETCH(int, codePage);
+    QFETCH(QString, sentence);
+    const QHash<int, int> charsets = {{874, 222},  {1250, 238}, {1251, 204}, {1252, 0},
+                                      {1253, 161}, {1254, 162}, {1255, 177}, {1256, 178},
+                                      {1257, 186}, {1258, 163}};
+    QTextDocument document;
+    document.setPlainText(sentence);
+    const QByteArray rtf = rtf::write(document, codePage);
+    QVERIFY(rtf.startsWith("{\\rtf1\\ansi\\ansicpg" + QByteArray::number(codePage)));
+    QVERIFY(rtf.contains("\\fcharset" + QByteArray::number(charsets.value(codePage)) + ' '));
+    // Only Windows-1258's composed letters, which it holds as letter and mark,
+    // go as Unicode.
+    QCOMPARE(QString::fromLatin1(rtf).contains(QRegularExpression(QStringLiteral("\\\\u-?\\d"))),
+             codePage == 1258);
+    const auto back = rtf::read(rtf);
+    QVERIFY(back.ok());
+    QCOMPARE(back.value()->toPlainText(), sentence);
 }
 
 QTEST_MAIN(RtfWriterTest)

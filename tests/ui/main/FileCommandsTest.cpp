@@ -425,8 +425,9 @@ private slots:
         QTest::newRow("a character a .txt file cannot hold")
             << "out.txt" << QStringLiteral("ok \u4E2D \U0001F600")
             << QStringLiteral("The text contains a character that a .txt file cannot hold: "
-                              "\"\u4E2D\" (U+4E2D). Nothing was saved; save it as a .rtf file "
-                              "instead.");
+                              "\"\u4E2D\" (U+4E2D) at character 4. Windows-1252 (Western "
+                              "European), the code page in force, has no such character. "
+                              "Nothing was saved; save it as a .rtf file instead.");
     }
 
     void refusedSaves()
@@ -540,6 +541,39 @@ private slots:
                                 "replaced as a whole, so it was written in place and now holds "
                                 "only the part written before the failure.")
                      .arg(name));
+    }
+
+    // In every code page, an opened .txt file's bytes come back byte for byte
+    // from Save, to a .txt file, and to an .rtf file that names the code page
+    // and reads again as the same text.
+    void everyByteInEveryCodePage_data()
+    {
+        QTest::addColumn<int>("codePage");
+        for (const int number : CodePage::kNumbers)
+            QTest::addRow("%d", number) << number;
+    }
+
+    void everyByteInEveryCodePage()
+    {
+        QFETCH(int, codePage);
+        MainWindowFixture f;
+        f.window->mnuCodePage_Click(codePage);
+        writeFile(path(QStringLiteral("in.txt")), everyByte());
+        f.fakes.fileDialogs.answers.enqueue(path(QStringLiteral("in.txt")));
+        f.window->mnuOpenItem_Click();
+        const QString text = f.rtfOriginal->text();
+        f.rtfNew->setText(text);
+        for (const QString &name : {QStringLiteral("out.txt"), QStringLiteral("out.rtf")}) {
+            f.fakes.fileDialogs.answers.enqueue(path(name));
+            f.window->mnuFileSave_Click();
+        }
+        QVERIFY(f.fakes.messages.calls.isEmpty());
+        QCOMPARE(contentsOf(path(QStringLiteral("out.txt"))), everyByte());
+        const QByteArray rtf = contentsOf(path(QStringLiteral("out.rtf")));
+        QVERIFY(rtf.startsWith("{\\rtf1\\ansi\\ansicpg" + QByteArray::number(codePage)));
+        RichTextArea reopened;
+        QVERIFY(reopened.loadRichText(rtf).ok());
+        QCOMPARE(reopened.text(), text);
     }
 };
 

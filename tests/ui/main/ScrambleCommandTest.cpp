@@ -1,15 +1,22 @@
+#include "Languages.h"
 #include "MainWindowFixture.h"
+#include "ScratchFolder.h"
 #include "TestCase.h"
 #include "Texts.h"
 #include "engine/CodePage.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace quenzal;
 using namespace quenzal::test;
 
 namespace {
+
+// What a refusal says of a character the code page in force lacks.
+constexpr char kWestern[] =
+    "Windows-1252 (Western European), the code page in force, has no such character";
 
 enum class Trigger { Button, Toolbar, Handler };
 
@@ -212,7 +219,8 @@ private slots:
             << "" << true
             << QStringLiteral(
                    "The text contains a character that cannot be scrambled: \"\U0001F600\" "
-                   "(U+1F600).");
+                   "(U+1F600) at character 4. %1.")
+                   .arg(QLatin1String(kWestern));
         QTest::newRow("code 0 in the text")
             << QStringLiteral("ab") + QChar(0) + u'c' << ""
             << "" << true
@@ -221,12 +229,15 @@ private slots:
         QTest::newRow("first password, unscrambling")
             << "abc" << QStringLiteral("p\u0100") << "" << false
             << QStringLiteral("The first password contains a character that cannot be "
-                              "unscrambled: \"\u0100\" (U+0100).");
+                              "unscrambled: \"\u0100\" (U+0100) at character 2. %1; "
+                              "Windows-1257 (Baltic) has it.")
+                   .arg(QLatin1String(kWestern));
         QTest::newRow("second password")
             << "abc"
             << "ok" << QStringLiteral("\u2603") << true
             << QStringLiteral("The second password contains a character that cannot be "
-                              "scrambled: \"\u2603\" (U+2603).");
+                              "scrambled: \"\u2603\" (U+2603) at character 1. %1.")
+                   .arg(QLatin1String(kWestern));
     }
 
     void refusesWhatTheCodePageCannotHold()
@@ -280,6 +291,49 @@ private slots:
         f.window->Toolbar1_ButtonClick(key);
         QCOMPARE(f.rtfNew->text(), expected);
         QVERIFY(f.fakes.messages.calls.isEmpty());
+    }
+
+    // A sentence in the language of each code page, chosen in the window,
+    // scrambles to the cipher's bytes, typed, pasted or opened from a .txt
+    // file that iconv wrote.
+    void everyLanguage_data() { addLanguageRows(); }
+
+    void everyLanguage()
+    {
+        QFETCH(int, codePage);
+        QFETCH(QString, sentence);
+        const QByteArray bytes = iconvBytes(sentence, codePage);
+        const QString password = sentence.left(3);
+        const QByteArray expected = referenceCipher(bytes, iconvBytes(password, codePage), {});
+        QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("in.txt"));
+        writeFile(file, bytes);
+        const std::function<void(MainWindowFixture &)> ways[] = {
+            [&](MainWindowFixture &f) {
+                // A key for each character, as a keyboard of the language sends them.
+                for (const QChar ch : sentence)
+                    QTest::sendKeyEvent(QTest::Click, f.rtfOriginal, Qt::Key_unknown, QString(ch),
+                                        Qt::NoModifier);
+            },
+            [&](MainWindowFixture &f) {
+                f.fakes.clipboard.contents = sentence;
+                f.window->mnupaste_Click();
+            },
+            [&](MainWindowFixture &f) {
+                f.fakes.fileDialogs.answers.enqueue(file);
+                f.window->mnuOpenItem_Click();
+            },
+        };
+        for (const auto &way : ways) {
+            MainWindowFixture f;
+            f.window->mnuCodePage_Click(codePage);
+            way(f);
+            f.txtPasswordOne->setText(password);
+            f.window->cmdLOCK_Click();
+            QVERIFY2(f.fakes.messages.calls.isEmpty(),
+                     qPrintable(f.fakes.messages.calls.value(0).text));
+            QCOMPARE(CodePage::encode(f.rtfNew->text()), expected);
+        }
     }
 };
 

@@ -1,6 +1,8 @@
 #include "MainWindowFixture.h"
 #include "TestCase.h"
+#include "Texts.h"
 #include "engine/Cipher.h"
+#include "engine/CodePage.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -9,6 +11,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QTest>
+#include <QTextCursor>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -143,6 +146,67 @@ private slots:
         QCOMPARE(bar->value(), 0);
     }
 
+    void codePageInForce_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("codePage");
+        QTest::addColumn<int>("checked");
+        QTest::newRow("none: the system language's") << QString() << 1252 << 0;
+        QTest::newRow("chosen") << u"1251"_s << 1251 << 1251;
+        QTest::newRow("no code page") << u"12"_s << 1252 << 0;
+    }
+
+    void codePageInForce()
+    {
+        QFETCH(QString, stored);
+        QFETCH(int, codePage);
+        QFETCH(int, checked);
+        FakeServices fakes;
+        if (!stored.isEmpty())
+            fakes.settings.values.insert(u"Settings/CodePage"_s, stored);
+        frmMAIN window(fakes.services());
+        QCOMPARE(CodePage::current(), codePage);
+        auto *action = window.findChild<QAction *>(u"mnuCodePage%1"_s.arg(checked));
+        QVERIFY(action && action->isChecked());
+        // The test runs in the C locale.
+        QCOMPARE(window.findChild<QAction *>(u"mnuCodePage0"_s)->text(),
+                 u"From the &System's Language: Windows-1252 (Western European)"_s);
+    }
+
+    // A code page chosen applies at once, and is kept: the areas show their
+    // codes through it, each character in its own format.
+    void choosingACodePage()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.rtfOriginal->loadRichText("{\\rtf1\\ansi {\\b \\'c0}b}").ok());
+        f.rtfNew->setText(everyCode());
+        QVERIFY(triggerAction(f.window.get(), "mnuCodePage1251"));
+        QCOMPARE(CodePage::current(), 1251);
+        QCOMPARE(f.rtfOriginal->text(), u"\u0410b"_s);
+        QTextCursor cursor(f.rtfOriginal->document());
+        cursor.setPosition(1);
+        QVERIFY(cursor.charFormat().fontWeight() == QFont::Bold);
+        QByteArray codes;
+        for (int code = 1; code <= 255; ++code)
+            codes += char(code);
+        QCOMPARE(CodePage::encode(f.rtfNew->text()), codes);
+        QVERIFY(control<QAction>(f.window.get(), "mnuCodePage1251")->isChecked());
+        QVERIFY(triggerAction(f.window.get(), "mnuCodePage0"));
+        QCOMPARE(CodePage::current(), 1252);
+        QCOMPARE(f.rtfOriginal->text(), u"\u00C0b"_s);
+        const QList<std::pair<QString, QString>> writes = {{u"Settings/CodePage"_s, u"1251"_s},
+                                                           {u"Settings/CodePage"_s, QString()}};
+        QCOMPARE(f.fakes.settings.writes, writes);
+        QVERIFY(f.fakes.messages.calls.isEmpty());
+
+        // A store that cannot keep it: the choice applies all the same.
+        f.fakes.settings.writeFailure = u"the disk is full"_s;
+        QVERIFY(triggerAction(f.window.get(), "mnuCodePage1253"));
+        QCOMPARE(CodePage::current(), 1253);
+        QCOMPARE(f.fakes.messages.calls.size(), 1);
+        QVERIFY(f.fakes.messages.calls[0].text.endsWith(u"the disk is full"_s));
+    }
+
     void menuTree()
     {
         MainWindowFixture f;
@@ -174,6 +238,8 @@ private slots:
             QStringLiteral("mnuMessage &Message"),
             QStringLiteral("  mnuEncrypt &Encrypt for Sending..."),
             QStringLiteral("  mnuDecrypt &Decrypt Message..."),
+            QStringLiteral("  mnusepcodepage -"),
+            QStringLiteral("  mnuCodePage Code &Page"),
             QStringLiteral("mnua &Help"),
             QStringLiteral("  mnuhelp Quenzal Help"),
             QStringLiteral("  mnusephelp -"),
