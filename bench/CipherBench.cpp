@@ -42,8 +42,9 @@ void BM_ScrambleCodes(benchmark::State &state)
     const auto &in = input();
     std::vector<std::uint8_t> out(in.size());
     const bool scramble = state.range(0) != 0;
+    const std::int64_t first = std::int64_t(1) << state.range(1);
     for (auto _ : state) {
-        quenzal::scrambleCodes(in, out, 1234567, scramble);
+        quenzal::scrambleCodes(in, out, 1234567, scramble, first);
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
@@ -83,5 +84,9 @@ void BM_ScrambleText8000Cyrillic(benchmark::State &state)
 BENCHMARK(BM_ScrambleText8000Cyrillic)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScrambleText8000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ScrambleCodes)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+// Scrambling and unscrambling, from the first position (2⁰) and from 2³².
+BENCHMARK(BM_ScrambleCodes)
+    ->ArgNames({"scramble", "start_log2"})
+    ->ArgsProduct({{1, 0}, {0, 32}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();
