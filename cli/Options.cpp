@@ -172,8 +172,12 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
     const QCommandLineOption binary(
         QStringLiteral("binary"),
         QStringLiteral("encrypt: write a binary message rather than armoured text."));
+    const QCommandLineOption force(
+        QStringLiteral("force"),
+        QStringLiteral("scramble, encrypt --binary: write the result to standard output also when "
+                       "it is a terminal."));
     parser.addOptions({help, version, firstFile, firstDescriptor, firstNone, secondFile,
-                       secondDescriptor, secondNone, binary});
+                       secondDescriptor, secondNone, binary, force});
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("scramble, unscramble, encrypt or decrypt."));
     parser.addPositionalArgument(
@@ -188,6 +192,14 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
         QStringLiteral("[output]"));
 
     if (!parser.parse(arguments)) {
+        // The parser names an unknown option without its dashes.
+        if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty()) {
+            const QString &name = unknown.constFirst();
+            const bool longName =
+                name.size() > 1 || arguments.contains(QStringLiteral("--") + name);
+            return usage(QStringLiteral("Unknown option \"%1%2\".")
+                             .arg(longName ? QStringLiteral("--") : QStringLiteral("-"), name));
+        }
         QString error = parser.errorText();
         return usage(error.endsWith(u'.') ? error : error + u'.');
     }
@@ -202,7 +214,13 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
     }
     if (parser.isSet(version))
         return Information{
-            QStringLiteral("quenzal-cli %1\n").arg(QCoreApplication::applicationVersion())};
+            QStringLiteral("quenzal-cli %1\n"
+                           "Copyright (C) 2026 Brindlecove.\n"
+                           "License GPLv3+: GNU GPL version 3 or later "
+                           "<https://gnu.org/licenses/gpl.html>.\n"
+                           "This is free software: you are free to change and redistribute it.\n"
+                           "There is NO WARRANTY, to the extent permitted by law.\n")
+                .arg(QCoreApplication::applicationVersion())};
 
     const QStringList names = parser.positionalArguments();
     if (names.isEmpty())
@@ -224,6 +242,7 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
     options.scramble = options.command == Command::Scramble;
     const bool message = options.command == Command::Encrypt || options.command == Command::Decrypt;
     options.binary = parser.isSet(binary);
+    options.force = parser.isSet(force);
     if (options.binary && options.command != Command::Encrypt)
         return usage(QStringLiteral("--binary is for encrypt only."));
     if (message) {
