@@ -90,7 +90,7 @@ std::variant<QByteArray, Failure> readOnce(const PasswordSource &source, termina
         break;
     }
     if (line && asking.text) {
-        QStringDecoder utf8(QStringDecoder::Utf8);
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         [[maybe_unused]] const QString text = utf8(line->bytes);
         if (utf8.hasError()) {
             messages::secureClear(line->bytes);

@@ -48,7 +48,7 @@ int refuseClosedStream(int stream)
 std::optional<Failure> refuseNonUtf8(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i) {
-        QStringDecoder utf8(QStringDecoder::Utf8);
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         const QString argument = utf8(QByteArrayView(argv[i]));
         if (utf8.hasError())
             return Failure{UsageError,
