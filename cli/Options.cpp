@@ -55,31 +55,41 @@ to a file written in place) is held until then, at most 256 MiB of it; a
 larger one is checked in a first pass and decrypted in a second when the
 input is a regular file, and refused otherwise (name an output file).
 
-Passwords never go on the command line. When standard input is a terminal
-and the text does not come from it, the program asks for each password
-without showing it ("First password:", "Second password:"; encrypt asks for
-its one password twice, "Password:" and "Password again:", and stops when
-the two differ). Otherwise give each one with an option: the first line of
-a file (its line break left out), or a line read from an open file
-descriptor (standard input only when the text does not come from it).
-Either password of scramble and unscramble may be empty: --no-password and
---no-second-password give an empty one without asking. Passwords are read
-as text in the terminal's encoding (UTF-8); encrypt and decrypt hand gpg
-the password's bytes as read, as gpg takes them, and refuse an empty one.
+Passwords never go on the command line. A password not given by an option
+is asked for on the terminal the program runs in, whatever standard input,
+output and error are, without showing it: scramble asks for each twice
+("First password:", "First password again:", "Second password:", "Second
+password again:") and stops when the two entries differ, unscramble once,
+encrypt and decrypt for their one password ("Password:"; encrypt also
+"Password again:"). Ctrl-D at a prompt cancels; after Ctrl-Z and fg the
+question starts again. With no terminal, give each password with an option:
+the first line of a file (its line break left out), or a line read from an
+open file descriptor (standard input only when the text does not come from
+it; on a terminal, not shown). A file or descriptor that ends before a line
+is an error, not an empty password: --no-password and --no-second-password
+give an empty one. A password line may have at most 1 MiB, and only LF
+ends one. Scramble and unscramble read passwords as UTF-8 text; encrypt and
+decrypt hand gpg the password's bytes as read, as gpg takes them, and refuse
+an empty one.
+
+Scrambled codes and binary messages are not written to a terminal, which
+would take some of them as commands, unless --force is given.
 
 Exit status:
   0  success
-  2  a wrong command line, or a password that can neither be asked for nor
-     read from an option
-  3  a password file or descriptor cannot be read, or the two entries of
-     encrypt's password differ
+  2  a wrong command line, a password that can neither be asked for nor
+     read from an option, or a binary result for a terminal without --force
+  3  a password file or descriptor cannot be read, ends before a line or is
+     not UTF-8, the two entries of a password differ, or a prompt was ended
   4  the input file does not exist
-  5  the input cannot be read, or an .rtf input is not Rich Text Format
+  5  the input cannot be read (a folder, a device, standard input closed),
+     or an .rtf input is not Rich Text Format
   6  a file name ends in neither .txt nor .rtf
   7  the text or a password holds a character the code page cannot hold,
      or a text to scramble holds code 0, or a message's password is empty
      or holds a carriage return
-  8  the output cannot be written, or is not a regular file
+  8  the output cannot be written, or is not a regular file, or standard
+     output or error is closed
   9  the disk is full
  10  decrypt: the password does not open the message
  11  decrypt: the message is damaged (its checksum does not match, it is
