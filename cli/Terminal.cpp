@@ -131,15 +131,15 @@ public:
     HiddenInput(const HiddenInput &) = delete;
     HiddenInput &operator=(const HiddenInput &) = delete;
 
-    // Echo off, and what was typed before thrown away.
-    void hide() const
+    // Echo off; with `afresh`, what was typed before is thrown away.
+    void hide(bool afresh) const
     {
         if (!m_terminal)
             return;
         termios quiet = g_saved;
         quiet.c_lflag &= ~tcflag_t(ECHO);
         quiet.c_lflag |= ECHONL;
-        tcsetattr(m_descriptor, TCSAFLUSH, &quiet);
+        tcsetattr(m_descriptor, afresh ? TCSAFLUSH : TCSANOW, &quiet);
     }
 
     // Waits until a byte can be read, with the stop and continue signals let
@@ -165,14 +165,16 @@ private:
 
 // A line typed on the terminal `descriptor` without showing it, after
 // `prompt` if any; asked again from the start after a stop and continue.
+// Without a prompt, what was typed ahead is kept (a second line for the
+// same descriptor, say).
 std::optional<Line> readHidden(int descriptor, const QByteArray &prompt, QString *error)
 {
     const HiddenInput hidden(descriptor);
-    for (;;) {
+    for (bool afresh = !prompt.isEmpty();; afresh = true) {
         g_continued = 0;
         // Echo goes off before the prompt shows, so that nothing typed after
         // it is shown or thrown away.
-        hidden.hide();
+        hidden.hide(afresh);
         if (!prompt.isEmpty() &&
             ::write(descriptor, prompt.constData(), size_t(prompt.size())) < 0) {
             *error = systemError();

@@ -190,13 +190,15 @@ class TerminalTest(unittest.TestCase):
         self.assertEqual(self.read("out.txt"), self.reference(b"whole", b"second"))
 
     def test_descriptor_on_the_terminal_does_not_echo(self):
-        terminal = Terminal([CLI, "scramble", "--password-fd", "0", "--no-second-password",
+        # Both lines typed at once: the second waits for its turn, unseen.
+        terminal = Terminal([CLI, "scramble", "--password-fd", "0", "--second-password-fd", "0",
                              "in.txt", "out.txt"], self.dir)
         terminal.wait_for_echo(False)
-        terminal.type(b"secret\n")
+        terminal.type(b"secret\nsecond\n")
         self.assertEqual(terminal.finish(), 0)
         self.assertNotIn(b"secret", terminal.shown)
-        self.assertEqual(self.read("out.txt"), self.reference(b"secret", b""))
+        self.assertNotIn(b"second", terminal.shown)
+        self.assertEqual(self.read("out.txt"), self.reference(b"secret", b"second"))
 
     def test_binary_output_to_the_terminal_needs_force(self):
         for extra, status in (([], 2), (["--force"], 0)):
