@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <vector>
+
 namespace quenzal::cli {
 namespace {
 
@@ -182,32 +184,45 @@ private:
     // whole message; past the bound, see MessageCommand.h.
     std::optional<Failure> decryptHeld()
     {
-        QByteArray held;
+        // In the pieces gpg's output comes in, so that holding never needs
+        // room for a second copy.
+        std::vector<QByteArray> held;
+        qint64 heldSize = 0;
+        const auto clearHeld = [&held] {
+            for (QByteArray &piece : held)
+                messages::secureClear(piece);
+            held.clear();
+        };
         bool tooLarge = false;
         Done done = decrypt([&](QByteArrayView bytes) {
-            if (held.size() + bytes.size() > kHeldLimit) {
+            if (heldSize + bytes.size() > kHeldLimit) {
                 tooLarge = true;
                 return false;
             }
-            held.append(bytes);
+            held.push_back(bytes.toByteArray());
+            heldSize += bytes.size();
             return true;
         });
         if (!tooLarge) {
-            if (done) {
-                auto failed = m_output.write(held);
-                messages::secureClear(held);
-                return failed ? failed : m_output.finish();
+            if (!done) {
+                clearHeld();
+                return finish(done);
             }
-            messages::secureClear(held);
-            return finish(done);
+            std::optional<Failure> failed;
+            for (const QByteArray &piece : held) {
+                if ((failed = m_output.write(piece)))
+                    break;
+            }
+            clearHeld();
+            return failed ? failed : m_output.finish();
         }
-        messages::secureClear(held);
+        clearHeld();
         if (!m_input.rewind())
             return Failure{OutputUnwritable,
                            couldNot(QStringLiteral("write ") + m_output.shown(),
-                                    QStringLiteral("The message holds more than %1 MiB, which "
-                                                   "can only be written to a named output file "
-                                                   "when the input is not a regular file")
+                                    QStringLiteral("The message holds more than %1 MiB; read from "
+                                                   "a pipe, it can only be decrypted to a named "
+                                                   "output file")
                                         .arg(kHeldLimit / (1024 * 1024)))};
         done = decrypt([](QByteArrayView) { return true; });
         if (!done)

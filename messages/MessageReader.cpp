@@ -73,12 +73,37 @@ QByteArrayView stripped(QByteArrayView line)
     return line.sliced(start, end - start);
 }
 
+// Whether a packet's first octet names one that opens a message.
 bool opensMessage(unsigned char first)
 {
     if (!(first & 0x80))
         return false;
     const int tag = (first & 0x40) ? (first & 0x3F) : ((first >> 2) & 0x0F);
     return tag == passwordPacket || tag == keyPacket;
+}
+
+// Whether `start` is the start of a binary message: a packet that opens one,
+// with a version OpenPGP gives it. The version keeps text out whose first
+// byte happens to look like such a packet ("\xc3" begins "É" in UTF-8).
+bool opensBinaryMessage(QByteArrayView start)
+{
+    if (start.isEmpty() || !opensMessage(static_cast<unsigned char>(start[0])))
+        return false;
+    const auto first = static_cast<unsigned char>(start[0]);
+    qsizetype body = 0;
+    if (first & 0x40) {
+        if (start.size() < 2)
+            return false;
+        const auto length = static_cast<unsigned char>(start[1]);
+        body = length < 192 ? 2 : length < 224 ? 3 : length == 255 ? 6 : 2;
+    } else {
+        body = (first & 3) == 3 ? 1 : 1 + (1 << (first & 3));
+    }
+    if (start.size() <= body)
+        return false;
+    const auto version = static_cast<unsigned char>(start[body]);
+    const int tag = (first & 0x40) ? (first & 0x3F) : ((first >> 2) & 0x0F);
+    return tag == passwordPacket ? (version >= 4 && version <= 6) : (version == 3 || version == 6);
 }
 
 QString cutShort()
@@ -99,7 +124,7 @@ void MessageReader::feed(QByteArrayView piece, QByteArray &out)
         return;
     if (m_atStart) {
         m_atStart = false;
-        if (opensMessage(static_cast<unsigned char>(piece[0])))
+        if (opensBinaryMessage(piece))
             m_state = State::Binary;
     }
     if (m_state == State::Binary) {
@@ -123,12 +148,17 @@ void MessageReader::feed(QByteArrayView piece, QByteArray &out)
         const qsizetype room = maxLine - m_line.size();
         if (end - i > room)
             m_lineTooLong = true;
-        m_line.append(bytes + i, std::min(end - i, std::max<qsizetype>(room, 0)));
-        if (end == size)
-            return;
+        if (end < size && m_line.isEmpty() && !m_lineTooLong) {
+            // A whole line in this piece: read where it is.
+            line(QByteArrayView(bytes + i, end - i), out);
+        } else {
+            m_line.append(bytes + i, std::min(end - i, std::max<qsizetype>(room, 0)));
+            if (end == size)
+                return;
+            line(m_line, out);
+            m_line.resize(0); // keeps its room for the next line
+        }
         m_afterCr = bytes[end] == '\r';
-        line(m_line, out);
-        m_line.clear();
         m_lineTooLong = false;
         i = end + 1;
     }
@@ -214,8 +244,27 @@ void MessageReader::body(QByteArrayView line, QByteArray &out)
         m_state = State::AfterChecksum;
         return;
     }
-    // The line's bytes, decoded in one go.
+    // The line's bytes, decoded in one go; whole groups without padding,
+    // as nearly every line holds, at once.
     QVarLengthArray<char, 4096> decoded;
+    if (m_quadSize == 0 && !m_padded && line.size() % 4 == 0 && !line.endsWith('=')) {
+        decoded.resize(line.size() / 4 * 3);
+        char *to = decoded.data();
+        qsizetype at = 0;
+        for (; at < line.size(); at += 4) {
+            const int a = base64Value(line[at]), b = base64Value(line[at + 1]),
+                      c = base64Value(line[at + 2]), d = base64Value(line[at + 3]);
+            if ((a | b | c | d) < 0)
+                break;
+            const std::uint32_t group = std::uint32_t(a) << 18 | std::uint32_t(b) << 12 |
+                                        std::uint32_t(c) << 6 | std::uint32_t(d);
+            *to++ = char(group >> 16);
+            *to++ = char(group >> 8);
+            *to++ = char(group);
+        }
+        decoded.resize(at / 4 * 3);
+        line = line.sliced(at); // what is left, if anything, goes the long way
+    }
     for (const char c : line) {
         if (m_padded)
             return fail(QStringLiteral("The message's armour holds text after its end"));

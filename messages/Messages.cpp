@@ -467,7 +467,9 @@ Result<QString, Failure> decryptText(QByteArrayView text, QByteArrayView passwor
     Result<QByteArray, Failure> bytes = decrypt(text, password, progress);
     if (!bytes)
         return Result<QString, Failure>::failure(bytes.error());
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // The exact text: a byte order mark at its start is kept as a character.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                     QStringDecoder::Flag::ConvertInitialBom);
     QString content = decoder.decode(*bytes);
     secureClear(*bytes);
     if (decoder.hasError()) {

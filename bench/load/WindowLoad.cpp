@@ -9,6 +9,10 @@
 //   window_load paste-upper-cancel <MiB> [<s>]
 //                                    Edit, Paste, with Cancel pressed <s>
 //                                    seconds (3) after the progress window shows
+//   window_load encrypt <MiB>        Message, Encrypt for Sending of lines of
+//                                    words in the upper area
+//   window_load decrypt <MiB>        Message, Decrypt Message of the message
+//                                    that encrypting those lines gave
 //
 // After the load, the window lays the text out to its end while it waits, as
 // it does while the user looks, so the peak includes that layout.
@@ -27,11 +31,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -74,6 +80,19 @@ void pressCtrlV(QWidget *target)
 {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
     QApplication::sendEvent(target, &press);
+}
+
+// Answers the password window that the action `name` opens over `window`
+// with `password` in each of its boxes, and presses its command button.
+void askedFor(QWidget *window, const char *name, const QString &password)
+{
+    // An earlier password window, closed, goes first.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    window->findChild<QAction *>(QLatin1String(name))->trigger();
+    auto *asking = window->findChild<QDialog *>();
+    for (auto *box : asking->findChildren<QLineEdit *>())
+        box->setText(password);
+    asking->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
 }
 
 // Cancels the progress window `after` ms once it shows; tells when it did.
@@ -189,6 +208,21 @@ int main(int argc, char **argv)
     if (scenario == QLatin1String("open")) {
         timer.start();
         open->trigger();
+    } else if (scenario == QLatin1String("encrypt") || scenario == QLatin1String("decrypt")) {
+        const QString password = QStringLiteral("a long way");
+        upper->setText(linesOfWords(args[2].toDouble()));
+        if (scenario == QLatin1String("decrypt")) {
+            askedFor(window.get(), "mnuEncrypt", password);
+            upper->setText(lower->text());
+            lower->setText(QString());
+        }
+        // The text is laid out before the command, as it is once the user sees it.
+        while (upper->document()->lastBlock().layout()->lineCount() == 0)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        loadProgress.longest = 0;
+        timer.start();
+        askedFor(window.get(), scenario == QLatin1String("encrypt") ? "mnuEncrypt" : "mnuDecrypt",
+                 password);
     } else {
         upper->setText(QStringLiteral("before\r\nafter"));
         upper->moveCursor(QTextCursor::Down);

@@ -98,6 +98,7 @@ bool FileWriter::fail(int systemError, const QString &reason)
                                   "written in place and now holds only the part written "
                                   "before the failure");
     }
+    m_file.reset(); // nothing more is written, and no commit follows
     return false;
 }
 

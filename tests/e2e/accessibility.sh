@@ -1,6 +1,7 @@
 # What a screen reader sees: the program on the desktop's accessibility bus
 # (AT-SPI, in a D-Bus session of its own). Every focusable or actionable
-# control of Set Password, the main window, About and Login has a name, and
+# control of Set Password, the main window, About, Encrypt for Sending and
+# Login has a name, and
 # no character typed into a password box goes out in a text event, while
 # each change is still announced.
 . "$E2E_LIB"
@@ -79,6 +80,18 @@ about=$(window_wait "About Quenzal")
 window_focus "$about"
 names "About Quenzal"
 keys Escape
+
+# Message, Encrypt for Sending: the window that asks for a password twice.
+window_focus "$main"
+keys alt+m e
+asking=$(window_wait "Encrypt for Sending")
+window_focus "$asking"
+names "Encrypt for Sending"
+type_and_clear "Pz4d"
+keys Tab
+type_and_clear "Pz4d"
+keys Escape
+window_gone "Encrypt for Sending"
 main_window_close "$main"
 
 # The next start asks for the password.

@@ -76,12 +76,30 @@ e2e_stop() {
     fi
     [ -n "${E2E_APP:-}" ] && kill "$E2E_APP" 2>/dev/null || true
     [ -n "${E2E_WM:-}" ] && kill "$E2E_WM" 2>/dev/null || true
+    # The GnuPG agents that gpg or the program started in the test's home.
+    for _gnupg in "${GNUPGHOME:-}" "$E2E_HOME/.gnupg"; do
+        [ -d "$_gnupg" ] && gpgconf --homedir "$_gnupg" --kill all 2>/dev/null || true
+    done
     _printed=$(grep -Ev "${E2E_LOG_ALLOW:-^\$}" "$E2E_HOME/app.log" | grep -v '^$' || true)
     rm -rf "$E2E_HOME"
     if [ "$_status" -eq 0 ] && [ -n "$_printed" ]; then
         printf 'FAIL: the program printed:\n%s\n' "$_printed" >&2
         exit 1
     fi
+}
+
+# Gives gpg a home of its own in the test's home (GNUPGHOME), whose agent is
+# stopped when the test ends.
+gpg_home() {
+    export GNUPGHOME="$E2E_HOME/gnupg"
+    mkdir -m 700 "$GNUPGHOME"
+}
+
+# gpg without a terminal, handed the password $1; the other arguments follow.
+gpg_with() {
+    _password=$1
+    shift
+    gpg --batch --quiet --pinentry-mode loopback --passphrase "$_password" "$@"
 }
 
 # Starts the program in the background; what it prints is kept for the end.

@@ -80,9 +80,12 @@ private slots:
         const Gpg::Run decrypted = m_gpg.run({QStringLiteral("--decrypt")}, password, *message);
         QVERIFY2(decrypted.exitCode == 0, decrypted.errors.constData());
         QCOMPARE(decrypted.output, plain);
-        // What gpg writes by default: a password, salted and iterated, and
-        // integrity protection.
-        QVERIFY(decrypted.errors.contains("encrypted data"));
+        // What gpg writes by default: the password's key salted and
+        // iterated (S2K 3), and integrity protection (MDC).
+        const Gpg::Run packets = m_gpg.run({QStringLiteral("--list-packets")}, password, *message);
+        QVERIFY2(packets.output.contains("s2k 3, hash 2") &&
+                     packets.output.contains("mdc_method: 2"),
+                 packets.output.constData());
         QVERIFY(!decrypted.errors.contains("WARNING"));
         QVERIFY(decrypt(*message, password).ok());
     }
@@ -133,6 +136,8 @@ private slots:
             << "On Monday, Ann wrote:\r\n" + relined(m, "> ", "  ", "\r\n") + "\r\nThanks!\r\n";
         QTest::newRow("lines doubled") << relined(m, "", "", "\n\n");
         QTest::newRow("without its last line break") << m.chopped(1);
+        QTest::newRow("after a letter whose first byte opens a packet")
+            << "\xc3\x89ric wrote:\n" + relined(m, "> ", "", "\n");
         QTest::newRow("binary") << m_binary;
     }
 
@@ -215,6 +220,8 @@ private slots:
         QVERIFY(!text.ok());
         QVERIFY(text.error().problem == Problem::NotText);
         QCOMPARE(*decryptText(m_armoured, password), QString::fromUtf8(plainText));
+        const auto marked = encrypt("\xef\xbb\xbfmarked", password);
+        QCOMPARE(*decryptText(*marked, password), u"\ufeffmarked");
     }
 };
 

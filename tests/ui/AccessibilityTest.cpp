@@ -137,6 +137,13 @@ private slots:
         row("frmChangePass", "cmdCancel", "Cancel");
 
         row("frmAbout", "cmdOK", "OK");
+
+        row("frmEncrypt", "txtPassword", "Password:", "lblPassword");
+        row("frmEncrypt", "txtPasswordAgain", "The same password again:", "lblPasswordAgain");
+        row("frmEncrypt", "cmdOK", "Encrypt");
+        row("frmEncrypt", "cmdCancel", "Cancel");
+        row("frmDecrypt", "txtPassword", "Password:", "lblPassword");
+        row("frmDecrypt", "cmdOK", "Decrypt");
     }
 
     void names()
@@ -204,6 +211,12 @@ private slots:
                                               << "txtChange";
         QTest::newRow("Change Password, once more") << "frmChangePass"
                                                     << "txtChange2";
+        QTest::newRow("Encrypt for Sending") << "frmEncrypt"
+                                             << "txtPassword";
+        QTest::newRow("Encrypt for Sending, again") << "frmEncrypt"
+                                                    << "txtPasswordAgain";
+        QTest::newRow("Decrypt Message") << "frmDecrypt"
+                                         << "txtPassword";
     }
 
     void passwordsStayInTheProgram()

@@ -2,6 +2,7 @@
 
 #include "AccessFixture.h"
 #include "ui/info/frmAbout.h"
+#include "ui/main/frmMessagePassword.h"
 
 #include <QTest>
 
@@ -10,8 +11,9 @@
 namespace quenzal::test {
 
 // Any window of the program by its name, shown alone as the program first
-// shows it, with nothing stored: frmPassSet, frmLogin, frmChangePass, frmMAIN
-// or frmAbout.
+// shows it, with nothing stored: frmPassSet, frmLogin, frmChangePass, frmMAIN,
+// frmAbout, or the message password windows frmEncrypt and frmDecrypt over the
+// main window.
 struct EveryWindow
 {
     Program program;
@@ -34,6 +36,17 @@ struct EveryWindow
             program.gate->showChangePass();
         else
             program.gate->showMain();
+        for (const auto purpose :
+             {frmMessagePassword::Purpose::Encrypt, frmMessagePassword::Purpose::Decrypt}) {
+            auto *asking =
+                new frmMessagePassword(program.fakes.services(), purpose, {}, program.main());
+            if (asking->objectName() != name) {
+                delete asking;
+                continue;
+            }
+            asking->open();
+            return asking;
+        }
         for (QWidget *window :
              {static_cast<QWidget *>(program.login()), static_cast<QWidget *>(program.changePass()),
               static_cast<QWidget *>(program.main())})
@@ -47,7 +60,8 @@ struct EveryWindow
 inline void addWindowRows()
 {
     QTest::addColumn<QString>("window");
-    for (const char *window : {"frmMAIN", "frmPassSet", "frmLogin", "frmChangePass", "frmAbout"})
+    for (const char *window : {"frmMAIN", "frmPassSet", "frmLogin", "frmChangePass", "frmAbout",
+                               "frmEncrypt", "frmDecrypt"})
         QTest::newRow(window) << QString::fromLatin1(window);
 }
 

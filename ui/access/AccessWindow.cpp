@@ -6,6 +6,7 @@
 #include "platform/widgets/FixedLayout.h"
 #include "platform/widgets/LegacyFonts.h"
 #include "platform/widgets/PasswordBox.h"
+#include "platform/widgets/PasswordEntry.h"
 #include "platform/widgets/ProgramIcon.h"
 #include "platform/widgets/Readability.h"
 #include "platform/widgets/Twips.h"
@@ -19,51 +20,6 @@
 #include <limits>
 
 namespace quenzal {
-namespace {
-
-QString passwordsDontMatch()
-{
-    return QStringLiteral("The passwords don't match!");
-}
-
-// Keeps a box's whole text selected until the user types or clicks in it.
-// On the way back from a message box the window manager may hand the focus
-// to another window first, and a focus change for another reason than the
-// window's activation clears a line edit's selection.
-class SelectedUntilUsed : public QObject
-{
-public:
-    explicit SelectedUntilUsed(QLineEdit *box) : QObject(box), m_box(box)
-    {
-        setObjectName(QStringLiteral("selectedUntilUsed"));
-        box->installEventFilter(this);
-        box->selectAll();
-    }
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        switch (event->type()) {
-        case QEvent::FocusIn:
-            m_box->selectAll();
-            break;
-        case QEvent::KeyPress:
-        case QEvent::InputMethod:
-        case QEvent::MouseButtonPress:
-            m_box->removeEventFilter(this);
-            deleteLater();
-            break;
-        default:
-            break;
-        }
-        return false;
-    }
-
-private:
-    QLineEdit *m_box;
-};
-
-} // namespace
 
 AccessWindow::AccessWindow(AccessGate &gate, Qt::WindowFlags frame, const char *name,
                            const QString &caption, QSize clientTwips)
@@ -140,25 +96,10 @@ void AccessWindow::showError(const QString &text)
     m_gate.services().messages.critical(this, QStringLiteral("Error"), text);
 }
 
-void AccessWindow::returnKeyboard(QLineEdit *box)
-{
-    raise();
-    activateWindow();
-    box->setFocus();
-    delete box->findChild<QObject *>(QStringLiteral("selectedUntilUsed"),
-                                     Qt::FindDirectChildrenOnly);
-    new SelectedUntilUsed(box);
-}
-
 bool AccessWindow::storeNewPassword(QLineEdit *box, QLineEdit *again)
 {
-    if (!PasswordStore::same(box->text(), again->text())) {
-        showError(passwordsDontMatch());
-        box->clear();
-        again->clear();
-        returnKeyboard(box);
+    if (!typedAlikeTwice(box, again, [this](const QString &text) { showError(text); }))
         return false;
-    }
     if (const Result<void> written = m_gate.passwords().write(box->text()); !written) {
         showError(written.error());
         returnKeyboard(box);

@@ -66,13 +66,6 @@ protected:
     // The message box: title "Error", the critical-stop icon and one OK
     // button; returns when it is closed.
     void showError(const QString &text);
-    // After a message box: this window comes to the front again with the
-    // keyboard, the focus in `box` and its whole text selected, so that the
-    // next characters typed go there and replace it. (When the box closes, a
-    // window manager may hand the keyboard to another window of the program;
-    // openbox skips tool windows such as Login.)
-    void returnKeyboard(QLineEdit *box);
-
     // Stores the new password typed in `box` and again in `again`; true when
     // stored. Otherwise says why: when the two differ, both are cleared.
     bool storeNewPassword(QLineEdit *box, QLineEdit *again);

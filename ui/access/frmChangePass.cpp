@@ -1,5 +1,6 @@
 #include "ui/access/frmChangePass.h"
 
+#include "platform/widgets/PasswordEntry.h"
 #include "platform/widgets/Twips.h"
 #include "ui/access/AccessGate.h"
 

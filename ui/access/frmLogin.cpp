@@ -1,6 +1,7 @@
 #include "ui/access/frmLogin.h"
 
 #include "platform/ports/ProgramEnd.h"
+#include "platform/widgets/PasswordEntry.h"
 #include "platform/widgets/Twips.h"
 #include "ui/access/AccessGate.h"
 

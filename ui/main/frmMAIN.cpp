@@ -16,6 +16,7 @@
 #include "ui/info/frmAbout.h"
 #include "ui/main/CipherCommand.h"
 #include "ui/main/FileCommands.h"
+#include "ui/main/MessageCommands.h"
 
 #include <QCloseEvent>
 #include <QCursor>
@@ -266,6 +267,13 @@ void frmMAIN::createMenus()
     separator(mnuedit, "mnusepcopy");
     item(mnuedit, "mnupaste", QStringLiteral("Paste"), &frmMAIN::mnupaste_Click);
 
+    mnuMessage = menuBar()->addMenu(QStringLiteral("&Message"));
+    mnuMessage->setObjectName(QStringLiteral("mnuMessage"));
+    item(mnuMessage, "mnuEncrypt", QStringLiteral("&Encrypt for Sending..."),
+         &frmMAIN::mnuEncrypt_Click);
+    item(mnuMessage, "mnuDecrypt", QStringLiteral("&Decrypt Message..."),
+         &frmMAIN::mnuDecrypt_Click);
+
     mnua = menuBar()->addMenu(QStringLiteral("&Help"));
     mnua->setObjectName(QStringLiteral("mnua"));
     item(mnua, "mnuhelp", QStringLiteral("Quenzal Help"), &frmMAIN::mnuhelp_Click);
@@ -375,6 +383,16 @@ void frmMAIN::mnupaste_Click()
     pasteWithProgress([&](const RichTextArea::Progress &progress) {
         rtfOriginal->replaceSelection(text, progress);
     });
+}
+
+void frmMAIN::mnuEncrypt_Click()
+{
+    EncryptForSending({*this, *rtfOriginal, *rtfNew}, m_services);
+}
+
+void frmMAIN::mnuDecrypt_Click()
+{
+    DecryptMessage({*this, *rtfOriginal, *rtfNew}, m_services);
 }
 
 // A paste into either area, which a large text makes long: its progress

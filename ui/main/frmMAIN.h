@@ -45,6 +45,8 @@ public:
     void mnuFileExit_Click();
     void mnucopy_Click();
     void mnupaste_Click();
+    void mnuEncrypt_Click();
+    void mnuDecrypt_Click();
     void mnuhelp_Click();
     void mnuhomepage_Click();
     void mnucontactbrindlecove_Click();
@@ -94,6 +96,7 @@ private:
 
     QMenu *mnuFile = nullptr;
     QMenu *mnuedit = nullptr;
+    QMenu *mnuMessage = nullptr;
     QMenu *mnua = nullptr;
 };
 
