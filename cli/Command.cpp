@@ -2,6 +2,7 @@
 
 #include "Output.h"
 #include "Passwords.h"
+#include "Terminal.h"
 #include "engine/Cipher.h"
 #include "engine/CodePage.h"
 #include "platform/files/FileKind.h"
@@ -332,15 +333,46 @@ readBeforeWritingInPlace(Input &input, const Output &output, bool scramble, std:
 #endif
 }
 
-std::optional<Failure> checkKind(const QString &name, const QString &verb)
+// A name that is neither a .txt nor an .rtf file, or a folder, refused with
+// what it is.
+std::optional<Failure> checkKind(const QString &name, bool input)
 {
-    if (name.isEmpty() || fileKind(name) != FileKind::Other)
+    if (name.isEmpty())
         return std::nullopt;
+    const FileKind kind = fileKind(name);
+#ifdef Q_OS_UNIX
+    struct stat status;
+    if (::stat(QFile::encodeName(name).constData(), &status) == 0 &&
+        (S_ISDIR(status.st_mode) || kind == FileKind::Other)) {
+        if (const auto what = notARegularFile(status.st_mode))
+            return Failure{input ? InputUnreadable : OutputUnwritable,
+                           couldNot((input ? QStringLiteral("read ") : QStringLiteral("write ")) +
+                                        quoted(name),
+                                    *what)};
+    }
+#endif
+    if (kind != FileKind::Other)
+        return std::nullopt;
+    const QString verb = input ? QStringLiteral("read") : QStringLiteral("written");
     return Failure{OtherKind, QStringLiteral("Only .txt and .rtf files can be %1; %2 was not %1.")
                                   .arg(verb, quoted(name))};
 }
 
 } // namespace
+
+std::optional<Failure> refuseBinaryOnTerminal(const Options &options)
+{
+    const bool binary = options.command == Options::Command::Scramble ||
+                        (options.command == Options::Command::Encrypt && options.binary);
+    if (!binary || !options.output.isEmpty() || options.force || !terminal::isTerminal(1))
+        return std::nullopt;
+    return Failure{UsageError,
+                   QStringLiteral("Standard output is a terminal, which would take %1 as commands: "
+                                  "name an output file, send standard output elsewhere, or give "
+                                  "--force.")
+                       .arg(options.binary ? QStringLiteral("a binary message's bytes")
+                                           : QStringLiteral("the codes of a scrambled text"))};
+}
 
 QString couldNot(const QString &what, QString reason)
 {
@@ -352,9 +384,11 @@ QString couldNot(const QString &what, QString reason)
 std::optional<Failure> runCommand(const Options &options)
 {
     CodePage::setCurrent(options.codePage != 0 ? options.codePage : CodePage::ofSystemLanguage());
-    if (auto failed = checkKind(options.input, QStringLiteral("read")))
+    if (auto failed = checkKind(options.input, true))
         return failed;
-    if (auto failed = checkKind(options.output, QStringLiteral("written")))
+    if (auto failed = checkKind(options.output, false))
+        return failed;
+    if (auto failed = refuseBinaryOnTerminal(options))
         return failed;
     const bool richIn = !options.input.isEmpty() && fileKind(options.input) == FileKind::RichText;
     const bool richOut =
@@ -362,6 +396,11 @@ std::optional<Failure> runCommand(const Options &options)
 
     Input input(options.input);
     if (auto failed = input.open())
+        return failed;
+    // The output is opened before anything is asked for: one that cannot be
+    // written is told first.
+    Output output(options.output);
+    if (auto failed = output.open())
         return failed;
     // A text held whole is read, and refused if need be, before the passwords
     // are asked for, as the window checks the text before them.
@@ -393,9 +432,6 @@ std::optional<Failure> runCommand(const Options &options)
             return *failed;
         result = std::move(std::get<QByteArray>(done));
     }
-    Output output(options.output);
-    if (auto failed = output.open())
-        return failed;
     if (result) {
         if (auto failed = output.write(*result))
             return failed;

@@ -16,4 +16,8 @@ namespace quenzal::cli {
 // and not at all when it is not a regular file.
 std::optional<Failure> runCommand(const Options &options);
 
+// The refusal of a binary result (scrambled codes, a binary message) for
+// standard output when it is a terminal, unless --force says otherwise.
+std::optional<Failure> refuseBinaryOnTerminal(const Options &options);
+
 } // namespace quenzal::cli

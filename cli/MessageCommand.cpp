@@ -1,5 +1,6 @@
 #include "MessageCommand.h"
 
+#include "Command.h"
 #include "Output.h"
 #include "Passwords.h"
 #include "messages/Messages.h"
@@ -94,19 +95,20 @@ public:
     {}
     ~Command() { messages::secureClear(m_password); }
 
-    // The input is opened before the password is asked for, so that a
-    // missing file is told first.
+    // The input and the output are opened before the password is asked
+    // for, so that a missing file or one that cannot be written is told first.
     std::optional<Failure> run()
     {
+        if (auto failed = refuseBinaryOnTerminal(m_options))
+            return failed;
         if (auto failed = m_input.open())
             return failed;
-        auto password =
-            readMessagePassword(m_options, m_options.command == Options::Command::Encrypt);
+        if (auto failed = m_output.open())
+            return failed;
+        auto password = readMessagePassword(m_options);
         if (auto *failed = std::get_if<Failure>(&password))
             return *failed;
         m_password = std::move(std::get<QByteArray>(password));
-        if (auto failed = m_output.open())
-            return failed;
         // A named output replaced whole is written as gpg gives it: its
         // temporary file takes the old file's place only on success.
         const bool direct = !m_options.output.isEmpty() && !m_output.writesInPlace();

@@ -66,31 +66,41 @@ Thai, and Windows-1252 for English, C, POSIX, the Western European
 languages and every other. --code-page overrides it. The window's own
 choice of code page (its Message menu) does not apply here.
 
-Passwords never go on the command line. When standard input is a terminal
-and the text does not come from it, the program asks for each password
-without showing it ("First password:", "Second password:"; encrypt asks for
-its one password twice, "Password:" and "Password again:", and stops when
-the two differ). Otherwise give each one with an option: the first line of
-a file (its line break left out), or a line read from an open file
-descriptor (standard input only when the text does not come from it).
-Either password of scramble and unscramble may be empty: --no-password and
---no-second-password give an empty one without asking. Passwords are read
-as text in the terminal's encoding (UTF-8); encrypt and decrypt hand gpg
-the password's bytes as read, as gpg takes them, and refuse an empty one.
+Passwords never go on the command line. A password not given by an option
+is asked for on the terminal the program runs in, whatever standard input,
+output and error are, without showing it: scramble asks for each twice
+("First password:", "First password again:", "Second password:", "Second
+password again:") and stops when the two entries differ, unscramble once,
+encrypt and decrypt for their one password ("Password:"; encrypt also
+"Password again:"). Ctrl-D at a prompt cancels; after Ctrl-Z and fg the
+question starts again. With no terminal, give each password with an option:
+the first line of a file (its line break left out), or a line read from an
+open file descriptor (standard input only when the text does not come from
+it; on a terminal, not shown). A file or descriptor that ends before a line
+is an error, not an empty password: --no-password and --no-second-password
+give an empty one. A password line may have at most 1 MiB, and only LF
+ends one. Scramble and unscramble read passwords as UTF-8 text; encrypt and
+decrypt hand gpg the password's bytes as read, as gpg takes them, and refuse
+an empty one.
+
+Scrambled codes and binary messages are not written to a terminal, which
+would take some of them as commands, unless --force is given.
 
 Exit status:
   0  success
-  2  a wrong command line, or a password that can neither be asked for nor
-     read from an option
-  3  a password file or descriptor cannot be read, or the two entries of
-     encrypt's password differ
+  2  a wrong command line, a password that can neither be asked for nor
+     read from an option, or a binary result for a terminal without --force
+  3  a password file or descriptor cannot be read, ends before a line or is
+     not UTF-8, the two entries of a password differ, or a prompt was ended
   4  the input file does not exist
-  5  the input cannot be read, or an .rtf input is not Rich Text Format
+  5  the input cannot be read (a folder, a device, standard input closed),
+     or an .rtf input is not Rich Text Format
   6  a file name ends in neither .txt nor .rtf
   7  the text or a password holds a character the code page cannot hold,
      or a text to scramble holds code 0, or a message's password is empty
      or holds a carriage return
-  8  the output cannot be written, or is not a regular file
+  8  the output cannot be written, or is not a regular file, or standard
+     output or error is closed
   9  the disk is full
  10  decrypt: the password does not open the message
  11  decrypt: the message is damaged (its checksum does not match, it is
@@ -188,8 +198,12 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
     const QCommandLineOption binary(
         QStringLiteral("binary"),
         QStringLiteral("encrypt: write a binary message rather than armoured text."));
+    const QCommandLineOption force(
+        QStringLiteral("force"),
+        QStringLiteral("scramble, encrypt --binary: write the result to standard output also when "
+                       "it is a terminal."));
     parser.addOptions({help, version, firstFile, firstDescriptor, firstNone, secondFile,
-                       secondDescriptor, secondNone, binary, codePage});
+                       secondDescriptor, secondNone, binary, codePage, force});
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("scramble, unscramble, encrypt or decrypt."));
     parser.addPositionalArgument(
@@ -204,6 +218,14 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
         QStringLiteral("[output]"));
 
     if (!parser.parse(arguments)) {
+        // The parser names an unknown option without its dashes.
+        if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty()) {
+            const QString &name = unknown.constFirst();
+            const bool longName =
+                name.size() > 1 || arguments.contains(QStringLiteral("--") + name);
+            return usage(QStringLiteral("Unknown option \"%1%2\".")
+                             .arg(longName ? QStringLiteral("--") : QStringLiteral("-"), name));
+        }
         QString error = parser.errorText();
         return usage(error.endsWith(u'.') ? error : error + u'.');
     }
@@ -218,7 +240,13 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
     }
     if (parser.isSet(version))
         return Information{
-            QStringLiteral("quenzal-cli %1\n").arg(QCoreApplication::applicationVersion())};
+            QStringLiteral("quenzal-cli %1\n"
+                           "Copyright (C) 2026 Brindlecove.\n"
+                           "License GPLv3+: GNU GPL version 3 or later "
+                           "<https://gnu.org/licenses/gpl.html>.\n"
+                           "This is free software: you are free to change and redistribute it.\n"
+                           "There is NO WARRANTY, to the extent permitted by law.\n")
+                .arg(QCoreApplication::applicationVersion())};
 
     const QStringList names = parser.positionalArguments();
     if (names.isEmpty())
@@ -240,6 +268,7 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
     options.scramble = options.command == Command::Scramble;
     const bool message = options.command == Command::Encrypt || options.command == Command::Decrypt;
     options.binary = parser.isSet(binary);
+    options.force = parser.isSet(force);
     if (options.binary && options.command != Command::Encrypt)
         return usage(QStringLiteral("--binary is for encrypt only."));
     if (message) {

@@ -25,6 +25,7 @@ struct Options
     Command command = Command::Scramble;
     bool scramble = true; // Scramble, not Unscramble
     bool binary = false;  // encrypt: a binary message rather than armour
+    bool force = false;   // binary output to a terminal all the same
     QString input;        // empty: standard input
     QString output;       // empty: standard output
     PasswordSource first;

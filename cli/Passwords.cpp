@@ -4,115 +4,166 @@
 #include "messages/SecureClear.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 namespace quenzal::cli {
 namespace {
 
-// The password's bytes as read. `which` names it in messages ("first "), and
-// `prompt` is asked on the terminal.
-std::variant<QByteArray, Failure> readPassword(const PasswordSource &source, const QString &which,
-                                               const QString &prompt, bool canAsk,
-                                               const QString &whyNot, const QString &options)
+// How one password is named and asked for.
+struct Asking
+{
+    QString which;   // "first " in "the first password", or nothing
+    QString prompt;  // "First password"
+    QString options; // the options that give it instead
+    QString empty;   // the option that gives it empty, if any
+    bool text;       // read as UTF-8 text, not as bytes
+};
+
+QString pastTense(Options::Command command)
+{
+    switch (command) {
+    case Options::Command::Scramble:
+        return QStringLiteral("scrambled");
+    case Options::Command::Unscramble:
+        return QStringLiteral("unscrambled");
+    case Options::Command::Encrypt:
+        return QStringLiteral("encrypted");
+    case Options::Command::Decrypt:
+        break;
+    }
+    return QStringLiteral("decrypted");
+}
+
+// A source that ended before giving a line is no password, not an empty one.
+QString endedEarly(QString reason, const Asking &asking)
+{
+    if (!asking.empty.isEmpty())
+        reason += QStringLiteral(" (an empty password is given with %1)").arg(asking.empty);
+    return reason;
+}
+
+// One entry of the password from its source, as the bytes read.
+std::variant<QByteArray, Failure> readOnce(const PasswordSource &source, terminal::Prompt &terminal,
+                                           const Asking &asking, const QString &prompt,
+                                           Options::Command command)
 {
     QString error;
-    std::optional<QByteArray> line;
+    std::optional<terminal::Line> line;
+    QString from;
     switch (source.kind) {
     case PasswordSource::Kind::Empty:
         return QByteArray();
     case PasswordSource::Kind::Prompt:
-        if (!canAsk)
-            return Failure{UsageError, QStringLiteral("No %1password: %2 to ask for it; give %3.")
-                                           .arg(which, whyNot, options)};
-        line = terminal::readHidden(prompt, &error);
-        if (!line)
-            return Failure{
-                PasswordUnreadable,
-                couldNot(QStringLiteral("read the %1password from the terminal").arg(which),
-                         error)};
+        if (!terminal.isOpen())
+            return Failure{UsageError,
+                           QStringLiteral("No %1password: there is no terminal to ask for it on; "
+                                          "give %2.")
+                               .arg(asking.which, asking.options)};
+        from = QStringLiteral("the terminal");
+        line = terminal.ask(prompt, &error);
+        if (line && !line->ended)
+            return Failure{PasswordUnreadable,
+                           QStringLiteral("The %1password was not typed (the input ended): "
+                                          "nothing was %2.")
+                               .arg(asking.which, pastTense(command))};
         break;
     case PasswordSource::Kind::File: {
+        from = u'"' + source.file + u'"';
         QFile file(source.file);
         if (file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
             line = terminal::readLine(file.handle(), &error);
         else
             error = file.errorString();
-        if (!line)
-            return Failure{
-                PasswordUnreadable,
-                couldNot(QStringLiteral("read the %1password from \"%2\"").arg(which, source.file),
-                         error)};
+        if (line && !line->ended && line->bytes.isEmpty()) {
+            line.reset();
+            error = endedEarly(QStringLiteral("It is empty"), asking);
+        }
         break;
     }
     case PasswordSource::Kind::Descriptor:
+        from = QStringLiteral("descriptor %1").arg(source.descriptor);
         line = terminal::readLine(source.descriptor, &error);
-        if (!line)
-            return Failure{PasswordUnreadable,
-                           couldNot(QStringLiteral("read the %1password from descriptor %2")
-                                        .arg(which)
-                                        .arg(source.descriptor),
-                                    error)};
+        if (line && !line->ended && line->bytes.isEmpty()) {
+            line.reset();
+            error = endedEarly(QStringLiteral("It ended before a line"), asking);
+        }
         break;
     }
-    return std::move(*line);
+    if (line && asking.text) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        [[maybe_unused]] const QString text = utf8(line->bytes);
+        if (utf8.hasError()) {
+            messages::secureClear(line->bytes);
+            line.reset();
+            error = QStringLiteral("It is not UTF-8 text, as passwords are read");
+        }
+    }
+    if (!line)
+        return Failure{
+            PasswordUnreadable,
+            couldNot(QStringLiteral("read the %1password from %2").arg(asking.which, from), error)};
+    return std::move(line->bytes);
 }
 
-bool canAskOnTerminal(const Options &options)
+// The password, asked for twice on the terminal when `twice`: the two
+// entries must be the same.
+std::variant<QByteArray, Failure> readPassword(const PasswordSource &source,
+                                               terminal::Prompt &terminal, const Asking &asking,
+                                               bool twice, Options::Command command)
 {
-    return !options.input.isEmpty() && terminal::isTerminal(0);
-}
-
-QString whyNoTerminal(const Options &options)
-{
-    return options.input.isEmpty()
-               ? QStringLiteral("the text comes from standard input, so there is no terminal")
-               : QStringLiteral("standard input is not a terminal");
-}
-
-} // namespace
-
-std::variant<Passwords, Failure> readPasswords(const Options &options)
-{
-    const bool canAsk = canAskOnTerminal(options);
-    const QString whyNot = whyNoTerminal(options);
-    auto first = readPassword(options.first, QStringLiteral("first "),
-                              QStringLiteral("First password: "), canAsk, whyNot,
-                              QStringLiteral("--password-file, --password-fd or --no-password"));
-    if (auto *failure = std::get_if<Failure>(&first))
-        return *failure;
-    auto second = readPassword(
-        options.second, QStringLiteral("second "), QStringLiteral("Second password: "), canAsk,
-        whyNot,
-        QStringLiteral("--second-password-file, --second-password-fd or --no-second-password"));
-    if (auto *failure = std::get_if<Failure>(&second))
-        return *failure;
-    return Passwords{QString::fromLocal8Bit(std::get<QByteArray>(first)),
-                     QString::fromLocal8Bit(std::get<QByteArray>(second))};
-}
-
-std::variant<QByteArray, Failure> readMessagePassword(const Options &options, bool twice)
-{
-    const bool canAsk = canAskOnTerminal(options);
-    const QString whyNot = whyNoTerminal(options);
-    const QString ways = QStringLiteral("--password-file or --password-fd");
     auto password =
-        readPassword(options.first, QString(), QStringLiteral("Password: "), canAsk, whyNot, ways);
-    if (auto *failure = std::get_if<Failure>(&password))
-        return *failure;
-    if (!twice || options.first.kind != PasswordSource::Kind::Prompt)
+        readOnce(source, terminal, asking, asking.prompt + QStringLiteral(": "), command);
+    if (std::holds_alternative<Failure>(password) || !twice ||
+        source.kind != PasswordSource::Kind::Prompt)
         return password;
-    auto again = readPassword(options.first, QString(), QStringLiteral("Password again: "), canAsk,
-                              whyNot, ways);
-    if (auto *failure = std::get_if<Failure>(&again))
+    auto again =
+        readOnce(source, terminal, asking, asking.prompt + QStringLiteral(" again: "), command);
+    if (auto *failure = std::get_if<Failure>(&again)) {
+        messages::secureClear(std::get<QByteArray>(password));
         return *failure;
+    }
     QByteArray &repeated = std::get<QByteArray>(again);
     const bool same = repeated == std::get<QByteArray>(password);
     messages::secureClear(repeated);
     if (!same) {
         messages::secureClear(std::get<QByteArray>(password));
         return Failure{PasswordUnreadable,
-                       QStringLiteral("The two passwords differ: nothing was encrypted.")};
+                       QStringLiteral("The two entries of the %1password differ: nothing was %2.")
+                           .arg(asking.which, pastTense(command))};
     }
     return password;
+}
+
+} // namespace
+
+std::variant<Passwords, Failure> readPasswords(const Options &options)
+{
+    terminal::Prompt terminal;
+    const bool twice = options.command == Options::Command::Scramble;
+    const Asking first{QStringLiteral("first "), QStringLiteral("First password"),
+                       QStringLiteral("--password-file, --password-fd or --no-password"),
+                       QStringLiteral("--no-password"), true};
+    const Asking second{
+        QStringLiteral("second "), QStringLiteral("Second password"),
+        QStringLiteral("--second-password-file, --second-password-fd or --no-second-password"),
+        QStringLiteral("--no-second-password"), true};
+    const auto one = readPassword(options.first, terminal, first, twice, options.command);
+    if (const auto *failure = std::get_if<Failure>(&one))
+        return *failure;
+    const auto two = readPassword(options.second, terminal, second, twice, options.command);
+    if (const auto *failure = std::get_if<Failure>(&two))
+        return *failure;
+    return Passwords{QString::fromUtf8(std::get<QByteArray>(one)),
+                     QString::fromUtf8(std::get<QByteArray>(two))};
+}
+
+std::variant<QByteArray, Failure> readMessagePassword(const Options &options)
+{
+    terminal::Prompt terminal;
+    const Asking asking{QString(), QStringLiteral("Password"),
+                        QStringLiteral("--password-file or --password-fd"), QString(), false};
+    return readPassword(options.first, terminal, asking,
+                        options.command == Options::Command::Encrypt, options.command);
 }
 
 } // namespace quenzal::cli

@@ -16,13 +16,13 @@ struct Passwords
     QString second;
 };
 
-// The two passwords from their sources. Asking on the terminal is possible
-// only when standard input is a terminal and the text does not come from it.
+// The two passwords of scramble and unscramble from their sources, as UTF-8
+// text. A password not given by an option is asked for on the terminal;
+// Scramble asks for each twice and refuses one whose two entries differ.
 std::variant<Passwords, Failure> readPasswords(const Options &options);
 
 // The one password of encrypt and decrypt, as the bytes read (gpg takes a
-// password's bytes as they are). With `twice`, a password asked for on the
-// terminal is asked for again and refused when the two entries differ.
-std::variant<QByteArray, Failure> readMessagePassword(const Options &options, bool twice);
+// password's bytes as they are). Encrypt asks for it twice, as Scramble does.
+std::variant<QByteArray, Failure> readMessagePassword(const Options &options);
 
 } // namespace quenzal::cli

@@ -7,12 +7,13 @@
 #include <cstdio>
 #include <cstring>
 
-#ifdef Q_OS_WIN
 #include <fcntl.h>
+#ifdef Q_OS_WIN
 #include <io.h>
 #include <windows.h>
 #else
 #include <csignal>
+#include <sys/select.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -20,87 +21,191 @@
 namespace quenzal::cli::terminal {
 namespace {
 
-// A password line longer than this is refused rather than read on without end
-// (a password file that is not one, say).
-constexpr qsizetype kLongestLine = 1 << 20;
-
-int readByte(int descriptor, char *byte)
+QString systemError()
 {
-#ifdef Q_OS_WIN
-    return _read(descriptor, byte, 1);
-#else
-    int n;
-    do
-        n = int(::read(descriptor, byte, 1));
-    while (n < 0 && errno == EINTR);
-    return n;
-#endif
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Adds `byte` to `line`, or says why not.
+bool take(Line &line, char byte, QString *error)
+{
+    if (line.bytes.size() == kLongestLine) {
+        *error = QStringLiteral("the line is longer than %1 bytes").arg(kLongestLine);
+        return false;
+    }
+    line.bytes += byte;
+    return true;
+}
+
+void endLine(Line &line)
+{
+    line.ended = true;
+    if (line.bytes.endsWith('\r'))
+        line.bytes.chop(1);
 }
 
 #ifndef Q_OS_WIN
-// The terminal's settings while a password is typed, to put back when a
-// signal ends the program before the line is complete.
+// The one hidden read at a time, for the signal handlers: its terminal, the
+// terminal's settings to put back, and whether the program was stopped and
+// continued meanwhile.
+int g_hiddenDescriptor = -1;
 termios g_saved;
+volatile sig_atomic_t g_continued = 0;
 
+// A signal that ends the program puts the terminal back first.
 void restoreAndRaise(int signal)
 {
-    tcsetattr(STDIN_FILENO, TCSANOW, &g_saved);
+    tcsetattr(g_hiddenDescriptor, TCSANOW, &g_saved);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
-#endif
 
-// Echo off on standard input's terminal for as long as it lives.
+// Ctrl-Z: the terminal goes back as it was for the shell while the program
+// is stopped; once continued, the question starts again.
+void stopAndContinue(int)
+{
+    const int saved = errno;
+    tcsetattr(g_hiddenDescriptor, TCSANOW, &g_saved);
+    struct sigaction stop = {}, ours = {};
+    stop.sa_handler = SIG_DFL;
+    sigemptyset(&stop.sa_mask);
+    sigaction(SIGTSTP, &stop, &ours);
+    sigset_t tstp;
+    sigemptyset(&tstp);
+    sigaddset(&tstp, SIGTSTP);
+    sigprocmask(SIG_UNBLOCK, &tstp, nullptr);
+    std::raise(SIGTSTP); // stops here until continued
+    sigprocmask(SIG_BLOCK, &tstp, nullptr);
+    sigaction(SIGTSTP, &ours, nullptr);
+    g_continued = 1;
+    errno = saved;
+}
+
+// Continued after any other stop.
+void noteContinued(int)
+{
+    g_continued = 1;
+}
+
+// A terminal descriptor with echo off (the line's end still shows) for as
+// long as it lives, put back also when a signal ends the program. Stopping
+// and continuing is only noted: the stop and continue signals are held
+// except while waiting for a key, so that none is missed between a check and
+// the wait.
 class HiddenInput
 {
 public:
-    HiddenInput()
+    explicit HiddenInput(int descriptor) : m_descriptor(descriptor)
     {
-#ifdef Q_OS_WIN
-        m_console = GetStdHandle(STD_INPUT_HANDLE);
-        m_hidden = GetConsoleMode(m_console, &m_mode) &&
-                   SetConsoleMode(m_console, m_mode & ~DWORD(ENABLE_ECHO_INPUT));
-#else
-        if (tcgetattr(STDIN_FILENO, &g_saved) != 0)
+        if (tcgetattr(descriptor, &g_saved) != 0)
             return;
-        termios quiet = g_saved;
-        quiet.c_lflag &= ~tcflag_t(ECHO);
-        quiet.c_lflag |= ECHONL; // the line's end still shows
-        for (std::size_t i = 0; i < kSignals.size(); ++i)
-            m_handlers[i] = std::signal(kSignals[i], restoreAndRaise);
-        m_hidden = tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
-#endif
+        g_hiddenDescriptor = descriptor;
+        sigset_t held;
+        sigemptyset(&held);
+        sigaddset(&held, SIGTSTP);
+        sigaddset(&held, SIGCONT);
+        sigprocmask(SIG_BLOCK, &held, &m_mask);
+        for (std::size_t i = 0; i < kSignals.size(); ++i) {
+            struct sigaction action = {};
+            sigemptyset(&action.sa_mask);
+            // No SA_RESTART: a wait for a key ends on every signal.
+            action.sa_handler = kSignals[i] == SIGTSTP   ? stopAndContinue
+                                : kSignals[i] == SIGCONT ? noteContinued
+                                                         : restoreAndRaise;
+            sigaction(kSignals[i], &action, &m_actions[i]);
+        }
+        m_terminal = true;
     }
 
     ~HiddenInput()
     {
-#ifdef Q_OS_WIN
-        if (m_hidden) {
-            SetConsoleMode(m_console, m_mode);
-            std::fputs("\n", stderr);
-        }
-#else
-        if (m_hidden)
-            tcsetattr(STDIN_FILENO, TCSANOW, &g_saved);
+        if (!m_terminal)
+            return;
+        tcsetattr(m_descriptor, TCSANOW, &g_saved);
         for (std::size_t i = 0; i < kSignals.size(); ++i)
-            if (m_handlers[i])
-                std::signal(kSignals[i], m_handlers[i]);
-#endif
+            sigaction(kSignals[i], &m_actions[i], nullptr);
+        sigprocmask(SIG_SETMASK, &m_mask, nullptr);
+        g_hiddenDescriptor = -1;
     }
 
     HiddenInput(const HiddenInput &) = delete;
     HiddenInput &operator=(const HiddenInput &) = delete;
 
+    // Echo off; with `afresh`, what was typed before is thrown away.
+    void hide(bool afresh) const
+    {
+        if (!m_terminal)
+            return;
+        termios quiet = g_saved;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        quiet.c_lflag |= ECHONL;
+        tcsetattr(m_descriptor, afresh ? TCSAFLUSH : TCSANOW, &quiet);
+    }
+
+    // Waits until a byte can be read, with the stop and continue signals let
+    // through; false when a signal came first.
+    bool waitForKey() const
+    {
+        if (!m_terminal)
+            return true;
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(m_descriptor, &readable);
+        return pselect(m_descriptor + 1, &readable, nullptr, nullptr, nullptr, &m_mask) > 0;
+    }
+
 private:
-    bool m_hidden = false;
-#ifdef Q_OS_WIN
-    HANDLE m_console = nullptr;
-    DWORD m_mode = 0;
-#else
-    static constexpr std::array<int, 5> kSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
-    std::array<void (*)(int), 5> m_handlers{};
-#endif
+    static constexpr std::array<int, 6> kSignals = {SIGINT,  SIGTERM, SIGHUP,
+                                                    SIGQUIT, SIGTSTP, SIGCONT};
+    int m_descriptor;
+    bool m_terminal = false;
+    sigset_t m_mask;
+    std::array<struct sigaction, 6> m_actions{};
 };
+
+// A line typed on the terminal `descriptor` without showing it, after
+// `prompt` if any; asked again from the start after a stop and continue.
+// Without a prompt, what was typed ahead is kept (a second line for the
+// same descriptor, say).
+std::optional<Line> readHidden(int descriptor, const QByteArray &prompt, QString *error)
+{
+    const HiddenInput hidden(descriptor);
+    for (bool afresh = !prompt.isEmpty();; afresh = true) {
+        g_continued = 0;
+        // Echo goes off before the prompt shows, so that nothing typed after
+        // it is shown or thrown away.
+        hidden.hide(afresh);
+        if (!prompt.isEmpty() &&
+            ::write(descriptor, prompt.constData(), size_t(prompt.size())) < 0) {
+            *error = systemError();
+            return std::nullopt;
+        }
+        Line line;
+        for (;;) {
+            if (g_continued)
+                break;
+            if (!hidden.waitForKey())
+                continue;
+            char byte = 0;
+            const ssize_t n = ::read(descriptor, &byte, 1);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                *error = systemError();
+                return std::nullopt;
+            }
+            if (n == 0)
+                return line;
+            if (byte == '\n') {
+                endLine(line);
+                return line;
+            }
+            if (!take(line, byte, error))
+                return std::nullopt;
+        }
+    }
+}
+#endif
 
 } // namespace
 
@@ -112,6 +217,23 @@ void useBinaryStandardStreams()
 #endif
 }
 
+int closedStandardStream()
+{
+    int first = -1;
+#ifndef Q_OS_WIN
+    for (int descriptor = 0; descriptor <= 2; ++descriptor) {
+        if (fcntl(descriptor, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        if (first < 0)
+            first = descriptor;
+        // open() takes the lowest free number: this one.
+        if (::open("/dev/null", descriptor == 0 ? O_RDONLY : O_WRONLY) != descriptor)
+            break;
+    }
+#endif
+    return first;
+}
+
 bool isTerminal(int descriptor)
 {
 #ifdef Q_OS_WIN
@@ -121,37 +243,74 @@ bool isTerminal(int descriptor)
 #endif
 }
 
-std::optional<QByteArray> readLine(int descriptor, QString *error)
+std::optional<Line> readLine(int descriptor, QString *error)
 {
-    QByteArray line;
-    char byte = 0;
+#ifndef Q_OS_WIN
+    if (isTerminal(descriptor))
+        return readHidden(descriptor, {}, error);
+#endif
+    Line line;
     for (;;) {
-        const int n = readByte(descriptor, &byte);
+        char byte = 0;
+#ifdef Q_OS_WIN
+        const int n = _read(descriptor, &byte, 1);
+#else
+        const ssize_t n = ::read(descriptor, &byte, 1);
+        if (n < 0 && errno == EINTR)
+            continue;
+#endif
         if (n < 0) {
-            *error = QString::fromLocal8Bit(std::strerror(errno));
+            *error = systemError();
             return std::nullopt;
         }
-        if (n == 0 || byte == '\n')
-            break;
-        if (line.size() == kLongestLine) {
-            *error = QStringLiteral("the line is longer than %1 bytes").arg(kLongestLine);
-            return std::nullopt;
+        if (n == 0)
+            return line;
+        if (byte == '\n') {
+            endLine(line);
+            return line;
         }
-        line += byte;
+        if (!take(line, byte, error))
+            return std::nullopt;
     }
-    if (byte == '\n' && line.endsWith('\r'))
-        line.chop(1);
-    return line;
 }
 
-std::optional<QByteArray> readHidden(const QString &prompt, QString *error)
+Prompt::Prompt()
 {
-    // Echo goes off before the prompt shows, so that nothing typed after it
-    // is shown or thrown away.
-    const HiddenInput hidden;
+#ifdef Q_OS_WIN
+    // The console of standard input, when there is one.
+    if (_isatty(0))
+        m_descriptor = 0;
+#else
+    m_descriptor = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+#endif
+}
+
+Prompt::~Prompt()
+{
+#ifndef Q_OS_WIN
+    if (m_descriptor >= 0)
+        ::close(m_descriptor);
+#endif
+}
+
+std::optional<Line> Prompt::ask(const QString &prompt, QString *error)
+{
+#ifdef Q_OS_WIN
+    const HANDLE console = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    const bool hidden =
+        GetConsoleMode(console, &mode) && SetConsoleMode(console, mode & ~DWORD(ENABLE_ECHO_INPUT));
     std::fputs(prompt.toLocal8Bit().constData(), stderr);
     std::fflush(stderr);
-    return readLine(0, error);
+    auto line = readLine(m_descriptor, error);
+    if (hidden) {
+        SetConsoleMode(console, mode);
+        std::fputs("\n", stderr);
+    }
+    return line;
+#else
+    return readHidden(m_descriptor, prompt.toLocal8Bit(), error);
+#endif
 }
 
 } // namespace quenzal::cli::terminal

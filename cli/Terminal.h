@@ -12,15 +12,51 @@ namespace quenzal::cli::terminal {
 // Standard input, output and error in binary mode (no line-break translation).
 void useBinaryStandardStreams();
 
+// The first of standard input, output and error (0, 1, 2) that is closed, or
+// -1. Each closed one is opened on the null device, so that no file the
+// program opens later takes its number.
+int closedStandardStream();
+
 bool isTerminal(int descriptor);
 
-// One line from a file descriptor, read a byte at a time so that nothing
-// after it is taken; its line break (LF or CR LF) is left out. Nothing, with
-// the reason in `error`, when the descriptor cannot be read.
-std::optional<QByteArray> readLine(int descriptor, QString *error);
+// A line as read: its bytes without the line break (LF or CR LF), and
+// whether a line break ended it (not the end of the input).
+struct Line
+{
+    QByteArray bytes;
+    bool ended = false;
+};
 
-// Reads a line from the terminal on standard input without showing it, after
-// writing `prompt` on standard error.
-std::optional<QByteArray> readHidden(const QString &prompt, QString *error);
+// A password line longer than this is refused rather than read on without end
+// (a password file that is not one, say).
+constexpr qsizetype kLongestLine = 1 << 20;
+
+// One line from a file descriptor, read a byte at a time so that nothing
+// after it is taken. On a terminal what is typed is not shown. Nothing, with
+// the reason in `error`, when the descriptor cannot be read.
+std::optional<Line> readLine(int descriptor, QString *error);
+
+// The terminal the user types at (the controlling terminal), whatever
+// standard input, output and error are, open for as long as this lives.
+class Prompt
+{
+public:
+    Prompt();
+    ~Prompt();
+    Prompt(const Prompt &) = delete;
+    Prompt &operator=(const Prompt &) = delete;
+
+    // False when the program has no terminal.
+    bool isOpen() const { return m_descriptor >= 0; }
+
+    // Writes `prompt` on the terminal and reads a line without showing it.
+    // Stopped (Ctrl-Z) and continued, it asks again from the start with the
+    // line hidden again. The line is not ended when the user ends the input
+    // (Ctrl-D).
+    std::optional<Line> ask(const QString &prompt, QString *error);
+
+private:
+    int m_descriptor = -1;
+};
 
 } // namespace quenzal::cli::terminal

@@ -210,27 +210,24 @@ private slots:
         QFETCH(QByteArray, again);
         QFETCH(int, status);
         writeFile(path(QStringLiteral("in")), plainBytes());
-        const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
-        QVERIFY(terminal >= 0);
-        QVERIFY(grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+        PseudoTerminal terminal;
+        QVERIFY(terminal.master >= 0);
         Cli cli({QStringLiteral("encrypt"), path(QStringLiteral("in"))});
-        cli.process.setStandardInputFile(QString::fromLocal8Bit(ptsname(terminal)));
+        cli.terminal = terminal.name();
         cli.process.start();
-        QString prompts;
-        for (const auto &[prompt, typed] : {std::pair{QStringLiteral("Password: "), password},
-                                            std::pair{QStringLiteral("Password again: "), again}}) {
-            QTRY_VERIFY_WITH_TIMEOUT((prompts += cli.errors()).endsWith(prompt), kPatience);
-            const QByteArray line = typed + '\n';
-            QCOMPARE(::write(terminal, line.constData(), size_t(line.size())), line.size());
+        for (const auto &[prompt, typed] : {std::pair{QByteArray("Password: "), password},
+                                            std::pair{QByteArray("Password again: "), again}}) {
+            QTRY_VERIFY_WITH_TIMEOUT(terminal.showsLast(prompt), kPatience);
+            QVERIFY(terminal.type(typed + '\n'));
         }
         QVERIFY(cli.process.waitForFinished(kPatience));
-        ::close(terminal);
         QCOMPARE(cli.process.exitCode(), status);
         if (status != 0) {
             QCOMPARE(cli.output(), QByteArray());
             QCOMPARE(
                 cli.errors(),
-                QStringLiteral("quenzal-cli: The two passwords differ: nothing was encrypted.\n"));
+                QStringLiteral("quenzal-cli: The two entries of the password differ: nothing was "
+                               "encrypted.\n"));
             return;
         }
         const Gpg::Run decrypted = m_gpg.run({QStringLiteral("--decrypt")}, password, cli.output());

@@ -341,7 +341,11 @@ private slots:
         row("missing input", {u"scramble"_s, u"%1/gone.txt"_s, u"%1/out.txt"_s, none, noSecond}, 4,
             u"Could not read \"%1/gone.txt\": No such file or directory."_s);
         row("folder as input", {u"scramble"_s, u"%1/folder.txt"_s, u"%1/out.txt"_s, none, noSecond},
-            5, u"Could not read \"%1/folder.txt\": file to open is a directory."_s);
+            5, u"Could not read \"%1/folder.txt\": It is a folder, not a file."_s);
+        row("folder as output", {u"scramble"_s, u"%1/in.txt"_s, u"%1"_s, none, noSecond}, 8,
+            u"Could not write \"%1\": It is a folder, not a file."_s);
+        row("device as input", {u"scramble"_s, u"/dev/null"_s, u"%1/out.txt"_s, none, noSecond}, 5,
+            u"Could not read \"/dev/null\": It is a device, not a regular file."_s);
         row("input that is not rich text",
             {u"scramble"_s, u"%1/plain.rtf"_s, u"%1/out.rtf"_s, none, noSecond}, 5,
             u"Could not read \"%1/plain.rtf\": The file is not rich text: it does not begin with "_s
@@ -374,9 +378,43 @@ private slots:
             3, u"Could not read the first password from descriptor 99: Bad file descriptor."_s);
         row("no password and no terminal",
             {u"scramble"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, noSecond}, 2,
-            u"No first password: standard input is not a terminal to ask for it; give "_s
-            u"--password-file, "_s
+            u"No first password: there is no terminal to ask for it on; give --password-file, "_s
             u"--password-fd or --no-password."_s);
+        row("empty password file",
+            {u"scramble"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, u"--password-file"_s, u"%1/empty"_s,
+             noSecond},
+            3,
+            u"Could not read the first password from \"%1/empty\": It is empty (an empty "_s
+            u"password is given with --no-password)."_s);
+        row("descriptor that ends before a line",
+            {u"scramble"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, u"--password-fd"_s, u"0"_s, noSecond},
+            3,
+            u"Could not read the first password from descriptor 0: It ended before a line (an "_s
+            u"empty password is given with --no-password)."_s,
+            {}, 0, u"/dev/null"_s);
+        row("one line for both passwords",
+            {u"scramble"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, u"--password-fd"_s, u"0"_s,
+             u"--second-password-fd"_s, u"0"_s},
+            3,
+            u"Could not read the second password from descriptor 0: It ended before a line (an "_s
+            u"empty password is given with --no-second-password)."_s,
+            {}, 0, u"%1/bad-password"_s);
+        row("password file that is not UTF-8",
+            {u"scramble"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, u"--password-file"_s, u"%1/latin-1"_s,
+             noSecond},
+            3,
+            u"Could not read the first password from \"%1/latin-1\": It is not UTF-8 text, as "_s
+            u"passwords are read."_s);
+        row("standard input closed",
+            {u"scramble"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, none, noSecond}, 5,
+            u"Standard input is closed: open it, or give it nothing with </dev/null."_s, {}, 0,
+            u"closed"_s);
+        row("standard output closed", {u"scramble"_s, u"%1/in.txt"_s, none, noSecond}, 8,
+            u"Standard output is closed: open it, or throw the result away with >/dev/null."_s,
+            u"closed"_s);
+        row("unknown option", {u"scramble"_s, u"--pasword-file"_s, u"%1/in.txt"_s}, 2,
+            u"Unknown option \"--pasword-file\". (quenzal-cli --help lists the options and "_s
+            u"commands.)"_s);
         row("one password two ways",
             {u"scramble"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, none, u"--password-fd"_s, u"0"_s,
              noSecond},
@@ -390,8 +428,8 @@ private slots:
         row("unknown command", {u"shuffle"_s, u"%1/in.txt"_s, u"%1/out.txt"_s}, 2,
             u"Unknown command \"shuffle\": use scramble, unscramble, encrypt or decrypt. "_s
             u"(quenzal-cli --help lists the options and commands.)"_s);
-        row("output in a missing folder",
-            {u"scramble"_s, u"%1/in.txt"_s, u"%1/gone/out.txt"_s, none, noSecond}, 8,
+        row("output in a missing folder, told before asking for passwords",
+            {u"scramble"_s, u"%1/in.txt"_s, u"%1/gone/out.txt"_s}, 8,
             u"Could not write \"%1/gone/out.txt\": No such file or directory."_s);
         row("output cut off", {u"scramble"_s, u"%1/in.txt"_s, u"%1/out.txt"_s, none, noSecond}, 8,
             u"Could not write \"%1/out.txt\": File too large."_s, {}, 3);
@@ -438,6 +476,8 @@ private slots:
         writeFile(path(QStringLiteral("plain.rtf")), "some text");
         writeFile(path(QStringLiteral("emoji.rtf")), richTextOf(QStringLiteral("ab😀")));
         writeFile(path(QStringLiteral("bad-password")), QStringLiteral("pł\n").toUtf8());
+        writeFile(path(QStringLiteral("latin-1")), QStringLiteral("pä\n").toLatin1());
+        writeFile(path(QStringLiteral("empty")), {});
         writeFile(path(QStringLiteral("out.txt")), old);
         writeFile(path(QStringLiteral("out.rtf")), old);
         QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("folder.txt")));
@@ -446,16 +486,20 @@ private slots:
         for (QString &argument : arguments)
             argument.replace(QLatin1String("%1"), m_dir.path());
         Cli cli(arguments);
-        if (!standardOutput.isEmpty())
+        const int closed = standardInput == u"closed" ? 0 : standardOutput == u"closed" ? 1 : -1;
+        if (closed >= 0)
+            cli.childSetup = [closed] { ::close(closed); };
+        else if (!standardOutput.isEmpty())
             cli.process.setStandardOutputFile(standardOutput);
-        if (!standardInput.isEmpty())
-            cli.process.setStandardInputFile(standardInput.arg(m_dir.path()));
+        if (!standardInput.isEmpty() && closed < 0)
+            cli.process.setStandardInputFile(
+                QString(standardInput).replace(QLatin1String("%1"), m_dir.path()));
         if (fileSizeLimit > 0)
-            cli.process.setChildProcessModifier([fileSizeLimit] {
+            cli.childSetup = [fileSizeLimit] {
                 std::signal(SIGXFSZ, SIG_IGN);
                 const rlimit limit{rlim_t(fileSizeLimit), rlim_t(fileSizeLimit)};
                 setrlimit(RLIMIT_FSIZE, &limit);
-            });
+            };
         QVERIFY(cli.run());
         QCOMPARE(cli.errors(), QStringLiteral("quenzal-cli: %1\n")
                                    .arg(QString(message)
@@ -621,11 +665,11 @@ private slots:
         if (input == u"redirected")
             cli.process.setStandardInputFile(in);
         if (asNobody)
-            cli.process.setChildProcessModifier([] {
+            cli.childSetup = [] {
                 ::setgroups(0, nullptr);
                 if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
                     std::_Exit(127);
-            });
+            };
         const bool ran = cli.run(input == u"pipe" ? text : QByteArray());
         ::chmod(QFile::encodeName(m_dir.path()).constData(), 0700);
         QVERIFY(ran);
@@ -673,8 +717,8 @@ private slots:
         QStringList arguments = {QStringLiteral("scramble"), path(QStringLiteral("in.txt")),
                                  path(QStringLiteral("out.txt"))};
 
-        int terminal = -1;
-        QByteArray echoed;
+        PseudoTerminal terminal;
+        QVERIFY(terminal.master >= 0);
         if (source == QLatin1String("files")) {
             arguments += passwordOptions(one, two);
         } else if (source == QLatin1String("descriptor 0")) {
@@ -683,39 +727,35 @@ private slots:
         } else if (source == QLatin1String("descriptor 3")) {
             arguments << QStringLiteral("--password-fd") << QStringLiteral("3")
                       << QStringLiteral("--second-password-fd") << QStringLiteral("3");
-        } else {
-            terminal = posix_openpt(O_RDWR | O_NOCTTY);
-            QVERIFY(terminal >= 0);
-            QVERIFY(grantpt(terminal) == 0 && unlockpt(terminal) == 0);
         }
         Cli cli(arguments);
         const int typedFile =
             ::open(QFile::encodeName(path(QStringLiteral("typed"))).constData(), O_RDONLY);
         QVERIFY(typedFile >= 0);
         if (source == QLatin1String("descriptor 3"))
-            cli.process.setChildProcessModifier([typedFile] { dup2(typedFile, 3); });
-        if (terminal >= 0)
-            cli.process.setStandardInputFile(QString::fromLocal8Bit(ptsname(terminal)));
+            cli.childSetup = [typedFile] { dup2(typedFile, 3); };
+        if (source == QLatin1String("terminal"))
+            cli.terminal = terminal.name();
 
         cli.process.start();
         QVERIFY(cli.process.waitForStarted(kPatience));
         // Read while the program waits for a password, if it does.
-        const bool waits = terminal >= 0 || source == QLatin1String("descriptor 0");
+        const bool waits =
+            source == QLatin1String("terminal") || source == QLatin1String("descriptor 0");
         // The child's command line shows the program once its exec is through.
         QByteArray commandLine;
         if (waits)
             QTRY_VERIFY_WITH_TIMEOUT(
                 (commandLine = commandLineOf(cli.process.processId())).startsWith(QUENZAL_CLI),
                 kPatience);
-        if (terminal >= 0) {
-            // Each password is typed only once its prompt shows.
-            QString prompts;
+        if (source == QLatin1String("terminal")) {
+            // Each password is typed twice, each time once its prompt shows.
             for (const QString &password : {one, two}) {
-                const QString prompt = password == one ? QStringLiteral("First password: ")
-                                                       : QStringLiteral("Second password: ");
-                QTRY_VERIFY_WITH_TIMEOUT((prompts += cli.errors()).endsWith(prompt), kPatience);
-                const QByteArray line = (password + u'\n').toUtf8();
-                QCOMPARE(::write(terminal, line.constData(), size_t(line.size())), line.size());
+                const QByteArray prompt = password == one ? "First password" : "Second password";
+                for (const QByteArray &asked : {prompt + ": ", prompt + " again: "}) {
+                    QTRY_VERIFY_WITH_TIMEOUT(terminal.showsLast(asked), kPatience);
+                    QVERIFY(terminal.type((password + u'\n').toUtf8()));
+                }
             }
         } else if (source == QLatin1String("descriptor 0")) {
             cli.process.write(typed);
@@ -723,19 +763,13 @@ private slots:
         cli.process.closeWriteChannel();
         QVERIFY(cli.process.waitForFinished(kPatience));
         ::close(typedFile);
-        if (terminal >= 0) {
-            fcntl(terminal, F_SETFL, O_NONBLOCK);
-            char buffer[4096];
-            for (ssize_t n; (n = ::read(terminal, buffer, sizeof buffer)) > 0;)
-                echoed.append(buffer, n);
-            ::close(terminal);
-        }
+        terminal.showsLast({});
         QCOMPARE(cli.process.exitCode(), 0);
         QCOMPARE(contentsOf(path(QStringLiteral("out.txt"))),
                  reference(everyCode(), one, two, true));
         for (const QString &password : {one, two}) {
             QVERIFY(!commandLine.contains(password.toUtf8()));
-            QVERIFY(!echoed.contains(password.toUtf8()));
+            QVERIFY(!terminal.shown.contains(password.toUtf8()));
         }
     }
 };
