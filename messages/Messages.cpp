@@ -4,11 +4,13 @@
 #include "SecureClear.h"
 
 #include <QBuffer>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStringDecoder>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gpgme++/context.h>
 #include <gpgme++/data.h>
@@ -72,6 +74,13 @@ public:
             gpgconfRun.start(gpgconf, QStringList{QStringLiteral("--homedir"), home} + command);
             gpgconfRun.waitForFinished(-1);
         }
+        // The agent may still be taking its own files away as it ends: the
+        // folder goes once they are gone, not before (Qt would say it could
+        // not remove it).
+        m_folder.setAutoRemove(false);
+        QDeadlineTimer patience(5000);
+        while (!QDir(home).removeRecursively() && !patience.hasExpired())
+            QThread::msleep(10);
     }
     PrivateHome(const PrivateHome &) = delete;
     PrivateHome &operator=(const PrivateHome &) = delete;
