@@ -3,6 +3,7 @@
 #include "Output.h"
 #include "Passwords.h"
 #include "Terminal.h"
+#include "base/Layout.h"
 #include "engine/Cipher.h"
 #include "engine/CodePage.h"
 #include "platform/files/FileKind.h"
@@ -260,8 +261,8 @@ QByteArray richTextOf(const QString &text)
     QTextDocument document;
     document.setUndoRedoEnabled(false);
     // The lower area's font, which the document names as its own.
-    QFont font(QStringLiteral("Times New Roman"));
-    font.setPointSizeF(9.75);
+    QFont font{QString(kTextAreaFontFamily)};
+    font.setPointSizeF(kTextAreaFontPoints);
     document.setDefaultFont(font);
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
@@ -354,8 +355,7 @@ std::optional<Failure> checkKind(const QString &name, bool input)
     if (kind != FileKind::Other)
         return std::nullopt;
     const QString verb = input ? QStringLiteral("read") : QStringLiteral("written");
-    return Failure{OtherKind, QStringLiteral("Only .txt and .rtf files can be %1; %2 was not %1.")
-                                  .arg(verb, quoted(name))};
+    return Failure{OtherKind, otherKindRefusal(verb, quoted(name))};
 }
 
 } // namespace

@@ -12,4 +12,10 @@ FileKind fileKind(const QString &name)
     return FileKind::Other;
 }
 
+QString otherKindRefusal(const QString &verb, const QString &quotedName)
+{
+    return QStringLiteral("Only .txt and .rtf files can be %1; %2 was not %1.")
+        .arg(verb, quotedName);
+}
+
 } // namespace quenzal

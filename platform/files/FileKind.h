@@ -10,4 +10,9 @@ namespace quenzal {
 enum class FileKind { RichText, PlainText, Other };
 FileKind fileKind(const QString &name);
 
+// Why a file of another kind is refused: "Only .txt and .rtf files can be
+// read; "notes.doc" was not read." `verb` is "read", "opened", "saved" or
+// "written"; `quotedName` the name as the message shows it.
+QString otherKindRefusal(const QString &verb, const QString &quotedName);
+
 } // namespace quenzal

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "base/Layout.h"
+
 // Units and characters that the reader, the writer and the exact-text
 // functions share.
 namespace quenzal::rtf {
 
-// A twip is 1/1440 inch; 15 twips are one logical pixel (1/96 inch), which
-// Qt scales on high-DPI screens.
-inline constexpr int kTwipsPerPixel = 15;
+using quenzal::kTwipsPerPixel;
 
 // Word's largest font size, 1638 points, in the half points of \fs.
 inline constexpr int kMaxHalfPoints = 3276;

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "base/Layout.h"
+
 #include <QRect>
 
 namespace quenzal {
-
-// The layout unit of the windows: 15 twips are one logical pixel.
-constexpr int kTwipsPerPixel = 15;
 
 constexpr int pixels(int twips)
 {

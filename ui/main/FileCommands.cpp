@@ -34,8 +34,7 @@ QString quoted(const QString &name)
 
 QString otherKind(const QString &name, const QString &verb)
 {
-    return QStringLiteral("Only .txt and .rtf files can be %1; %2 was not %1.")
-        .arg(verb, quoted(QFileInfo(name).fileName()));
+    return otherKindRefusal(verb, quoted(QFileInfo(name).fileName()));
 }
 
 QString failure(const QString &verb, const QString &name, QString reason)

@@ -1,5 +1,6 @@
 #include "ui/main/frmMAIN.h"
 
+#include "base/Layout.h"
 #include "engine/CodePage.h"
 #include "platform/ports/Clipboard.h"
 #include "platform/ports/LoadProgress.h"
@@ -64,7 +65,7 @@ QLabel *heading(QWidget *client, const char *name, const QString &caption, QRect
 RichTextArea *textArea(QWidget *client, const char *name, QRect twips)
 {
     auto *area = place(new RichTextArea(client), name, twips);
-    area->setFont(legacyFont(QStringLiteral("Times New Roman"), 9.75));
+    area->setFont(legacyFont(QString(kTextAreaFontFamily), kTextAreaFontPoints));
     keepFrameVisible(area);
     return area;
 }
