@@ -61,7 +61,7 @@ QString ScrambleText(const QString &text, const QString &password, bool scramble
     QString result(codes.size(), Qt::Uninitialized);
     QChar *out = result.data();
     for (std::int64_t i = 1; i <= n; ++i) {
-        const auto code = std::uint8_t(codes[i - 1]);
+        const auto code = std::uint8_t(codes.constData()[i - 1]);
         const std::uint8_t shifted = scrambleCode(code, key, i, scramble);
         if (progress)
             progress(percentage(i, n));
