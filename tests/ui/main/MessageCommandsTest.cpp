@@ -1,3 +1,4 @@
+#include "Gpg.h"
 #include "MainWindowFixture.h"
 #include "TestCase.h"
 #include "messages/Messages.h"
@@ -27,34 +28,13 @@ QString armouredByGpg(const QByteArray &plain, bool armour = true)
     return QString::fromLatin1(*made);
 }
 
-// The armour of a binary message, with a checksum that matches it.
-QString armour(const QByteArray &binary)
-{
-    quint32 crc = 0xB704CE;
-    for (const char byte : binary) {
-        crc ^= quint32(quint8(byte)) << 16;
-        for (int bit = 0; bit < 8; ++bit) {
-            crc <<= 1;
-            if (crc & 0x1000000)
-                crc ^= 0x1864CFB;
-        }
-    }
-    const QByteArray sum =
-        QByteArray().append(char(crc >> 16)).append(char(crc >> 8)).append(char(crc));
-    const QByteArray body = binary.toBase64();
-    QString text = u"-----BEGIN PGP MESSAGE-----\n\n"_s;
-    for (qsizetype line = 0; line < body.size(); line += 64)
-        text += QString::fromLatin1(body.mid(line, 64)) + u'\n';
-    return text + u'=' + QString::fromLatin1(sum.toBase64()) + u"\n-----END PGP MESSAGE-----\n"_s;
-}
-
 // The message with the last byte of its ciphertext, which the integrity check
 // covers, changed, and armoured again so that its checksum holds.
 QString tampered(const QByteArray &plain)
 {
     QByteArray binary = armouredByGpg(plain, false).toLatin1();
     binary.back() = char(binary.back() ^ 1);
-    return armour(binary);
+    return QString::fromLatin1(armourOf(binary));
 }
 
 // The message with one character of its armour changed.
