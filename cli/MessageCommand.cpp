@@ -3,6 +3,7 @@
 #include "Command.h"
 #include "Output.h"
 #include "Passwords.h"
+#include "base/VisibleText.h"
 #include "messages/Messages.h"
 #include "messages/SecureClear.h"
 #include "platform/files/TextFiles.h"
@@ -58,7 +59,8 @@ public:
 
     QString shown() const
     {
-        return m_name.isEmpty() ? QStringLiteral("standard input") : u'"' + m_name + u'"';
+        return m_name.isEmpty() ? QStringLiteral("standard input")
+                                : u'"' + visibleText(m_name) + u'"';
     }
 
     std::optional<Failure> open()
