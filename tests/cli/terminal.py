@@ -316,6 +316,22 @@ class CompletionTest(unittest.TestCase):
                          ["--password-file", "--password-fd"])
         self.assertEqual(self.complete("quenzal-cli", "--no-password", "un"), ["unscramble"])
 
+    def test_zsh_completes_options(self):
+        # zsh's own completion system, the file on its function path, and Tab
+        # pressed at a terminal: the common part goes in, the choices show.
+        folder = os.path.dirname(COMPLETION)
+        with tempfile.TemporaryDirectory() as home:
+            terminal = Terminal(["zsh", "-f"], home, env=dict(os.environ, TERM="xterm"))
+            terminal.type(b"fpath=(" + os.fsencode(folder) + b" $fpath); autoload -Uz compinit; "
+                          b"compinit -u -D; unsetopt list_ambiguous; PS1='ready''> '\n")
+            terminal.wait_for(b"ready> ")
+            terminal.type(b"quenzal-cli --pass\t")
+            terminal.wait_for(b"--password-fd ")
+            terminal.wait_for(b"--password-file ")
+            terminal.wait_for(b"quenzal-cli --password-f")
+            self.assertNotIn(b"--no-password", terminal.shown)
+            terminal.type(b"\x15exit\n")
+            self.assertEqual(terminal.finish(), 0)
 
 
 if __name__ == "__main__":
