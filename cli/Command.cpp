@@ -7,13 +7,13 @@
 #include "engine/Cipher.h"
 #include "engine/CodePage.h"
 #include "platform/files/FileKind.h"
+#include "platform/files/FileNames.h"
 #include "platform/files/FileWriter.h"
 #include "platform/files/TextFiles.h"
 #include "platform/rtf/ExactText.h"
 #include "platform/rtf/Rtf.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QFont>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -40,7 +40,7 @@ constexpr qint64 kBlockSize = 128 * 1024;
 
 QString quoted(const QString &name)
 {
-    return u'"' + name + u'"';
+    return u'"' + shownName(name) + u'"';
 }
 
 // The most a text read whole may have, in words.
@@ -62,12 +62,12 @@ public:
 
     std::optional<Failure> open()
     {
-        m_file.setFileName(m_name);
-        const bool opened = m_name.isEmpty()
-                                ? m_file.open(0, QIODevice::ReadOnly | QIODevice::Unbuffered)
-                                : m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-        if (!opened)
-            return failure(m_file.errorString());
+        if (m_name.isEmpty()) {
+            if (!m_file.open(0, QIODevice::ReadOnly | QIODevice::Unbuffered))
+                return failure(m_file.errorString());
+        } else if (const auto why = openForReading(m_file, m_name)) {
+            return failure(*why);
+        }
 #ifdef Q_OS_LINUX
         // Read from start to end: the system may read far ahead (a pipe or a
         // terminal ignores it).
@@ -150,8 +150,8 @@ public:
     {
         struct stat input, file;
         return ::fstat(m_file.handle(), &input) == 0 &&
-               ::stat(QFile::encodeName(path).constData(), &file) == 0 &&
-               input.st_dev == file.st_dev && input.st_ino == file.st_ino;
+               ::stat(systemName(path).constData(), &file) == 0 && input.st_dev == file.st_dev &&
+               input.st_ino == file.st_ino;
     }
 
     // For Scramble, the refusal of a code 0 anywhere ahead, found without
@@ -179,7 +179,7 @@ public:
 
     Failure failure(const QString &reason) const
     {
-        const bool missing = !m_name.isEmpty() && !QFileInfo::exists(m_name);
+        const bool missing = !m_name.isEmpty() && !fileExists(m_name);
         return {missing ? InputMissing : InputUnreadable,
                 couldNot(QStringLiteral("read ") + shown(), reason)};
     }
@@ -343,7 +343,7 @@ std::optional<Failure> checkKind(const QString &name, bool input)
     const FileKind kind = fileKind(name);
 #ifdef Q_OS_UNIX
     struct stat status;
-    if (::stat(QFile::encodeName(name).constData(), &status) == 0 &&
+    if (::stat(systemName(name).constData(), &status) == 0 &&
         (S_ISDIR(status.st_mode) || kind == FileKind::Other)) {
         if (const auto what = notARegularFile(status.st_mode))
             return Failure{input ? InputUnreadable : OutputUnwritable,

@@ -3,13 +3,12 @@
 #include "Command.h"
 #include "Output.h"
 #include "Passwords.h"
-#include "base/VisibleText.h"
 #include "messages/Messages.h"
 #include "messages/SecureClear.h"
+#include "platform/files/FileNames.h"
 #include "platform/files/TextFiles.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryFile>
 
 #include <vector>
@@ -60,17 +59,17 @@ public:
     QString shown() const
     {
         return m_name.isEmpty() ? QStringLiteral("standard input")
-                                : u'"' + visibleText(m_name) + u'"';
+                                : u'"' + shownName(m_name) + u'"';
     }
 
     std::optional<Failure> open()
     {
-        m_file.setFileName(m_name);
-        const bool opened = m_name.isEmpty()
-                                ? m_file.open(0, QIODevice::ReadOnly | QIODevice::Unbuffered)
-                                : m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-        if (!opened)
-            return failure(m_file.errorString());
+        if (m_name.isEmpty()) {
+            if (!m_file.open(0, QIODevice::ReadOnly | QIODevice::Unbuffered))
+                return failure(m_file.errorString());
+        } else if (const auto why = openForReading(m_file, m_name)) {
+            return failure(*why);
+        }
         return std::nullopt;
     }
 
@@ -79,7 +78,7 @@ public:
 
     Failure failure(const QString &reason) const
     {
-        const bool missing = !m_name.isEmpty() && !QFileInfo::exists(m_name);
+        const bool missing = !m_name.isEmpty() && !fileExists(m_name);
         return {missing ? InputMissing : InputUnreadable,
                 couldNot(QStringLiteral("read ") + shown(), reason)};
     }

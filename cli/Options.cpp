@@ -1,6 +1,7 @@
 #include "Options.h"
 
 #include "engine/CodePage.h"
+#include "platform/files/FileNames.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -37,7 +38,9 @@ Files: a name ending in ".txt" is plain text, one byte per character in the
 code page in force; a name ending in ".rtf" is Rich Text Format (its text
 in, or the result written as the window saves it, in the code page in
 force). The last four
-characters decide, exactly as written. Standard input and output are plain
+characters decide, exactly as written. A name is taken as the bytes the
+system gives, UTF-8 or not; a message shows each byte of it that is not
+UTF-8 by its code ("caf<0xE9>.txt"). Standard input and output are plain
 text. A named output takes the old file's place only when written in full;
 a file with other names (hard links), or another user's, is written in place
 and keeps them, the text read whole first (at most 256 MiB) when that file
@@ -149,7 +152,7 @@ std::optional<PasswordSource> passwordSource(const QCommandLineParser &parser,
         source.descriptor = parser.value(descriptor).toInt(&ok);
         if (!ok || source.descriptor < 0) {
             *error = QStringLiteral("--%1 takes a file descriptor number, not \"%2\".")
-                         .arg(descriptor.names().constFirst(), parser.value(descriptor));
+                         .arg(descriptor.names().constFirst(), shownName(parser.value(descriptor)));
             return std::nullopt;
         }
     } else if (parser.isSet(none)) {
@@ -223,8 +226,9 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
             const QString &name = unknown.constFirst();
             const bool longName =
                 name.size() > 1 || arguments.contains(QStringLiteral("--") + name);
-            return usage(QStringLiteral("Unknown option \"%1%2\".")
-                             .arg(longName ? QStringLiteral("--") : QStringLiteral("-"), name));
+            return usage(
+                QStringLiteral("Unknown option \"%1%2\".")
+                    .arg(longName ? QStringLiteral("--") : QStringLiteral("-"), shownName(name)));
         }
         QString error = parser.errorText();
         return usage(error.endsWith(u'.') ? error : error + u'.');
@@ -264,7 +268,7 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
     else
         return usage(QStringLiteral("Unknown command \"%1\": use scramble, unscramble, encrypt "
                                     "or decrypt.")
-                         .arg(names[0]));
+                         .arg(shownName(names[0])));
     options.scramble = options.command == Command::Scramble;
     const bool message = options.command == Command::Encrypt || options.command == Command::Decrypt;
     options.binary = parser.isSet(binary);
@@ -307,7 +311,7 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
         if (!ok || !CodePage::isKnown(options.codePage) || parser.values(codePage).size() > 1)
             return usage(QStringLiteral("--code-page takes one of 874, 1250, 1251, 1252, 1253, "
                                         "1254, 1255, 1256, 1257 and 1258, not \"%1\".")
-                             .arg(parser.values(codePage).join(u' ')));
+                             .arg(shownName(parser.values(codePage).join(u' '))));
     }
     for (const PasswordSource *source : {&options.first, &options.second}) {
         if (options.input.isEmpty() && source->kind == PasswordSource::Kind::Descriptor &&

@@ -14,7 +14,7 @@ struct PasswordSource
 {
     enum class Kind { Prompt, File, Descriptor, Empty };
     Kind kind = Kind::Prompt;
-    QString file;
+    QString file; // as the system gives it (platform/files/FileNames.h)
     int descriptor = -1;
 };
 
@@ -26,8 +26,9 @@ struct Options
     bool scramble = true; // Scramble, not Unscramble
     bool binary = false;  // encrypt: a binary message rather than armour
     bool force = false;   // binary output to a terminal all the same
-    QString input;        // empty: standard input
-    QString output;       // empty: standard output
+    // The files' names as the system gives them (platform/files/FileNames.h).
+    QString input;  // empty: standard input
+    QString output; // empty: standard output
     PasswordSource first;
     PasswordSource second;
     int codePage = 0; // 0: the code page of the system's language

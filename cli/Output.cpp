@@ -1,5 +1,7 @@
 #include "Output.h"
 
+#include "platform/files/FileNames.h"
+
 #include <cerrno>
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -80,7 +82,7 @@ Failure Output::afterInputFailure(Failure failed) const
 
 QString Output::shown() const
 {
-    return m_name.isEmpty() ? QStringLiteral("standard output") : u'"' + m_name + u'"';
+    return m_name.isEmpty() ? QStringLiteral("standard output") : u'"' + shownName(m_name) + u'"';
 }
 
 Failure Output::failure(int error, const QString &reason) const

@@ -2,6 +2,7 @@
 
 #include "Terminal.h"
 #include "messages/SecureClear.h"
+#include "platform/files/FileNames.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -68,12 +69,12 @@ std::variant<QByteArray, Failure> readOnce(const PasswordSource &source, termina
                                .arg(asking.which, pastTense(command))};
         break;
     case PasswordSource::Kind::File: {
-        from = u'"' + source.file + u'"';
-        QFile file(source.file);
-        if (file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            line = terminal::readLine(file.handle(), &error);
+        from = u'"' + shownName(source.file) + u'"';
+        QFile file;
+        if (const auto why = openForReading(file, source.file))
+            error = *why;
         else
-            error = file.errorString();
+            line = terminal::readLine(file.handle(), &error);
         if (line && !line->ended && line->bytes.isEmpty()) {
             line.reset();
             error = endedEarly(QStringLiteral("It is empty"), asking);

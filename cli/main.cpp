@@ -3,12 +3,12 @@
 #include "Options.h"
 #include "Terminal.h"
 #include "base/VisibleText.h"
+#include "platform/files/FileNames.h"
 
 #include <QCoreApplication>
-#include <QStringDecoder>
+#include <QStringList>
 
 #include <cstdio>
-#include <optional>
 
 using namespace quenzal::cli;
 
@@ -43,21 +43,20 @@ int refuseClosedStream(int stream)
     return stream == 0 ? InputUnreadable : OutputUnwritable;
 }
 
-// An argument that is not UTF-8 (a file name, say) would reach the program
-// changed, and name another file or none.
-std::optional<Failure> refuseNonUtf8(int argc, char *argv[])
+// The command line as the system gives it: a file name need not be UTF-8,
+// and Qt's own arguments() would change its other bytes.
+QStringList commandLine(int argc, char *argv[])
 {
-    for (int i = 1; i < argc; ++i) {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString argument = utf8(QByteArrayView(argv[i]));
-        if (utf8.hasError())
-            return Failure{UsageError,
-                           QStringLiteral("The command line holds \"%1\", which is not UTF-8 "
-                                          "(U+FFFD stands for its other bytes): name files and "
-                                          "options in UTF-8, renaming a file if need be.")
-                               .arg(argument)};
-    }
-    return std::nullopt;
+#ifdef Q_OS_UNIX
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << quenzal::nameFromSystem(argv[i]);
+    return arguments;
+#else
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    return QCoreApplication::arguments();
+#endif
 }
 
 } // namespace
@@ -72,10 +71,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("quenzal-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUENZAL_VERSION));
     terminal::useBinaryStandardStreams();
-    if (const auto failure = refuseNonUtf8(argc, argv))
-        return fail(*failure);
 
-    const auto parsed = parseArguments(QCoreApplication::arguments());
+    const auto parsed = parseArguments(commandLine(argc, argv));
     if (const auto *failure = std::get_if<Failure>(&parsed))
         return fail(*failure);
     if (const auto *information = std::get_if<Information>(&parsed)) {

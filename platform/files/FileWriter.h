@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
@@ -25,7 +26,8 @@ std::optional<QString> notARegularFile(unsigned int mode);
 // when the first bytes come. A replacement keeps the old file's mode. A
 // path that is not a regular file (a device, a FIFO, a folder, also behind a
 // symbolic link) is refused. The window's Save and the command-line
-// program's named output both write through it.
+// program's named output both write through it; the path reaches the system
+// as systemName() gives it (FileNames.h).
 class FileWriter
 {
 public:
@@ -58,7 +60,18 @@ private:
     bool cutDown();
 
     QString m_path;
+#ifdef Q_OS_UNIX
+    bool openReplacement(std::optional<uint> mode);
+    bool putInPlace();
+    void release();
+
+    int m_handle = -1;      // the file written: the replacement, or the file itself
+    int m_folder = -1;      // the folder of the file replaced
+    QByteArray m_name;      // the file's name in that folder
+    QByteArray m_temporary; // the replacement's name in it, once it has one
+#else
     std::unique_ptr<QFileDevice> m_file;
+#endif
     bool m_inPlace = false;
     bool m_cutDown = false;
     QString m_error;

@@ -1,5 +1,6 @@
 #include "platform/files/TextFiles.h"
 
+#include "platform/files/FileNames.h"
 #include "platform/files/FileWriter.h"
 
 #include <QFile>
@@ -26,7 +27,7 @@ std::optional<QString> notARegularPath(const QString &path)
 {
 #ifdef Q_OS_UNIX
     struct stat status;
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+    if (::stat(systemName(path).constData(), &status) != 0)
         return std::nullopt; // opening it says why
     return notARegularFile(status.st_mode);
 #else
@@ -80,8 +81,7 @@ Result<bool> readInPieces(const QString &path, qint64 pieceSize, const TakePiece
 #ifdef Q_OS_UNIX
     // Opened without waiting: the name may have been pointed at a FIFO since
     // it was looked at.
-    const int handle =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int handle = ::open(systemName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (handle < 0)
         return Result<bool>::failure(qt_error_string(errno));
     if (!file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {

@@ -212,15 +212,95 @@ class TerminalTest(unittest.TestCase):
 
 
 class NamesTest(unittest.TestCase):
-    def test_a_name_that_is_not_utf8_is_not_called_missing(self):
+    """Names as the system gives them, UTF-8 or not: each is taken as its
+    bytes, for the input, the output and a password file, and a message shows
+    the bytes that are not UTF-8 by their codes. Each row runs its commands
+    in a folder of its own, then compares the whole folder (name, mode,
+    content; None: any content), so a temporary file left behind fails it."""
+
+    NONE = [b"--no-password", b"--no-second-password"]
+
+    def run_cli(self, folder, arguments, stdin=None):
+        return subprocess.run([CLI] + arguments, cwd=folder, input=stdin, capture_output=True,
+                              timeout=PATIENCE)
+
+    def snapshot(self, folder):
+        files = {}
+        for name in os.listdir(folder):
+            path = os.path.join(folder, name)
+            if os.path.isdir(path):
+                files[name] = "folder"
+                continue
+            with open(path, "rb") as file:
+                files[name] = (os.stat(path).st_mode & 0o7777, file.read())
+        return files
+
+    def test_names_that_are_not_utf8(self):
+        umask = os.umask(0)
+        os.umask(umask)
+        new = 0o666 & ~umask
+        text = TEXT * 4000  # more than one of the program's blocks
         with tempfile.TemporaryDirectory() as folder:
-            name = os.path.join(os.fsencode(folder), b"caf\xe9.txt")
-            with open(name, "wb") as file:
-                file.write(TEXT)
-            run = subprocess.run([CLI, "scramble", name, "--no-password", "--no-second-password"],
-                                 capture_output=True, timeout=PATIENCE)
-            self.assertEqual(run.returncode, 2)
-            self.assertIn(b"which is not UTF-8", run.stderr)
+            with open(os.path.join(folder, "secret"), "wb") as file:
+                file.write(b"secret\n")
+            scrambled = self.run_cli(folder, [b"scramble"] + self.NONE, text).stdout
+            unscrambled = self.run_cli(folder, [b"unscramble", b"--password-file", b"secret",
+                                                b"--no-second-password"], text).stdout
+        cafe, password = b"caf\xe9.txt", [b"--password-file", b"pass\xe9"]
+        rows = (
+            # what, commands, status, standard output, standard error, files changed
+            ("input", [[b"scramble", cafe] + self.NONE], 0, scrambled, b"", {}),
+            ("new output", [[b"scramble", cafe, b"r\xe9sum\xe9.txt"] + self.NONE], 0, b"", b"",
+             {b"r\xe9sum\xe9.txt": (new, scrambled)}),
+            ("output replaced, its mode kept", [[b"scramble", cafe, b"old\xe9.txt"] + self.NONE],
+             0, b"", b"", {b"old\xe9.txt": (0o640, scrambled)}),
+            ("output that is the input, written in place",
+             [[b"scramble", cafe, cafe] + self.NONE], 0, b"", b"",
+             {cafe: (0o644, scrambled), b"link\xe9.txt": (0o644, scrambled)}),
+            ("password file",
+             [[b"unscramble", cafe, b"--no-second-password"] + password], 0, unscrambled, b"", {}),
+            ("encrypted and decrypted",
+             [[b"encrypt", cafe, b"m\xe9.asc"] + password,
+              [b"decrypt", b"m\xe9.asc", b"back\xe9.txt"] + password], 0, b"", b"",
+             {b"m\xe9.asc": None, b"back\xe9.txt": (new, text)}),
+            ("missing input", [[b"scramble", b"gone\xff.txt"] + self.NONE], 4, b"",
+             b'quenzal-cli: Could not read "gone<0xFF>.txt": No such file or directory.\n', {}),
+            ("kind by the ending", [[b"scramble", b"notes\xe9.doc"] + self.NONE], 6, b"",
+             b'quenzal-cli: Only .txt and .rtf files can be read; "notes<0xE9>.doc" was not '
+             b"read.\n", {}),
+            ("folder as output", [[b"scramble", cafe, b"d\xe9.txt"] + self.NONE], 8, b"",
+             b'quenzal-cli: Could not write "d<0xE9>.txt": It is a folder, not a file.\n', {}),
+            ("missing password file", [[b"scramble", cafe, b"--password-file", b"gone\xe9",
+                                        b"--no-second-password"]], 3, b"",
+             b'quenzal-cli: Could not read the first password from "gone<0xE9>": No such file '
+             b"or directory.\n", {}),
+            ("unknown command", [[b"scr\xe9mble", cafe]], 2, b"",
+             b'quenzal-cli: Unknown command "scr<0xE9>mble": use scramble, unscramble, encrypt '
+             b"or decrypt. (quenzal-cli --help lists the options and commands.)\n", {}),
+        )
+        for what, commands, status, output, errors, changed in rows:
+            with self.subTest(what), tempfile.TemporaryDirectory() as folder:
+                files = {cafe: (0o644, text), b"pass\xe9": (0o644, b"secret\n"),
+                         b"old\xe9.txt": (0o640, b"old")}
+                for name, (mode, content) in files.items():
+                    with open(os.path.join(os.fsencode(folder), name), "wb") as file:
+                        file.write(content)
+                    os.chmod(os.path.join(os.fsencode(folder), name), mode)
+                os.link(os.path.join(os.fsencode(folder), cafe),
+                        os.path.join(os.fsencode(folder), b"link\xe9.txt"))
+                os.mkdir(os.path.join(os.fsencode(folder), b"d\xe9.txt"))
+                files.update({b"link\xe9.txt": files[cafe], b"d\xe9.txt": "folder"})
+                for arguments in commands:
+                    run = self.run_cli(folder, arguments)
+                self.assertEqual((run.returncode, run.stderr), (status, errors))
+                self.assertEqual(run.stdout, output)
+                files.update(changed)
+                after = self.snapshot(os.fsencode(folder))
+                for name, value in files.items():
+                    if value is None:
+                        self.assertIn(name, after)
+                        after[name] = None
+                self.assertEqual(after, files)
 
 
 class CompletionTest(unittest.TestCase):
@@ -235,6 +315,23 @@ class CompletionTest(unittest.TestCase):
         self.assertEqual(self.complete("quenzal-cli", "--pass"),
                          ["--password-file", "--password-fd"])
         self.assertEqual(self.complete("quenzal-cli", "--no-password", "un"), ["unscramble"])
+
+    def test_zsh_completes_options(self):
+        # zsh's own completion system, the file on its function path, and Tab
+        # pressed at a terminal: the common part goes in, the choices show.
+        folder = os.path.dirname(COMPLETION)
+        with tempfile.TemporaryDirectory() as home:
+            terminal = Terminal(["zsh", "-f"], home, env=dict(os.environ, TERM="xterm"))
+            terminal.type(b"fpath=(" + os.fsencode(folder) + b" $fpath); autoload -Uz compinit; "
+                          b"compinit -u -D; unsetopt list_ambiguous; PS1='ready''> '\n")
+            terminal.wait_for(b"ready> ")
+            terminal.type(b"quenzal-cli --pass\t")
+            terminal.wait_for(b"--password-fd ")
+            terminal.wait_for(b"--password-file ")
+            terminal.wait_for(b"quenzal-cli --password-f")
+            self.assertNotIn(b"--no-password", terminal.shown)
+            terminal.type(b"\x15exit\n")
+            self.assertEqual(terminal.finish(), 0)
 
 
 if __name__ == "__main__":
