@@ -68,4 +68,20 @@ private:
     E m_reason{};
 };
 
+// How work that its caller may stop part way (a Cancel, a reader that wants
+// no more) ended when nothing failed.
+enum class Completion {
+    Whole,   // it went to the end
+    Stopped, // the caller stopped it part way
+};
+
+// A failure's sentence for a message: "Could not read "notes.txt": No such
+// file or directory." A reason's own full stop is not doubled.
+inline QString couldNot(const QString &what, QString reason)
+{
+    while (reason.endsWith(u'.'))
+        reason.chop(1);
+    return QStringLiteral("Could not %1: %2.").arg(what, reason);
+}
+
 } // namespace quenzal
