@@ -345,11 +345,11 @@ std::optional<Failure> checkKind(const QString &name, bool input)
     struct stat status;
     if (::stat(QFile::encodeName(name).constData(), &status) == 0 &&
         (S_ISDIR(status.st_mode) || kind == FileKind::Other)) {
-        if (const auto what = notARegularFile(status.st_mode))
+        if (const Result<void> regular = checkRegularFile(status.st_mode); !regular)
             return Failure{input ? InputUnreadable : OutputUnwritable,
                            couldNot((input ? QStringLiteral("read ") : QStringLiteral("write ")) +
                                         quoted(name),
-                                    *what)};
+                                    regular.error())};
     }
 #endif
     if (kind != FileKind::Other)

@@ -22,8 +22,8 @@ bool isDiskFull(int error)
 std::optional<Failure> Output::open()
 {
     if (!m_name.isEmpty()) {
-        if (!m_file.open())
-            return failure(m_file.systemError(), m_file.errorString());
+        if (const FileWriter::Done opened = m_file.open(); !opened)
+            return failure(opened.error());
         return std::nullopt;
     }
     errno = 0;
@@ -35,8 +35,8 @@ std::optional<Failure> Output::open()
 std::optional<Failure> Output::write(QByteArrayView bytes)
 {
     if (!m_name.isEmpty()) {
-        if (!m_file.write(bytes))
-            return failure(m_file.systemError(), m_file.errorString());
+        if (const FileWriter::Done written = m_file.write(bytes); !written)
+            return failure(written.error());
         return std::nullopt;
     }
     const char *data = bytes.data();
@@ -62,8 +62,10 @@ std::optional<Failure> Output::write(QByteArrayView bytes)
 
 std::optional<Failure> Output::finish()
 {
-    if (!m_name.isEmpty() && !m_file.commit())
-        return failure(m_file.systemError(), m_file.errorString());
+    if (!m_name.isEmpty()) {
+        if (const FileWriter::Done committed = m_file.commit(); !committed)
+            return failure(committed.error());
+    }
     return std::nullopt;
 }
 
@@ -81,6 +83,11 @@ Failure Output::afterInputFailure(Failure failed) const
 QString Output::shown() const
 {
     return m_name.isEmpty() ? QStringLiteral("standard output") : u'"' + m_name + u'"';
+}
+
+Failure Output::failure(const FileWriter::Failure &failed) const
+{
+    return failure(failed.systemError, failed.reason);
 }
 
 Failure Output::failure(int error, const QString &reason) const

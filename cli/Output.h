@@ -32,6 +32,7 @@ public:
     QString shown() const;
 
 private:
+    Failure failure(const FileWriter::Failure &failed) const;
     Failure failure(int error, const QString &reason) const;
 
     QString m_name;

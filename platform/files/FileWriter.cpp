@@ -36,8 +36,8 @@ SaveTarget saveTarget(const QString &path)
     struct stat file;
     if (::stat(QFile::encodeName(path).constData(), &file) != 0)
         return {}; // a new file; what stops it is reported on the way
-    if (const auto why = notARegularFile(file.st_mode))
-        return {SaveTarget::Refuse, *why, {}};
+    if (const Result<void> regular = checkRegularFile(file.st_mode); !regular)
+        return {SaveTarget::Refuse, regular.error(), {}};
     const QByteArray folder = QFile::encodeName(QFileInfo(path).canonicalPath());
     struct stat dir;
     if (::stat(folder.constData(), &dir) != 0)
@@ -61,23 +61,24 @@ SaveTarget saveTarget(const QString &path)
 
 } // namespace
 
-std::optional<QString> notARegularFile(unsigned int mode)
+Result<void> checkRegularFile(unsigned int mode)
 {
+    const auto refuse = [](const QString &why) { return Result<void>::failure(why); };
 #ifdef Q_OS_UNIX
     if (S_ISREG(mode))
-        return std::nullopt;
+        return {};
     if (S_ISDIR(mode))
-        return QStringLiteral("It is a folder, not a file");
+        return refuse(QStringLiteral("It is a folder, not a file"));
     if (S_ISFIFO(mode))
-        return QStringLiteral("It is a named pipe (FIFO), not a regular file");
+        return refuse(QStringLiteral("It is a named pipe (FIFO), not a regular file"));
     if (S_ISSOCK(mode))
-        return QStringLiteral("It is a socket, not a regular file");
+        return refuse(QStringLiteral("It is a socket, not a regular file"));
     if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("It is a device, not a regular file");
+        return refuse(QStringLiteral("It is a device, not a regular file"));
 #else
     Q_UNUSED(mode);
 #endif
-    return QStringLiteral("It is not a regular file");
+    return refuse(QStringLiteral("It is not a regular file"));
 }
 
 FileWriter::FileWriter(const QString &path) : m_path(path) {}
@@ -85,31 +86,28 @@ FileWriter::FileWriter(const QString &path) : m_path(path) {}
 // A QSaveFile dropped before its commit removes its temporary file.
 FileWriter::~FileWriter() = default;
 
-bool FileWriter::fail(int systemError, const QString &reason)
+FileWriter::Done FileWriter::fail(int systemError, const QString &reason)
 {
-    m_systemError = systemError;
-    m_error = reason;
+    m_failure = {reason, systemError};
     if (auto *save = qobject_cast<QSaveFile *>(m_file.get()))
         save->cancelWriting();
     else if (m_cutDown) {
-        while (m_error.endsWith(u'.'))
-            m_error.chop(1);
-        m_error += QStringLiteral(". The file could not be replaced as a whole, so it was "
-                                  "written in place and now holds only the part written "
-                                  "before the failure");
+        QString &said = m_failure.reason;
+        while (said.endsWith(u'.'))
+            said.chop(1);
+        said += QStringLiteral(". The file could not be replaced as a whole, so it was "
+                               "written in place and now holds only the part written "
+                               "before the failure");
     }
     m_file.reset(); // nothing more is written, and no commit follows
-    return false;
+    return Done::failure(m_failure);
 }
 
-bool FileWriter::open()
+FileWriter::Done FileWriter::open()
 {
     const SaveTarget target = saveTarget(m_path);
-    if (target.way == SaveTarget::Refuse) {
-        m_systemError = 0;
-        m_error = target.refusal;
-        return false;
-    }
+    if (target.way == SaveTarget::Refuse)
+        return fail(0, target.refusal); // nothing is open yet
     // Unbuffered, and written below with the system's own calls: with Qt's
     // write buffer, a write that fails when the buffer is flushed (a full
     // disk) goes unreported and the file is kept cut off.
@@ -125,9 +123,8 @@ bool FileWriter::open()
         // gives a read-only file written by root its owner's write
         // permission, and drops the set-user-ID, set-group-ID and sticky bits.
         if (opened && target.mode && ::fchmod(save->handle(), mode_t(*target.mode)) != 0) {
-            m_systemError = errno;
-            m_error = qt_error_string(errno);
-            return false; // the temporary file goes with `save`
+            const int error = errno;
+            return fail(error, qt_error_string(error)); // the temporary file goes with `save`
         }
 #endif
         m_file = std::move(save);
@@ -138,9 +135,8 @@ bool FileWriter::open()
         // failure before them (the input's) leaves the file as it was.
         const int handle = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CLOEXEC);
         if (handle < 0) {
-            m_systemError = errno;
-            m_error = qt_error_string(errno); // the file is as it was
-            return false;
+            const int error = errno;
+            return fail(error, qt_error_string(error)); // the file is as it was
         }
         opened = file->open(handle, mode, QFileDevice::AutoCloseHandle);
         if (!opened)
@@ -152,15 +148,15 @@ bool FileWriter::open()
         m_file = std::move(file);
     }
     if (!opened) {
-        m_systemError = errno;
-        m_error = m_file->errorString(); // the file is as it was
+        const int error = errno;
+        m_failure = {m_file->errorString(), error}; // the file is as it was
         m_file.reset();
-        return false;
+        return Done::failure(m_failure);
     }
-    return true;
+    return {};
 }
 
-bool FileWriter::cutDown()
+FileWriter::Done FileWriter::cutDown()
 {
 #ifdef Q_OS_UNIX
     if (m_inPlace && !m_cutDown) {
@@ -169,13 +165,15 @@ bool FileWriter::cutDown()
         m_cutDown = true;
     }
 #endif
-    return true;
+    return {};
 }
 
-bool FileWriter::write(QByteArrayView bytes)
+FileWriter::Done FileWriter::write(QByteArrayView bytes)
 {
-    if (!m_file || !cutDown())
-        return false;
+    if (!m_file)
+        return Done::failure(m_failure);
+    if (Done cut = cutDown(); !cut)
+        return cut;
     const char *data = bytes.data();
     qint64 left = bytes.size();
     while (left > 0) {
@@ -193,28 +191,28 @@ bool FileWriter::write(QByteArrayView bytes)
         data += n;
         left -= n;
     }
-    return true;
+    return {};
 }
 
-bool FileWriter::commit()
+FileWriter::Done FileWriter::commit()
 {
     if (!m_file)
-        return false;
+        return Done::failure(m_failure);
     if (auto *save = qobject_cast<QSaveFile *>(m_file.get())) {
         // Synced to disk before it takes the old file's place, so that a
         // crash leaves either the old file or the new one whole.
         errno = 0;
         if (!save->commit()) {
-            m_systemError = errno;
-            m_error = save->errorString();
+            const int error = errno;
+            m_failure = {save->errorString(), error};
             m_file.reset();
-            return false;
+            return Done::failure(m_failure);
         }
         m_file.reset();
-        return true;
+        return {};
     }
-    if (!cutDown())
-        return false;
+    if (Done cut = cutDown(); !cut)
+        return cut;
 #ifdef Q_OS_UNIX
     // What the system had still to write can fail only now.
     if (::fsync(m_file->handle()) != 0)
@@ -224,7 +222,7 @@ bool FileWriter::commit()
     if (m_file->error() != QFileDevice::NoError)
         return fail(0, m_file->errorString());
     m_file.reset();
-    return true;
+    return {};
 }
 
 } // namespace quenzal

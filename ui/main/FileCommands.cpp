@@ -130,7 +130,7 @@ void OpenTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &mes
             fail(read.error());
             return;
         }
-        if (!*read)
+        if (*read == Completion::Stopped)
             return; // cancelled
         text.show();
     } catch (const std::bad_alloc &) {
