@@ -37,12 +37,9 @@ QString otherKind(const QString &name, const QString &verb)
     return otherKindRefusal(verb, quoted(QFileInfo(name).fileName()));
 }
 
-QString failure(const QString &verb, const QString &name, QString reason)
+QString failure(const QString &verb, const QString &name, const QString &reason)
 {
-    while (reason.endsWith(u'.'))
-        reason.chop(1);
-    return QStringLiteral("Could not %1 %2: %3.")
-        .arg(verb, quoted(QDir::toNativeSeparators(name)), reason);
+    return couldNot(verb + u' ' + quoted(QDir::toNativeSeparators(name)), reason);
 }
 
 struct ChosenFile
