@@ -19,25 +19,25 @@ bool isDiskFull(int error)
 
 } // namespace
 
-std::optional<Failure> Output::open()
+Result<void, Failure> Output::open()
 {
     if (!m_name.isEmpty()) {
         if (const FileWriter::Done opened = m_file.open(); !opened)
             return failure(opened.error());
-        return std::nullopt;
+        return {};
     }
     errno = 0;
     if (!m_standardOutput.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered))
         return failure(errno, m_standardOutput.errorString());
-    return std::nullopt;
+    return {};
 }
 
-std::optional<Failure> Output::write(QByteArrayView bytes)
+Result<void, Failure> Output::write(QByteArrayView bytes)
 {
     if (!m_name.isEmpty()) {
         if (const FileWriter::Done written = m_file.write(bytes); !written)
             return failure(written.error());
-        return std::nullopt;
+        return {};
     }
     const char *data = bytes.data();
     qint64 left = bytes.size();
@@ -57,16 +57,16 @@ std::optional<Failure> Output::write(QByteArrayView bytes)
         data += n;
         left -= n;
     }
-    return std::nullopt;
+    return {};
 }
 
-std::optional<Failure> Output::finish()
+Result<void, Failure> Output::finish()
 {
     if (!m_name.isEmpty()) {
         if (const FileWriter::Done committed = m_file.commit(); !committed)
             return failure(committed.error());
     }
-    return std::nullopt;
+    return {};
 }
 
 Failure Output::afterInputFailure(Failure failed) const

@@ -8,7 +8,6 @@
 #include <QStringDecoder>
 
 #include <cstdio>
-#include <optional>
 
 using namespace quenzal::cli;
 
@@ -45,7 +44,7 @@ int refuseClosedStream(int stream)
 
 // An argument that is not UTF-8 (a file name, say) would reach the program
 // changed, and name another file or none.
-std::optional<Failure> refuseNonUtf8(int argc, char *argv[])
+quenzal::Result<void, Failure> refuseNonUtf8(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i) {
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -57,7 +56,7 @@ std::optional<Failure> refuseNonUtf8(int argc, char *argv[])
                                           "options in UTF-8, renaming a file if need be.")
                                .arg(argument)};
     }
-    return std::nullopt;
+    return {};
 }
 
 } // namespace
@@ -72,20 +71,20 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("quenzal-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUENZAL_VERSION));
     terminal::useBinaryStandardStreams();
-    if (const auto failure = refuseNonUtf8(argc, argv))
-        return fail(*failure);
+    if (const auto utf8 = refuseNonUtf8(argc, argv); !utf8)
+        return fail(utf8.error());
 
     const auto parsed = parseArguments(QCoreApplication::arguments());
-    if (const auto *failure = std::get_if<Failure>(&parsed))
-        return fail(*failure);
-    if (const auto *information = std::get_if<Information>(&parsed)) {
+    if (!parsed)
+        return fail(parsed.error());
+    if (const auto *information = std::get_if<Information>(&*parsed)) {
         print(stdout, information->text);
         return Success;
     }
-    const Options &options = std::get<Options>(parsed);
+    const Options &options = std::get<Options>(*parsed);
     const bool message = options.command == Options::Command::Encrypt ||
                          options.command == Options::Command::Decrypt;
-    if (const auto failure = message ? runMessageCommand(options) : runCommand(options))
-        return fail(*failure);
+    if (const auto done = message ? runMessageCommand(options) : runCommand(options); !done)
+        return fail(done.error());
     return Success;
 }
