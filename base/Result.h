@@ -12,9 +12,14 @@ namespace quenzal {
 // The reason is, unless a layer names its own kind, words fit for the end of
 // an error message ("It is a folder, not a file"). Reading and writing
 // files, loading the rich-text area and reading Rich Text Format all answer
-// this way; OpenPGP messages answer with a reason of their own kind.
+// this way; OpenPGP messages, the file writer and quenzal-cli answer with a
+// reason of their own kind. There is no Result<bool>: where the value says
+// whether something happened, an enum names each answer (Completion).
 template <typename T, typename E = QString> class [[nodiscard]] Result
 {
+    static_assert(!std::is_same_v<T, bool>,
+                  "a bool beside a failure reads as the answer to `if`: name each value");
+
 public:
     Result(T value) : m_value(std::move(value)) {}
     static Result failure(E reason)
@@ -25,8 +30,7 @@ public:
     }
 
     bool ok() const { return m_value.has_value(); }
-    // Not for a Result<bool>, where `if (result)` would read as the answer.
-    explicit operator bool() const requires(!std::is_same_v<T, bool>) { return ok(); }
+    explicit operator bool() const { return ok(); }
 
     // The value; only when ok().
     T &value() { return *m_value; }
