@@ -22,11 +22,17 @@ QString key()
     return QStringLiteral("PassSet");
 }
 
-void initialiseSodium()
+// Whether libsodium is ready for use; it is made ready once.
+bool sodiumReady()
 {
     static const bool ready = sodium_init() >= 0;
-    if (!ready)
-        qFatal("libsodium could not be initialised");
+    return ready;
+}
+
+// Why nothing can be hashed or checked when libsodium is not ready.
+QString sodiumUnavailable()
+{
+    return QStringLiteral("The password library (libsodium) could not be started");
 }
 
 // A hash string that crypto_pwhash_str_verify understands.
@@ -62,13 +68,6 @@ QString damaged(const SettingsStore &settings)
     return QStringLiteral("The password stored in %1 is damaged.").arg(quoted(settings));
 }
 
-QString sentence(QString text)
-{
-    while (text.endsWith(u'.'))
-        text.chop(1);
-    return text + u'.';
-}
-
 // The bytes that are hashed: the password's characters in UTF-8, so that
 // every character counts exactly as typed. Wiped when no longer needed.
 class PasswordBytes
@@ -96,16 +95,15 @@ PasswordHashing PasswordHashing::interactive()
 PasswordStore::PasswordStore(SettingsStore &settings, PasswordHashing hashing)
     : m_settings(settings), m_hashing(hashing)
 {
-    initialiseSodium();
+    (void)sodiumReady(); // made ready before the first password is typed
 }
 
 Result<QString> PasswordStore::read() const
 {
     const Result<std::optional<QString>> value = m_settings.read(section(), key(), QString());
     if (!value) {
-        return Result<QString>::failure(
-            sentence(QStringLiteral("Could not read the password from %1: %2")
-                         .arg(quoted(m_settings), value.error())));
+        return Result<QString>::failure(couldNot(
+            QStringLiteral("read the password from %1").arg(quoted(m_settings)), value.error()));
     }
     // Not one string: neither "no password" nor any password.
     if (!*value)
@@ -119,55 +117,62 @@ bool PasswordStore::isSet() const
     return !stored || !stored->isEmpty();
 }
 
-Result<bool> PasswordStore::matches(const QString &typed)
+Result<PasswordStore::Match> PasswordStore::matches(const QString &typed)
 {
     const Result<QString> stored = read();
     if (!stored)
-        return Result<bool>::failure(stored.error());
+        return Result<Match>::failure(stored.error());
     if (stored->isEmpty())
-        return typed.isEmpty();
+        return typed.isEmpty() ? Match::Right : Match::Wrong;
     if (!isHashString(*stored)) {
         if (!same(*stored, typed))
-            return false;
+            return Match::Wrong;
         // Stored as plain text by hand or by an older build: hashed at once
         // (when that fails, the next login tries again).
         (void)write(typed);
-        return true;
+        return Match::Right;
     }
     if (!withinBounds(*stored)) {
-        return Result<bool>::failure(damaged(m_settings));
+        return Result<Match>::failure(damaged(m_settings));
     }
+    if (!sodiumReady())
+        return Result<Match>::failure(
+            couldNot(QStringLiteral("check the password"), sodiumUnavailable()));
     const QByteArray hash = stored->toLatin1();
     const PasswordBytes bytes(typed);
     if (crypto_pwhash_str_verify(hash.constData(), bytes.data(), bytes.size()) != 0)
-        return false;
+        return Match::Wrong;
     if (!stored->startsWith(QLatin1String(crypto_pwhash_argon2id_STRPREFIX)) ||
         crypto_pwhash_str_needs_rehash(hash.constData(), m_hashing.opsLimit, m_hashing.memLimit) !=
             0) {
         (void)write(typed);
     }
-    return true;
+    return Match::Right;
 }
 
 Result<void> PasswordStore::write(const QString &password)
 {
+    const QString storing = QStringLiteral("store the password in %1").arg(quoted(m_settings));
     QString value;
     if (!password.isEmpty()) {
+        if (!sodiumReady())
+            return Result<void>::failure(couldNot(storing, sodiumUnavailable()));
         char hash[crypto_pwhash_STRBYTES];
         const PasswordBytes bytes(password);
         if (crypto_pwhash_str(hash, bytes.data(), bytes.size(), m_hashing.opsLimit,
                               m_hashing.memLimit) != 0) {
-            // Only a lack of memory gets here. The password is never stored in
-            // plain text instead, and the old value stays as it was.
-            qFatal("Not enough memory to hash the password; the password was not changed.");
+            // With the program's limits, only a lack of memory gets here. The
+            // password is never stored in plain text instead, and the old
+            // value stays as it was.
+            return Result<void>::failure(
+                couldNot(storing, QStringLiteral("There is not enough memory to hash it")));
         }
         value = QString::fromLatin1(hash);
     }
     const Result<void> written = m_settings.write(section(), key(), value);
     if (written)
         return written;
-    return Result<void>::failure(sentence(QStringLiteral("Could not store the password in %1: %2")
-                                              .arg(quoted(m_settings), written.error())));
+    return Result<void>::failure(couldNot(storing, written.error()));
 }
 
 bool PasswordStore::same(const QString &typed, const QString &retyped)

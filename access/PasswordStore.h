@@ -40,17 +40,21 @@ public:
     // cannot be seen.
     bool isSet() const;
 
+    // What matches() says of a typed password.
+    enum class Match { Right, Wrong };
+
     // Whether `typed` is the stored password. With no password set, only the
-    // empty string is. Nothing is when the store cannot be read, holds
-    // something other than one string, or holds a hash that is damaged or
-    // asks for more work than a login may take. After
+    // empty string is. A failure, not Wrong, when the store cannot be read,
+    // holds something other than one string, or holds a hash that is damaged
+    // or asks for more work than a login may take. After
     // a match, a password stored as plain text or hashed with other limits
     // than this store's is stored again as a hash with them; when that write
     // fails, the login still stands and the next one tries again.
-    Result<bool> matches(const QString &typed);
+    Result<Match> matches(const QString &typed);
 
     // Stores `password`: the empty string as itself (no password is set), any
-    // other password as its hash.
+    // other password as its hash. After a failure the stored value is as it
+    // was.
     Result<void> write(const QString &password);
 
     // Whether two typed passwords are the same: the same characters in the

@@ -12,9 +12,14 @@ namespace quenzal {
 // The reason is, unless a layer names its own kind, words fit for the end of
 // an error message ("It is a folder, not a file"). Reading and writing
 // files, loading the rich-text area and reading Rich Text Format all answer
-// this way; OpenPGP messages answer with a reason of their own kind.
+// this way; OpenPGP messages, the file writer and quenzal-cli answer with a
+// reason of their own kind. There is no Result<bool>: where the value says
+// whether something happened, an enum names each answer (Completion).
 template <typename T, typename E = QString> class [[nodiscard]] Result
 {
+    static_assert(!std::is_same_v<T, bool>,
+                  "a bool beside a failure reads as the answer to `if`: name each value");
+
 public:
     Result(T value) : m_value(std::move(value)) {}
     static Result failure(E reason)
@@ -25,8 +30,7 @@ public:
     }
 
     bool ok() const { return m_value.has_value(); }
-    // Not for a Result<bool>, where `if (result)` would read as the answer.
-    explicit operator bool() const requires(!std::is_same_v<T, bool>) { return ok(); }
+    explicit operator bool() const { return ok(); }
 
     // The value; only when ok().
     T &value() { return *m_value; }
@@ -67,5 +71,21 @@ private:
     bool m_failed = false;
     E m_reason{};
 };
+
+// How work that its caller may stop part way (a Cancel, a reader that wants
+// no more) ended when nothing failed.
+enum class Completion {
+    Whole,   // it went to the end
+    Stopped, // the caller stopped it part way
+};
+
+// A failure's sentence for a message: "Could not read "notes.txt": No such
+// file or directory." A reason's own full stop is not doubled.
+inline QString couldNot(const QString &what, QString reason)
+{
+    while (reason.endsWith(u'.'))
+        reason.chop(1);
+    return QStringLiteral("Could not %1: %2.").arg(what, reason);
+}
 
 } // namespace quenzal

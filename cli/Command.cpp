@@ -60,24 +60,24 @@ public:
         return m_name.isEmpty() ? QStringLiteral("standard input") : quoted(m_name);
     }
 
-    std::optional<Failure> open()
+    Result<void, Failure> open()
     {
         if (m_name.isEmpty()) {
             if (!m_file.open(0, QIODevice::ReadOnly | QIODevice::Unbuffered))
                 return failure(m_file.errorString());
-        } else if (const auto why = openForReading(m_file, m_name)) {
-            return failure(*why);
+        } else if (const auto opened = openForReading(m_file, m_name); !opened) {
+            return failure(opened.error());
         }
 #ifdef Q_OS_LINUX
         // Read from start to end: the system may read far ahead (a pipe or a
         // terminal ignores it).
         ::posix_fadvise(m_file.handle(), 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
-        return std::nullopt;
+        return {};
     }
 
     // Up to `size` bytes into `data`, straight from the system; 0 at the end.
-    std::variant<qint64, Failure> read(char *data, qint64 size)
+    Result<qint64, Failure> read(char *data, qint64 size)
     {
 #ifdef Q_OS_UNIX
         for (;;) {
@@ -97,7 +97,7 @@ public:
 
     // The whole text: a named file as Open reads it, or what standard input
     // holds.
-    std::variant<QByteArray, Failure> readAll()
+    Result<QByteArray, Failure> readAll()
     {
         if (!m_name.isEmpty()) {
             auto bytes = TextFiles::readAll(m_name);
@@ -109,7 +109,7 @@ public:
     }
 
     // Everything that is left, at most as much as a file read whole.
-    std::variant<QByteArray, Failure> readRest()
+    Result<QByteArray, Failure> readRest()
     {
         QByteArray bytes;
         for (;;) {
@@ -119,10 +119,10 @@ public:
                                    .arg(readLimit()));
             bytes.resize(start + kBlockSize);
             const auto n = read(bytes.data() + start, kBlockSize);
-            if (const auto *failed = std::get_if<Failure>(&n))
-                return *failed;
-            bytes.resize(start + std::get<qint64>(n));
-            if (std::get<qint64>(n) == 0)
+            if (!n)
+                return n.error();
+            bytes.resize(start + *n);
+            if (*n == 0)
                 return bytes;
         }
     }
@@ -156,7 +156,7 @@ public:
 
     // For Scramble, the refusal of a code 0 anywhere ahead, found without
     // moving on: the input must be a regular file.
-    std::optional<Failure> findCodeZeroAhead(std::span<char> block) const
+    Result<void, Failure> findCodeZeroAhead(std::span<char> block) const
     {
         off_t offset = ::lseek(m_file.handle(), 0, SEEK_CUR);
         if (offset < 0)
@@ -168,7 +168,7 @@ public:
             if (n < 0)
                 return failure(qt_error_string(errno));
             if (n == 0)
-                return std::nullopt;
+                return {};
             if (QString refusal = codeZeroRefusal({block.data(), n}, position); !refusal.isEmpty())
                 return Failure{Unrepresentable, refusal};
             offset += n;
@@ -202,16 +202,16 @@ void transform(std::span<std::uint8_t> codes, const Keys &keys, std::int64_t pos
     scrambleCodesTwice(codes, codes, keys.first, keys.second, keys.scramble, position);
 }
 
-std::optional<Failure> stream(Input &input, Output &output, const Keys &keys, std::span<char> block)
+Result<void, Failure> stream(Input &input, Output &output, const Keys &keys, std::span<char> block)
 {
     std::int64_t position = 1;
     for (;;) {
         const auto n = input.read(block.data(), qint64(block.size()));
-        if (const auto *failed = std::get_if<Failure>(&n))
-            return output.afterInputFailure(*failed);
-        const qint64 size = std::get<qint64>(n);
+        if (!n)
+            return output.afterInputFailure(n.error());
+        const qint64 size = *n;
         if (size == 0)
-            return std::nullopt;
+            return {};
         // Found before the block is written: a named output is left as it was.
         if (keys.scramble) {
             if (QString refusal = codeZeroRefusal({block.data(), size}, position);
@@ -220,8 +220,8 @@ std::optional<Failure> stream(Input &input, Output &output, const Keys &keys, st
         }
         transform({reinterpret_cast<std::uint8_t *>(block.data()), std::size_t(size)}, keys,
                   position);
-        if (auto failed = output.write({block.data(), size}))
-            return failed;
+        if (auto written = output.write({block.data(), size}); !written)
+            return written;
         position += size;
     }
 }
@@ -229,12 +229,12 @@ std::optional<Failure> stream(Input &input, Output &output, const Keys &keys, st
 // The codes of the whole text: a plain input's bytes, or an .rtf input's
 // exact text (as the upper area holds it after Open). Refused as the cipher
 // refuses it.
-std::variant<QByteArray, Failure> readText(Input &input, bool richText, bool scramble)
+Result<QByteArray, Failure> readText(Input &input, bool richText, bool scramble)
 {
     auto bytes = input.readAll();
-    if (std::holds_alternative<Failure>(bytes))
+    if (!bytes)
         return bytes;
-    QByteArray codes = std::move(std::get<QByteArray>(bytes));
+    QByteArray codes = std::move(*bytes);
     if (richText) {
         // The text alone: pictures have none, so they are not decoded.
         rtf::ReadOptions options;
@@ -274,8 +274,8 @@ QByteArray richTextOf(const QString &text)
 
 // A held text's result: its codes through both passes, as plain text or as
 // an .rtf file, which must not be too large to be read again.
-std::variant<QByteArray, Failure> resultOf(QByteArray codes, const Keys &keys, bool richText,
-                                           const QString &output)
+Result<QByteArray, Failure> resultOf(QByteArray codes, const Keys &keys, bool richText,
+                                     const QString &output)
 {
     transform({reinterpret_cast<std::uint8_t *>(codes.data()), std::size_t(codes.size())}, keys, 1);
     if (!richText)
@@ -297,19 +297,20 @@ std::variant<QByteArray, Failure> resultOf(QByteArray codes, const Keys &keys, b
 // output is the input itself (cutting it down would cut the input short),
 // and, for Scramble, when the input cannot be read ahead (a pipe) to look
 // for code 0; a regular file is read ahead for it. The held text, if any.
-std::variant<std::optional<QByteArray>, Failure>
-readBeforeWritingInPlace(Input &input, const Output &output, bool scramble, std::span<char> block)
+using Held = std::optional<QByteArray>;
+Result<Held, Failure> readBeforeWritingInPlace(Input &input, const Output &output, bool scramble,
+                                               std::span<char> block)
 {
 #ifdef Q_OS_UNIX
     if (!output.writesInPlace())
-        return std::nullopt;
+        return Held();
     const bool itself = input.isFile(output.name());
     if (!itself && !scramble)
-        return std::nullopt;
+        return Held();
     if (!itself && input.isRegularFile()) {
-        if (auto failed = input.findCodeZeroAhead(block))
-            return *failed;
-        return std::nullopt;
+        if (auto ahead = input.findCodeZeroAhead(block); !ahead)
+            return ahead.error();
+        return Held();
     }
     if (itself && input.bytesLeft() > TextFiles::kMaxReadBytes)
         return Failure{OutputUnwritable,
@@ -319,53 +320,52 @@ readBeforeWritingInPlace(Input &input, const Output &output, bool scramble, std:
                                                "has more than %1")
                                     .arg(readLimit()))};
     auto text = input.readRest();
-    if (auto *failed = std::get_if<Failure>(&text))
-        return *failed;
-    if (QString refusal = scramble ? codeZeroRefusal(std::get<QByteArray>(text)) : QString();
-        !refusal.isEmpty())
+    if (!text)
+        return text.error();
+    if (QString refusal = scramble ? codeZeroRefusal(*text) : QString(); !refusal.isEmpty())
         return Failure{Unrepresentable, refusal};
-    return std::optional<QByteArray>(std::move(std::get<QByteArray>(text)));
+    return Held(std::move(*text));
 #else
     Q_UNUSED(input);
     Q_UNUSED(output);
     Q_UNUSED(scramble);
     Q_UNUSED(block);
-    return std::nullopt;
+    return Held();
 #endif
 }
 
 // A name that is neither a .txt nor an .rtf file, or a folder, refused with
 // what it is.
-std::optional<Failure> checkKind(const QString &name, bool input)
+Result<void, Failure> checkKind(const QString &name, bool input)
 {
     if (name.isEmpty())
-        return std::nullopt;
+        return {};
     const FileKind kind = fileKind(name);
 #ifdef Q_OS_UNIX
     struct stat status;
     if (::stat(systemName(name).constData(), &status) == 0 &&
         (S_ISDIR(status.st_mode) || kind == FileKind::Other)) {
-        if (const auto what = notARegularFile(status.st_mode))
+        if (const Result<void> regular = checkRegularFile(status.st_mode); !regular)
             return Failure{input ? InputUnreadable : OutputUnwritable,
                            couldNot((input ? QStringLiteral("read ") : QStringLiteral("write ")) +
                                         quoted(name),
-                                    *what)};
+                                    regular.error())};
     }
 #endif
     if (kind != FileKind::Other)
-        return std::nullopt;
+        return {};
     const QString verb = input ? QStringLiteral("read") : QStringLiteral("written");
     return Failure{OtherKind, otherKindRefusal(verb, quoted(name))};
 }
 
 } // namespace
 
-std::optional<Failure> refuseBinaryOnTerminal(const Options &options)
+Result<void, Failure> refuseBinaryOnTerminal(const Options &options)
 {
     const bool binary = options.command == Options::Command::Scramble ||
                         (options.command == Options::Command::Encrypt && options.binary);
     if (!binary || !options.output.isEmpty() || options.force || !terminal::isTerminal(1))
-        return std::nullopt;
+        return {};
     return Failure{UsageError,
                    QStringLiteral("Standard output is a terminal, which would take %1 as commands: "
                                   "name an output file, send standard output elsewhere, or give "
@@ -374,48 +374,41 @@ std::optional<Failure> refuseBinaryOnTerminal(const Options &options)
                                            : QStringLiteral("the codes of a scrambled text"))};
 }
 
-QString couldNot(const QString &what, QString reason)
-{
-    while (reason.endsWith(u'.'))
-        reason.chop(1);
-    return QStringLiteral("Could not %1: %2.").arg(what, reason);
-}
-
-std::optional<Failure> runCommand(const Options &options)
+Result<void, Failure> runCommand(const Options &options)
 {
     CodePage::setCurrent(options.codePage != 0 ? options.codePage : CodePage::ofSystemLanguage());
-    if (auto failed = checkKind(options.input, true))
-        return failed;
-    if (auto failed = checkKind(options.output, false))
-        return failed;
-    if (auto failed = refuseBinaryOnTerminal(options))
-        return failed;
+    if (auto checked = checkKind(options.input, true); !checked)
+        return checked;
+    if (auto checked = checkKind(options.output, false); !checked)
+        return checked;
+    if (auto refused = refuseBinaryOnTerminal(options); !refused)
+        return refused;
     const bool richIn = !options.input.isEmpty() && fileKind(options.input) == FileKind::RichText;
     const bool richOut =
         !options.output.isEmpty() && fileKind(options.output) == FileKind::RichText;
 
     Input input(options.input);
-    if (auto failed = input.open())
-        return failed;
+    if (auto opened = input.open(); !opened)
+        return opened;
     // The output is opened before anything is asked for: one that cannot be
     // written is told first.
     Output output(options.output);
-    if (auto failed = output.open())
-        return failed;
+    if (auto opened = output.open(); !opened)
+        return opened;
     // A text held whole is read, and refused if need be, before the passwords
     // are asked for, as the window checks the text before them.
     std::optional<QByteArray> codes;
     if (richIn || richOut) {
         auto text = readText(input, richIn, options.scramble);
-        if (const auto *failed = std::get_if<Failure>(&text))
-            return *failed;
-        codes = std::move(std::get<QByteArray>(text));
+        if (!text)
+            return text.error();
+        codes = std::move(*text);
     }
 
     const auto passwords = readPasswords(options);
-    if (const auto *failed = std::get_if<Failure>(&passwords))
-        return *failed;
-    const auto &[first, second] = std::get<Passwords>(passwords);
+    if (!passwords)
+        return passwords.error();
+    const auto &[first, second] = *passwords;
     for (const auto &[what, password] :
          {std::pair{QStringLiteral("The first password"), first},
           std::pair{QStringLiteral("The second password"), second}}) {
@@ -428,25 +421,27 @@ std::optional<Failure> runCommand(const Options &options)
     std::optional<QByteArray> result;
     if (codes) {
         auto done = resultOf(std::move(*codes), keys, richOut, options.output);
-        if (const auto *failed = std::get_if<Failure>(&done))
-            return *failed;
-        result = std::move(std::get<QByteArray>(done));
+        if (!done)
+            return done.error();
+        result = std::move(*done);
     }
     if (result) {
-        if (auto failed = output.write(*result))
-            return failed;
+        if (auto written = output.write(*result); !written)
+            return written;
         return output.finish();
     }
     std::vector<char> block(static_cast<std::size_t>(kBlockSize));
     auto held = readBeforeWritingInPlace(input, output, options.scramble, block);
-    if (const auto *failed = std::get_if<Failure>(&held))
-        return *failed;
-    if (auto &text = std::get<std::optional<QByteArray>>(held)) {
+    if (!held)
+        return held.error();
+    if (auto &text = *held) {
         auto done = resultOf(std::move(*text), keys, false, options.output);
-        if (auto failed = output.write(std::get<QByteArray>(done)))
-            return failed;
-    } else if (auto failed = stream(input, output, keys, block)) {
-        return failed;
+        if (!done)
+            return done.error();
+        if (auto written = output.write(*done); !written)
+            return written;
+    } else if (auto streamed = stream(input, output, keys, block); !streamed) {
+        return streamed;
     }
     return output.finish();
 }

@@ -3,8 +3,6 @@
 #include "ExitStatus.h"
 #include "Options.h"
 
-#include <optional>
-
 namespace quenzal::cli {
 
 // Runs the command line's scramble or unscramble: reads the input, asks for
@@ -14,10 +12,10 @@ namespace quenzal::cli {
 // (FileWriter): through a temporary file that takes its place only when
 // everything is written, in place where that would change what the file is,
 // and not at all when it is not a regular file.
-std::optional<Failure> runCommand(const Options &options);
+Result<void, Failure> runCommand(const Options &options);
 
 // The refusal of a binary result (scrambled codes, a binary message) for
 // standard output when it is a terminal, unless --force says otherwise.
-std::optional<Failure> refuseBinaryOnTerminal(const Options &options);
+Result<void, Failure> refuseBinaryOnTerminal(const Options &options);
 
 } // namespace quenzal::cli

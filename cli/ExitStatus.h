@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
+
 #include <QString>
 
 namespace quenzal::cli {
@@ -23,14 +25,17 @@ enum ExitStatus : int {
 };
 
 // Why the program stops: one line for standard error and the status to end with.
+// Each step of the program answers Result<T, Failure> (Result<void, Failure>
+// when it gives nothing back), and returns a Failure as it is.
 struct Failure
 {
     ExitStatus status;
     QString message;
-};
 
-// "Could not read "notes.txt": No such file or directory." (a reason's own
-// full stop is not doubled).
-QString couldNot(const QString &what, QString reason);
+    template <typename T> operator Result<T, Failure>() const
+    {
+        return Result<T, Failure>::failure(*this);
+    }
+};
 
 } // namespace quenzal::cli

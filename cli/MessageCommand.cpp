@@ -62,15 +62,15 @@ public:
                                 : u'"' + shownName(m_name) + u'"';
     }
 
-    std::optional<Failure> open()
+    Result<void, Failure> open()
     {
         if (m_name.isEmpty()) {
             if (!m_file.open(0, QIODevice::ReadOnly | QIODevice::Unbuffered))
                 return failure(m_file.errorString());
-        } else if (const auto why = openForReading(m_file, m_name)) {
-            return failure(*why);
+        } else if (const auto opened = openForReading(m_file, m_name); !opened) {
+            return failure(opened.error());
         }
-        return std::nullopt;
+        return {};
     }
 
     // Back to the start, for a second pass: only a regular file can.
@@ -98,18 +98,18 @@ public:
 
     // The input and the output are opened before the password is asked
     // for, so that a missing file or one that cannot be written is told first.
-    std::optional<Failure> run()
+    Result<void, Failure> run()
     {
-        if (auto failed = refuseBinaryOnTerminal(m_options))
-            return failed;
-        if (auto failed = m_input.open())
-            return failed;
-        if (auto failed = m_output.open())
-            return failed;
+        if (auto refused = refuseBinaryOnTerminal(m_options); !refused)
+            return refused;
+        if (auto opened = m_input.open(); !opened)
+            return opened;
+        if (auto opened = m_output.open(); !opened)
+            return opened;
         auto password = readMessagePassword(m_options);
-        if (auto *failed = std::get_if<Failure>(&password))
-            return *failed;
-        m_password = std::move(std::get<QByteArray>(password));
+        if (!password)
+            return password.error();
+        m_password = std::move(*password);
         // A named output replaced whole is written as gpg gives it: its
         // temporary file takes the old file's place only on success.
         const bool direct = !m_options.output.isEmpty() && !m_output.writesInPlace();
@@ -134,8 +134,8 @@ private:
     messages::Sink writeOut()
     {
         return [this](QByteArrayView bytes) {
-            if (auto failed = m_output.write(bytes)) {
-                m_outputFailure = failed;
+            if (auto written = m_output.write(bytes); !written) {
+                m_written = written;
                 return false;
             }
             return true;
@@ -144,7 +144,7 @@ private:
 
     // The message waits in an unnamed temporary file: it holds no plain
     // text, and may be as large as the input.
-    std::optional<Failure> encryptHeld()
+    Result<void, Failure> encryptHeld()
     {
         QTemporaryFile spill;
         if (!spill.open())
@@ -175,15 +175,15 @@ private:
                                                           spill.errorString())};
             if (n == 0)
                 break;
-            if (auto failed = m_output.write({block.constData(), n}))
-                return failed;
+            if (auto written = m_output.write({block.constData(), n}); !written)
+                return written;
         }
         return m_output.finish();
     }
 
     // The plain text is held in memory, and written once gpg has checked the
     // whole message; past the bound, see MessageCommand.h.
-    std::optional<Failure> decryptHeld()
+    Result<void, Failure> decryptHeld()
     {
         // In the pieces gpg's output comes in, so that holding never needs
         // room for a second copy.
@@ -209,13 +209,13 @@ private:
                 clearHeld();
                 return finish(done);
             }
-            std::optional<Failure> failed;
+            Result<void, Failure> written;
             for (const QByteArray &piece : held) {
-                if ((failed = m_output.write(piece)))
+                if (!(written = m_output.write(piece)))
                     break;
             }
             clearHeld();
-            return failed ? failed : m_output.finish();
+            return written ? m_output.finish() : written;
         }
         clearHeld();
         if (!m_input.rewind())
@@ -233,12 +233,12 @@ private:
         return finish(decrypt(writeOut()));
     }
 
-    std::optional<Failure> finish(const Done &done)
+    Result<void, Failure> finish(const Done &done)
     {
         if (done)
             return m_output.finish();
-        if (m_outputFailure)
-            return m_outputFailure;
+        if (!m_written)
+            return m_written;
         const messages::Failure &failed = done.error();
         if (failed.problem == Problem::InputUnreadable)
             return m_input.failure(failed.reason);
@@ -254,12 +254,12 @@ private:
     QByteArray m_password;
     Input m_input;
     Output m_output;
-    std::optional<Failure> m_outputFailure;
+    Result<void, Failure> m_written; // failed when writing the output failed
 };
 
 } // namespace
 
-std::optional<Failure> runMessageCommand(const Options &options)
+Result<void, Failure> runMessageCommand(const Options &options)
 {
     Command command(options);
     return command.run();

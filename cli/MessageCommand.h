@@ -3,8 +3,6 @@
 #include "ExitStatus.h"
 #include "Options.h"
 
-#include <optional>
-
 namespace quenzal::cli {
 
 // Runs the command line's encrypt or decrypt: reads or asks for the
@@ -17,6 +15,6 @@ namespace quenzal::cli {
 // decrypt's result in memory, up to a bound; past it, a regular input is
 // checked by a first decryption that keeps nothing, then decrypted again
 // straight to the output, and any other input is refused.
-std::optional<Failure> runMessageCommand(const Options &options);
+Result<void, Failure> runMessageCommand(const Options &options);
 
 } // namespace quenzal::cli

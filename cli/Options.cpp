@@ -127,21 +127,20 @@ Failure usage(const QString &message)
             message + QStringLiteral(" (quenzal-cli --help lists the options and commands.)")};
 }
 
-// The source of one password from its three options; nothing when more than
-// one is given.
-std::optional<PasswordSource> passwordSource(const QCommandLineParser &parser,
-                                             const QCommandLineOption &file,
-                                             const QCommandLineOption &descriptor,
-                                             const QCommandLineOption &none, QString *error)
+// The source of one password from its three options; a failure when more
+// than one is given.
+Result<PasswordSource> passwordSource(const QCommandLineParser &parser,
+                                      const QCommandLineOption &file,
+                                      const QCommandLineOption &descriptor,
+                                      const QCommandLineOption &none)
 {
     const int given =
         int(parser.isSet(file)) + int(parser.isSet(descriptor)) + int(parser.isSet(none));
-    if (given > 1 || parser.values(file).size() > 1 || parser.values(descriptor).size() > 1) {
-        *error = QStringLiteral("Give each password one way only: --%1, --%2 or --%3.")
-                     .arg(file.names().constFirst(), descriptor.names().constFirst(),
-                          none.names().constFirst());
-        return std::nullopt;
-    }
+    if (given > 1 || parser.values(file).size() > 1 || parser.values(descriptor).size() > 1)
+        return Result<PasswordSource>::failure(
+            QStringLiteral("Give each password one way only: --%1, --%2 or --%3.")
+                .arg(file.names().constFirst(), descriptor.names().constFirst(),
+                     none.names().constFirst()));
     PasswordSource source;
     if (parser.isSet(file)) {
         source.kind = PasswordSource::Kind::File;
@@ -150,11 +149,10 @@ std::optional<PasswordSource> passwordSource(const QCommandLineParser &parser,
         bool ok = false;
         source.kind = PasswordSource::Kind::Descriptor;
         source.descriptor = parser.value(descriptor).toInt(&ok);
-        if (!ok || source.descriptor < 0) {
-            *error = QStringLiteral("--%1 takes a file descriptor number, not \"%2\".")
-                         .arg(descriptor.names().constFirst(), shownName(parser.value(descriptor)));
-            return std::nullopt;
-        }
+        if (!ok || source.descriptor < 0)
+            return Result<PasswordSource>::failure(
+                QStringLiteral("--%1 takes a file descriptor number, not \"%2\".")
+                    .arg(descriptor.names().constFirst(), shownName(parser.value(descriptor))));
     } else if (parser.isSet(none)) {
         source.kind = PasswordSource::Kind::Empty;
     }
@@ -163,8 +161,9 @@ std::optional<PasswordSource> passwordSource(const QCommandLineParser &parser,
 
 } // namespace
 
-std::variant<Options, Information, Failure> parseArguments(const QStringList &arguments)
+Result<std::variant<Options, Information>, Failure> parseArguments(const QStringList &arguments)
 {
+    using Parsed = std::variant<Options, Information>;
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Scrambles or unscrambles a text with two passwords, byte for byte as Quenzal does,\n"
@@ -240,17 +239,17 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
         text.replace(
             0, lineEnd,
             text.first(lineEnd).replace(arguments.constFirst(), QStringLiteral("quenzal-cli")));
-        return Information{text + QLatin1String(kHelpEnd)};
+        return Parsed(Information{text + QLatin1String(kHelpEnd)});
     }
     if (parser.isSet(version))
-        return Information{
+        return Parsed(Information{
             QStringLiteral("quenzal-cli %1\n"
                            "Copyright (C) 2026 Brindlecove.\n"
                            "License GPLv3+: GNU GPL version 3 or later "
                            "<https://gnu.org/licenses/gpl.html>.\n"
                            "This is free software: you are free to change and redistribute it.\n"
                            "There is NO WARRANTY, to the extent permitted by law.\n")
-                .arg(QCoreApplication::applicationVersion())};
+                .arg(QCoreApplication::applicationVersion())});
 
     const QStringList names = parser.positionalArguments();
     if (names.isEmpty())
@@ -292,13 +291,12 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
     options.input = names.size() > 1 ? named(names[1]) : QString();
     options.output = names.size() > 2 ? named(names[2]) : QString();
 
-    QString error;
-    const auto first = passwordSource(parser, firstFile, firstDescriptor, firstNone, &error);
+    const auto first = passwordSource(parser, firstFile, firstDescriptor, firstNone);
     if (!first)
-        return usage(error);
-    const auto second = passwordSource(parser, secondFile, secondDescriptor, secondNone, &error);
+        return usage(first.error());
+    const auto second = passwordSource(parser, secondFile, secondDescriptor, secondNone);
     if (!second)
-        return usage(error);
+        return usage(second.error());
     options.first = *first;
     options.second = *second;
     if (message && parser.isSet(codePage))
@@ -319,7 +317,7 @@ std::variant<Options, Information, Failure> parseArguments(const QStringList &ar
             return usage(QStringLiteral("Standard input holds the text: read the passwords from "
                                         "another descriptor or a file."));
     }
-    return options;
+    return Parsed(options);
 }
 
 } // namespace quenzal::cli

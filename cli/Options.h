@@ -41,6 +41,6 @@ struct Information
 };
 
 // Reads the command line (arguments[0] is the program).
-std::variant<Options, Information, Failure> parseArguments(const QStringList &arguments);
+Result<std::variant<Options, Information>, Failure> parseArguments(const QStringList &arguments);
 
 } // namespace quenzal::cli

@@ -21,25 +21,25 @@ bool isDiskFull(int error)
 
 } // namespace
 
-std::optional<Failure> Output::open()
+Result<void, Failure> Output::open()
 {
     if (!m_name.isEmpty()) {
-        if (!m_file.open())
-            return failure(m_file.systemError(), m_file.errorString());
-        return std::nullopt;
+        if (const FileWriter::Done opened = m_file.open(); !opened)
+            return failure(opened.error());
+        return {};
     }
     errno = 0;
     if (!m_standardOutput.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered))
         return failure(errno, m_standardOutput.errorString());
-    return std::nullopt;
+    return {};
 }
 
-std::optional<Failure> Output::write(QByteArrayView bytes)
+Result<void, Failure> Output::write(QByteArrayView bytes)
 {
     if (!m_name.isEmpty()) {
-        if (!m_file.write(bytes))
-            return failure(m_file.systemError(), m_file.errorString());
-        return std::nullopt;
+        if (const FileWriter::Done written = m_file.write(bytes); !written)
+            return failure(written.error());
+        return {};
     }
     const char *data = bytes.data();
     qint64 left = bytes.size();
@@ -59,14 +59,16 @@ std::optional<Failure> Output::write(QByteArrayView bytes)
         data += n;
         left -= n;
     }
-    return std::nullopt;
+    return {};
 }
 
-std::optional<Failure> Output::finish()
+Result<void, Failure> Output::finish()
 {
-    if (!m_name.isEmpty() && !m_file.commit())
-        return failure(m_file.systemError(), m_file.errorString());
-    return std::nullopt;
+    if (!m_name.isEmpty()) {
+        if (const FileWriter::Done committed = m_file.commit(); !committed)
+            return failure(committed.error());
+    }
+    return {};
 }
 
 Failure Output::afterInputFailure(Failure failed) const
@@ -83,6 +85,11 @@ Failure Output::afterInputFailure(Failure failed) const
 QString Output::shown() const
 {
     return m_name.isEmpty() ? QStringLiteral("standard output") : u'"' + shownName(m_name) + u'"';
+}
+
+Failure Output::failure(const FileWriter::Failure &failed) const
+{
+    return failure(failed.systemError, failed.reason);
 }
 
 Failure Output::failure(int error, const QString &reason) const

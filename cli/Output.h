@@ -7,8 +7,6 @@
 #include <QFile>
 #include <QString>
 
-#include <optional>
-
 namespace quenzal::cli {
 
 // The result's destination: a named file, written as the window's Save
@@ -18,10 +16,10 @@ class Output
 public:
     explicit Output(const QString &name) : m_name(name), m_file(name) {}
 
-    std::optional<Failure> open();
-    std::optional<Failure> write(QByteArrayView bytes);
+    Result<void, Failure> open();
+    Result<void, Failure> write(QByteArrayView bytes);
     // Puts a named output in its place.
-    std::optional<Failure> finish();
+    Result<void, Failure> finish();
 
     bool writesInPlace() const { return m_file.writesInPlace(); }
     const QString &name() const { return m_name; }
@@ -32,6 +30,7 @@ public:
     QString shown() const;
 
 private:
+    Failure failure(const FileWriter::Failure &failed) const;
     Failure failure(int error, const QString &reason) const;
 
     QString m_name;

@@ -44,12 +44,12 @@ QString endedEarly(QString reason, const Asking &asking)
 }
 
 // One entry of the password from its source, as the bytes read.
-std::variant<QByteArray, Failure> readOnce(const PasswordSource &source, terminal::Prompt &terminal,
-                                           const Asking &asking, const QString &prompt,
-                                           Options::Command command)
+Result<QByteArray, Failure> readOnce(const PasswordSource &source, terminal::Prompt &terminal,
+                                     const Asking &asking, const QString &prompt,
+                                     Options::Command command)
 {
-    QString error;
-    std::optional<terminal::Line> line;
+    using Read = Result<terminal::Line>;
+    Read line = Read::failure(QString());
     QString from;
     switch (source.kind) {
     case PasswordSource::Kind::Empty:
@@ -61,7 +61,7 @@ std::variant<QByteArray, Failure> readOnce(const PasswordSource &source, termina
                                           "give %2.")
                                .arg(asking.which, asking.options)};
         from = QStringLiteral("the terminal");
-        line = terminal.ask(prompt, &error);
+        line = terminal.ask(prompt);
         if (line && !line->ended)
             return Failure{PasswordUnreadable,
                            QStringLiteral("The %1password was not typed (the input ended): "
@@ -71,23 +71,19 @@ std::variant<QByteArray, Failure> readOnce(const PasswordSource &source, termina
     case PasswordSource::Kind::File: {
         from = u'"' + shownName(source.file) + u'"';
         QFile file;
-        if (const auto why = openForReading(file, source.file))
-            error = *why;
+        if (const auto opened = openForReading(file, source.file); !opened)
+            line = Read::failure(opened.error());
         else
-            line = terminal::readLine(file.handle(), &error);
-        if (line && !line->ended && line->bytes.isEmpty()) {
-            line.reset();
-            error = endedEarly(QStringLiteral("It is empty"), asking);
-        }
+            line = terminal::readLine(file.handle());
+        if (line && !line->ended && line->bytes.isEmpty())
+            line = Read::failure(endedEarly(QStringLiteral("It is empty"), asking));
         break;
     }
     case PasswordSource::Kind::Descriptor:
         from = QStringLiteral("descriptor %1").arg(source.descriptor);
-        line = terminal::readLine(source.descriptor, &error);
-        if (line && !line->ended && line->bytes.isEmpty()) {
-            line.reset();
-            error = endedEarly(QStringLiteral("It ended before a line"), asking);
-        }
+        line = terminal::readLine(source.descriptor);
+        if (line && !line->ended && line->bytes.isEmpty())
+            line = Read::failure(endedEarly(QStringLiteral("It ended before a line"), asking));
         break;
     }
     if (line && asking.text) {
@@ -95,39 +91,37 @@ std::variant<QByteArray, Failure> readOnce(const PasswordSource &source, termina
         [[maybe_unused]] const QString text = utf8(line->bytes);
         if (utf8.hasError()) {
             messages::secureClear(line->bytes);
-            line.reset();
-            error = QStringLiteral("It is not UTF-8 text, as passwords are read");
+            line = Read::failure(QStringLiteral("It is not UTF-8 text, as passwords are read"));
         }
     }
     if (!line)
         return Failure{
             PasswordUnreadable,
-            couldNot(QStringLiteral("read the %1password from %2").arg(asking.which, from), error)};
+            couldNot(QStringLiteral("read the %1password from %2").arg(asking.which, from),
+                     line.error())};
     return std::move(line->bytes);
 }
 
 // The password, asked for twice on the terminal when `twice`: the two
 // entries must be the same.
-std::variant<QByteArray, Failure> readPassword(const PasswordSource &source,
-                                               terminal::Prompt &terminal, const Asking &asking,
-                                               bool twice, Options::Command command)
+Result<QByteArray, Failure> readPassword(const PasswordSource &source, terminal::Prompt &terminal,
+                                         const Asking &asking, bool twice, Options::Command command)
 {
     auto password =
         readOnce(source, terminal, asking, asking.prompt + QStringLiteral(": "), command);
-    if (std::holds_alternative<Failure>(password) || !twice ||
-        source.kind != PasswordSource::Kind::Prompt)
+    if (!password || !twice || source.kind != PasswordSource::Kind::Prompt)
         return password;
     auto again =
         readOnce(source, terminal, asking, asking.prompt + QStringLiteral(" again: "), command);
-    if (auto *failure = std::get_if<Failure>(&again)) {
-        messages::secureClear(std::get<QByteArray>(password));
-        return *failure;
+    if (!again) {
+        messages::secureClear(*password);
+        return again;
     }
-    QByteArray &repeated = std::get<QByteArray>(again);
-    const bool same = repeated == std::get<QByteArray>(password);
+    QByteArray &repeated = *again;
+    const bool same = repeated == *password;
     messages::secureClear(repeated);
     if (!same) {
-        messages::secureClear(std::get<QByteArray>(password));
+        messages::secureClear(*password);
         return Failure{PasswordUnreadable,
                        QStringLiteral("The two entries of the %1password differ: nothing was %2.")
                            .arg(asking.which, pastTense(command))};
@@ -137,7 +131,7 @@ std::variant<QByteArray, Failure> readPassword(const PasswordSource &source,
 
 } // namespace
 
-std::variant<Passwords, Failure> readPasswords(const Options &options)
+Result<Passwords, Failure> readPasswords(const Options &options)
 {
     terminal::Prompt terminal;
     const bool twice = options.command == Options::Command::Scramble;
@@ -149,16 +143,15 @@ std::variant<Passwords, Failure> readPasswords(const Options &options)
         QStringLiteral("--second-password-file, --second-password-fd or --no-second-password"),
         QStringLiteral("--no-second-password"), true};
     const auto one = readPassword(options.first, terminal, first, twice, options.command);
-    if (const auto *failure = std::get_if<Failure>(&one))
-        return *failure;
+    if (!one)
+        return one.error();
     const auto two = readPassword(options.second, terminal, second, twice, options.command);
-    if (const auto *failure = std::get_if<Failure>(&two))
-        return *failure;
-    return Passwords{QString::fromUtf8(std::get<QByteArray>(one)),
-                     QString::fromUtf8(std::get<QByteArray>(two))};
+    if (!two)
+        return two.error();
+    return Passwords{QString::fromUtf8(*one), QString::fromUtf8(*two)};
 }
 
-std::variant<QByteArray, Failure> readMessagePassword(const Options &options)
+Result<QByteArray, Failure> readMessagePassword(const Options &options)
 {
     terminal::Prompt terminal;
     const Asking asking{QString(), QStringLiteral("Password"),

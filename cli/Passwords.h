@@ -6,8 +6,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <variant>
-
 namespace quenzal::cli {
 
 struct Passwords
@@ -19,10 +17,10 @@ struct Passwords
 // The two passwords of scramble and unscramble from their sources, as UTF-8
 // text. A password not given by an option is asked for on the terminal;
 // Scramble asks for each twice and refuses one whose two entries differ.
-std::variant<Passwords, Failure> readPasswords(const Options &options);
+Result<Passwords, Failure> readPasswords(const Options &options);
 
 // The one password of encrypt and decrypt, as the bytes read (gpg takes a
 // password's bytes as they are). Encrypt asks for it twice, as Scramble does.
-std::variant<QByteArray, Failure> readMessagePassword(const Options &options);
+Result<QByteArray, Failure> readMessagePassword(const Options &options);
 
 } // namespace quenzal::cli

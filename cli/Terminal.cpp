@@ -27,14 +27,13 @@ QString systemError()
 }
 
 // Adds `byte` to `line`, or says why not.
-bool take(Line &line, char byte, QString *error)
+Result<void> take(Line &line, char byte)
 {
-    if (line.bytes.size() == kLongestLine) {
-        *error = QStringLiteral("the line is longer than %1 bytes").arg(kLongestLine);
-        return false;
-    }
+    if (line.bytes.size() == kLongestLine)
+        return Result<void>::failure(
+            QStringLiteral("the line is longer than %1 bytes").arg(kLongestLine));
     line.bytes += byte;
-    return true;
+    return {};
 }
 
 void endLine(Line &line)
@@ -167,7 +166,7 @@ private:
 // `prompt` if any; asked again from the start after a stop and continue.
 // Without a prompt, what was typed ahead is kept (a second line for the
 // same descriptor, say).
-std::optional<Line> readHidden(int descriptor, const QByteArray &prompt, QString *error)
+Result<Line> readHidden(int descriptor, const QByteArray &prompt)
 {
     const HiddenInput hidden(descriptor);
     for (bool afresh = !prompt.isEmpty();; afresh = true) {
@@ -175,11 +174,8 @@ std::optional<Line> readHidden(int descriptor, const QByteArray &prompt, QString
         // Echo goes off before the prompt shows, so that nothing typed after
         // it is shown or thrown away.
         hidden.hide(afresh);
-        if (!prompt.isEmpty() &&
-            ::write(descriptor, prompt.constData(), size_t(prompt.size())) < 0) {
-            *error = systemError();
-            return std::nullopt;
-        }
+        if (!prompt.isEmpty() && ::write(descriptor, prompt.constData(), size_t(prompt.size())) < 0)
+            return Result<Line>::failure(systemError());
         Line line;
         for (;;) {
             if (g_continued)
@@ -190,18 +186,16 @@ std::optional<Line> readHidden(int descriptor, const QByteArray &prompt, QString
             const ssize_t n = ::read(descriptor, &byte, 1);
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n < 0) {
-                *error = systemError();
-                return std::nullopt;
-            }
+            if (n < 0)
+                return Result<Line>::failure(systemError());
             if (n == 0)
                 return line;
             if (byte == '\n') {
                 endLine(line);
                 return line;
             }
-            if (!take(line, byte, error))
-                return std::nullopt;
+            if (const Result<void> taken = take(line, byte); !taken)
+                return Result<Line>::failure(taken.error());
         }
     }
 }
@@ -243,11 +237,11 @@ bool isTerminal(int descriptor)
 #endif
 }
 
-std::optional<Line> readLine(int descriptor, QString *error)
+Result<Line> readLine(int descriptor)
 {
 #ifndef Q_OS_WIN
     if (isTerminal(descriptor))
-        return readHidden(descriptor, {}, error);
+        return readHidden(descriptor, {});
 #endif
     Line line;
     for (;;) {
@@ -259,18 +253,16 @@ std::optional<Line> readLine(int descriptor, QString *error)
         if (n < 0 && errno == EINTR)
             continue;
 #endif
-        if (n < 0) {
-            *error = systemError();
-            return std::nullopt;
-        }
+        if (n < 0)
+            return Result<Line>::failure(systemError());
         if (n == 0)
             return line;
         if (byte == '\n') {
             endLine(line);
             return line;
         }
-        if (!take(line, byte, error))
-            return std::nullopt;
+        if (const Result<void> taken = take(line, byte); !taken)
+            return Result<Line>::failure(taken.error());
     }
 }
 
@@ -293,7 +285,7 @@ Prompt::~Prompt()
 #endif
 }
 
-std::optional<Line> Prompt::ask(const QString &prompt, QString *error)
+Result<Line> Prompt::ask(const QString &prompt)
 {
 #ifdef Q_OS_WIN
     const HANDLE console = GetStdHandle(STD_INPUT_HANDLE);
@@ -302,14 +294,14 @@ std::optional<Line> Prompt::ask(const QString &prompt, QString *error)
         GetConsoleMode(console, &mode) && SetConsoleMode(console, mode & ~DWORD(ENABLE_ECHO_INPUT));
     std::fputs(prompt.toLocal8Bit().constData(), stderr);
     std::fflush(stderr);
-    auto line = readLine(m_descriptor, error);
+    auto line = readLine(m_descriptor);
     if (hidden) {
         SetConsoleMode(console, mode);
         std::fputs("\n", stderr);
     }
     return line;
 #else
-    return readHidden(m_descriptor, prompt.toLocal8Bit(), error);
+    return readHidden(m_descriptor, prompt.toLocal8Bit());
 #endif
 }
 

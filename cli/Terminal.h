@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/Result.h"
+
 #include <QByteArray>
 #include <QString>
-
-#include <optional>
 
 // The few things the program needs from the operating system's terminals and
 // file descriptors, kept apart from the rest.
@@ -32,9 +32,9 @@ struct Line
 constexpr qsizetype kLongestLine = 1 << 20;
 
 // One line from a file descriptor, read a byte at a time so that nothing
-// after it is taken. On a terminal what is typed is not shown. Nothing, with
-// the reason in `error`, when the descriptor cannot be read.
-std::optional<Line> readLine(int descriptor, QString *error);
+// after it is taken. On a terminal what is typed is not shown. A failure
+// when the descriptor cannot be read.
+Result<Line> readLine(int descriptor);
 
 // The terminal the user types at (the controlling terminal), whatever
 // standard input, output and error are, open for as long as this lives.
@@ -53,7 +53,7 @@ public:
     // Stopped (Ctrl-Z) and continued, it asks again from the start with the
     // line hidden again. The line is not ended when the user ends the input
     // (Ctrl-D).
-    std::optional<Line> ask(const QString &prompt, QString *error);
+    Result<Line> ask(const QString &prompt);
 
 private:
     int m_descriptor = -1;

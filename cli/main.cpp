@@ -73,16 +73,16 @@ int main(int argc, char *argv[])
     terminal::useBinaryStandardStreams();
 
     const auto parsed = parseArguments(commandLine(argc, argv));
-    if (const auto *failure = std::get_if<Failure>(&parsed))
-        return fail(*failure);
-    if (const auto *information = std::get_if<Information>(&parsed)) {
+    if (!parsed)
+        return fail(parsed.error());
+    if (const auto *information = std::get_if<Information>(&*parsed)) {
         print(stdout, information->text);
         return Success;
     }
-    const Options &options = std::get<Options>(parsed);
+    const Options &options = std::get<Options>(*parsed);
     const bool message = options.command == Options::Command::Encrypt ||
                          options.command == Options::Command::Decrypt;
-    if (const auto failure = message ? runMessageCommand(options) : runCommand(options))
-        return fail(*failure);
+    if (const auto done = message ? runMessageCommand(options) : runCommand(options); !done)
+        return fail(done.error());
     return Success;
 }

@@ -312,27 +312,31 @@ GpgME::Data dataOver(GpgME::DataProvider &provider)
     return GpgME::Data(data);
 }
 
-std::optional<Failure> unusable(QByteArrayView password)
+Result<void, Failure> checkPassword(QByteArrayView password)
 {
+    using Checked = Result<void, Failure>;
     if (password.isEmpty())
-        return failure(Problem::UnusablePassword, QStringLiteral("The password is empty"));
+        return Checked::failure(
+            failure(Problem::UnusablePassword, QStringLiteral("The password is empty")));
     for (const char c : password) {
         if (c == '\n' || c == '\r' || c == '\0')
-            return failure(Problem::UnusablePassword,
-                           QStringLiteral("A password with a line break or code 0 cannot be "
-                                          "used: OpenPGP programs read the password as one line"));
+            return Checked::failure(
+                failure(Problem::UnusablePassword,
+                        QStringLiteral("A password with a line break or code 0 cannot be "
+                                       "used: OpenPGP programs read the password as one line")));
     }
-    return std::nullopt;
+    return {};
 }
 
-std::optional<Failure> startGpg()
+Result<void, Failure> startGpg()
 {
     static std::once_flag once;
     std::call_once(once, [] { GpgME::initializeLibrary(); });
     if (GpgME::checkEngine(GpgME::OpenPGP))
-        return failure(Problem::Unavailable,
-                       QStringLiteral("GnuPG (gpg) is not installed or cannot be started"));
-    return std::nullopt;
+        return Result<void, Failure>::failure(
+            failure(Problem::Unavailable,
+                    QStringLiteral("GnuPG (gpg) is not installed or cannot be started")));
+    return {};
 }
 
 // A context that asks this program for the password and caches nothing.
@@ -402,10 +406,10 @@ Failure explain(const GpgME::Error &error, bool decrypting,
 Result<void, Failure> run(bool decrypting, QIODevice &input, const Sink &sink,
                           QByteArrayView password, bool armour, const Progress &progress)
 {
-    if (const auto refused = unusable(password))
-        return Result<void, Failure>::failure(*refused);
-    if (const auto problem = startGpg())
-        return Result<void, Failure>::failure(*problem);
+    if (const auto usable = checkPassword(password); !usable)
+        return usable;
+    if (const auto started = startGpg(); !started)
+        return started;
     PrivateHome &home = PrivateHome::instance();
     if (!home.isValid())
         return Result<void, Failure>::failure(unavailable());

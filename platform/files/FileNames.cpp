@@ -130,28 +130,28 @@ bool fileExists(const QString &name)
 #endif
 }
 
-std::optional<QString> openForReading(QFile &file, const QString &name)
+Result<void> openForReading(QFile &file, const QString &name)
 {
     const QIODevice::OpenMode mode = QIODevice::ReadOnly | QIODevice::Unbuffered;
 #ifdef Q_OS_UNIX
     const int handle = ::open(systemName(name).constData(), O_RDONLY | O_CLOEXEC);
     if (handle < 0)
-        return qt_error_string(errno);
+        return Result<void>::failure(qt_error_string(errno));
     struct stat status;
     if (::fstat(handle, &status) == 0 && S_ISDIR(status.st_mode)) {
         ::close(handle);
-        return notARegularFile(status.st_mode);
+        return checkRegularFile(status.st_mode);
     }
     if (!file.open(handle, mode, QFileDevice::AutoCloseHandle)) {
         ::close(handle);
-        return file.errorString();
+        return Result<void>::failure(file.errorString());
     }
 #else
     file.setFileName(name);
     if (!file.open(mode))
-        return file.errorString();
+        return Result<void>::failure(file.errorString());
 #endif
-    return std::nullopt;
+    return {};
 }
 
 } // namespace quenzal

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringView>
 
-#include <optional>
+#include "base/Result.h"
 
 class QFile;
 
@@ -33,6 +33,6 @@ QString shownName(QStringView name);
 bool fileExists(const QString &name);
 // Opens the file `name` read-only and unbuffered into `file`; the system's
 // reason when it cannot. A folder is refused as one.
-std::optional<QString> openForReading(QFile &file, const QString &name);
+Result<void> openForReading(QFile &file, const QString &name);
 
 } // namespace quenzal

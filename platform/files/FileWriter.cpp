@@ -92,23 +92,24 @@ SaveTarget saveTarget(const QString &path)
 
 } // namespace
 
-std::optional<QString> notARegularFile(unsigned int mode)
+Result<void> checkRegularFile(unsigned int mode)
 {
+    const auto refuse = [](const QString &why) { return Result<void>::failure(why); };
 #ifdef Q_OS_UNIX
     if (S_ISREG(mode))
-        return std::nullopt;
+        return {};
     if (S_ISDIR(mode))
-        return QStringLiteral("It is a folder, not a file");
+        return refuse(QStringLiteral("It is a folder, not a file"));
     if (S_ISFIFO(mode))
-        return QStringLiteral("It is a named pipe (FIFO), not a regular file");
+        return refuse(QStringLiteral("It is a named pipe (FIFO), not a regular file"));
     if (S_ISSOCK(mode))
-        return QStringLiteral("It is a socket, not a regular file");
+        return refuse(QStringLiteral("It is a socket, not a regular file"));
     if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("It is a device, not a regular file");
+        return refuse(QStringLiteral("It is a device, not a regular file"));
 #else
     Q_UNUSED(mode);
 #endif
-    return QStringLiteral("It is not a regular file");
+    return refuse(QStringLiteral("It is not a regular file"));
 }
 
 FileWriter::FileWriter(const QString &path) : m_path(path) {}
@@ -133,19 +134,19 @@ void FileWriter::release()
     m_temporary.clear();
 }
 
-bool FileWriter::fail(int systemError, const QString &reason)
+FileWriter::Done FileWriter::fail(int systemError, const QString &reason)
 {
-    m_systemError = systemError;
-    m_error = reason;
+    m_failure = {reason, systemError};
     if (m_cutDown) {
-        while (m_error.endsWith(u'.'))
-            m_error.chop(1);
-        m_error += QStringLiteral(". The file could not be replaced as a whole, so it was "
-                                  "written in place and now holds only the part written "
-                                  "before the failure");
+        QString &said = m_failure.reason;
+        while (said.endsWith(u'.'))
+            said.chop(1);
+        said += QStringLiteral(". The file could not be replaced as a whole, so it was "
+                               "written in place and now holds only the part written "
+                               "before the failure");
     }
     release(); // nothing more is written, and no commit follows
-    return false;
+    return Done::failure(m_failure);
 }
 
 // A file that exists is replaced by a new one only where the new one would be
@@ -154,17 +155,14 @@ bool FileWriter::fail(int systemError, const QString &reason)
 // replacement. Otherwise it is written in place, or, when it is not a regular
 // file at all (a device, a FIFO, a folder), left alone. Symbolic links are
 // followed.
-bool FileWriter::open()
+FileWriter::Done FileWriter::open()
 {
     const QByteArray path = systemName(m_path);
     struct stat file;
     const bool exists = ::stat(path.constData(), &file) == 0;
     if (exists) {
-        if (const auto why = notARegularFile(file.st_mode)) {
-            m_systemError = 0;
-            m_error = *why;
-            return false;
-        }
+        if (const Result<void> regular = checkRegularFile(file.st_mode); !regular)
+            return fail(0, regular.error()); // nothing is open yet
     }
     const auto real = followLinks(path);
     if (!real) {
@@ -200,13 +198,13 @@ bool FileWriter::open()
         const int error = errno;
         return fail(error, qt_error_string(error)); // the file is as it was
     }
-    return true;
+    return {};
 }
 
 // The replacement, in the folder of the file it replaces, with the old
 // file's mode exactly, set-user-ID, set-group-ID and sticky bits included;
 // a new file gets what the umask leaves of 0666.
-bool FileWriter::openReplacement(std::optional<uint> mode)
+FileWriter::Done FileWriter::openReplacement(std::optional<uint> mode)
 {
     const mode_t created = mode ? 0600 : 0666; // no one else reads it before its mode is set
 #ifdef O_TMPFILE
@@ -232,12 +230,12 @@ bool FileWriter::openReplacement(std::optional<uint> mode)
         const int error = errno;
         return fail(error, qt_error_string(error));
     }
-    return true;
+    return {};
 }
 
 // Synced to disk before it takes the old file's place, so that a crash
 // leaves either the old file or the new one whole.
-bool FileWriter::putInPlace()
+FileWriter::Done FileWriter::putInPlace()
 {
     if (::fsync(m_handle) != 0) {
         const int error = errno;
@@ -266,10 +264,10 @@ bool FileWriter::putInPlace()
     }
     m_temporary.clear();
     release();
-    return true;
+    return {};
 }
 
-bool FileWriter::cutDown()
+FileWriter::Done FileWriter::cutDown()
 {
     if (m_inPlace && !m_cutDown) {
         if (::ftruncate(m_handle, 0) != 0) {
@@ -278,13 +276,15 @@ bool FileWriter::cutDown()
         }
         m_cutDown = true;
     }
-    return true;
+    return {};
 }
 
-bool FileWriter::write(QByteArrayView bytes)
+FileWriter::Done FileWriter::write(QByteArrayView bytes)
 {
-    if (m_handle < 0 || !cutDown())
-        return false;
+    if (m_handle < 0)
+        return Done::failure(m_failure);
+    if (Done cut = cutDown(); !cut)
+        return cut;
     const char *data = bytes.data();
     qint64 left = bytes.size();
     while (left > 0) {
@@ -298,24 +298,24 @@ bool FileWriter::write(QByteArrayView bytes)
         data += n;
         left -= n;
     }
-    return true;
+    return {};
 }
 
-bool FileWriter::commit()
+FileWriter::Done FileWriter::commit()
 {
     if (m_handle < 0)
-        return false;
+        return Done::failure(m_failure);
     if (!m_inPlace)
         return putInPlace();
     // What the system had still to write can fail only now.
-    if (!cutDown())
-        return false;
+    if (Done cut = cutDown(); !cut)
+        return cut;
     if (::fsync(m_handle) != 0 || ::close(std::exchange(m_handle, -1)) != 0) {
         const int error = errno;
         return fail(error, qt_error_string(error));
     }
     release();
-    return true;
+    return {};
 }
 
 #else
@@ -323,31 +323,28 @@ bool FileWriter::commit()
 // A QSaveFile dropped before its commit removes its temporary file.
 FileWriter::~FileWriter() = default;
 
-bool FileWriter::fail(int systemError, const QString &reason)
+FileWriter::Done FileWriter::fail(int systemError, const QString &reason)
 {
-    m_systemError = systemError;
-    m_error = reason;
+    m_failure = {reason, systemError};
     if (auto *save = qobject_cast<QSaveFile *>(m_file.get()))
         save->cancelWriting();
     else if (m_cutDown) {
-        while (m_error.endsWith(u'.'))
-            m_error.chop(1);
-        m_error += QStringLiteral(". The file could not be replaced as a whole, so it was "
-                                  "written in place and now holds only the part written "
-                                  "before the failure");
+        QString &said = m_failure.reason;
+        while (said.endsWith(u'.'))
+            said.chop(1);
+        said += QStringLiteral(". The file could not be replaced as a whole, so it was "
+                               "written in place and now holds only the part written "
+                               "before the failure");
     }
     m_file.reset(); // nothing more is written, and no commit follows
-    return false;
+    return Done::failure(m_failure);
 }
 
-bool FileWriter::open()
+FileWriter::Done FileWriter::open()
 {
     const SaveTarget target = saveTarget(m_path);
-    if (target.way == SaveTarget::Refuse) {
-        m_systemError = 0;
-        m_error = target.refusal;
-        return false;
-    }
+    if (target.way == SaveTarget::Refuse)
+        return fail(0, target.refusal); // nothing is open yet
     // Unbuffered, and written below with the system's own calls: with Qt's
     // write buffer, a write that fails when the buffer is flushed (a full
     // disk) goes unreported and the file is kept cut off.
@@ -366,23 +363,25 @@ bool FileWriter::open()
         m_file = std::move(file);
     }
     if (!opened) {
-        m_systemError = errno;
-        m_error = m_file->errorString(); // the file is as it was
+        const int error = errno;
+        m_failure = {m_file->errorString(), error}; // the file is as it was
         m_file.reset();
-        return false;
+        return Done::failure(m_failure);
     }
-    return true;
+    return {};
 }
 
-bool FileWriter::cutDown()
+FileWriter::Done FileWriter::cutDown()
 {
-    return true;
+    return {};
 }
 
-bool FileWriter::write(QByteArrayView bytes)
+FileWriter::Done FileWriter::write(QByteArrayView bytes)
 {
-    if (!m_file || !cutDown())
-        return false;
+    if (!m_file)
+        return Done::failure(m_failure);
+    if (Done cut = cutDown(); !cut)
+        return cut;
     const char *data = bytes.data();
     qint64 left = bytes.size();
     while (left > 0) {
@@ -392,33 +391,33 @@ bool FileWriter::write(QByteArrayView bytes)
         data += n;
         left -= n;
     }
-    return true;
+    return {};
 }
 
-bool FileWriter::commit()
+FileWriter::Done FileWriter::commit()
 {
     if (!m_file)
-        return false;
+        return Done::failure(m_failure);
     if (auto *save = qobject_cast<QSaveFile *>(m_file.get())) {
         // Synced to disk before it takes the old file's place, so that a
         // crash leaves either the old file or the new one whole.
         errno = 0;
         if (!save->commit()) {
-            m_systemError = errno;
-            m_error = save->errorString();
+            const int error = errno;
+            m_failure = {save->errorString(), error};
             m_file.reset();
-            return false;
+            return Done::failure(m_failure);
         }
         m_file.reset();
-        return true;
+        return {};
     }
-    if (!cutDown())
-        return false;
+    if (Done cut = cutDown(); !cut)
+        return cut;
     m_file->close();
     if (m_file->error() != QFileDevice::NoError)
         return fail(0, m_file->errorString());
     m_file.reset();
-    return true;
+    return {};
 }
 
 #endif

@@ -1,20 +1,21 @@
 #pragma once
 
+#include "base/Result.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
 #include <memory>
-#include <optional>
 
 class QFileDevice;
 
 namespace quenzal {
 
-// Why a file whose st_mode is `mode` is not one that text is read from or
-// written to (a folder, a FIFO, a socket, a device), or nothing when it is a
+// Fails with why a file whose st_mode is `mode` is not one that text is read
+// from or written to (a folder, a FIFO, a socket, a device); ok for a
 // regular file. Open and Save name what a file is in the same words.
-std::optional<QString> notARegularFile(unsigned int mode);
+Result<void> checkRegularFile(unsigned int mode);
 
 // Writes the whole content of a file, at once or block by block, creating or
 // replacing it. The bytes go to a temporary file in the same folder, which
@@ -36,13 +37,22 @@ public:
     FileWriter(const FileWriter &) = delete;
     FileWriter &operator=(const FileWriter &) = delete;
 
-    // Decides how the file is written and opens it; false when it is refused
-    // or cannot be opened, and then nothing has changed.
-    bool open();
-    // Appends `bytes`; false when they cannot all be written.
-    bool write(QByteArrayView bytes);
+    // Why a call failed: words for the end of a message, and the system's
+    // error number behind them (0 when the writer itself refused the path).
+    struct Failure
+    {
+        QString reason;
+        int systemError = 0;
+    };
+    using Done = Result<void, Failure>;
+
+    // Decides how the file is written and opens it; when it is refused or
+    // cannot be opened, nothing has changed.
+    Done open();
+    // Appends `bytes`; fails when they cannot all be written.
+    Done write(QByteArrayView bytes);
     // Makes what was written the file's content, on disk.
-    bool commit();
+    Done commit();
 
     // True when open() chose to write the existing file in place: it is cut
     // down only when the first bytes come.
@@ -50,19 +60,15 @@ public:
     // True once the existing file itself has been cut down to be written
     // over: a failure after that leaves it with only what was written.
     bool changedInPlace() const { return m_cutDown; }
-    // Why the last call failed, and the system's error number behind it
-    // (0 when the writer itself refused the path).
-    QString errorString() const { return m_error; }
-    int systemError() const { return m_systemError; }
 
 private:
-    bool fail(int systemError, const QString &reason);
-    bool cutDown();
+    Done fail(int systemError, const QString &reason);
+    Done cutDown();
 
     QString m_path;
 #ifdef Q_OS_UNIX
-    bool openReplacement(std::optional<uint> mode);
-    bool putInPlace();
+    Done openReplacement(std::optional<uint> mode);
+    Done putInPlace();
     void release();
 
     int m_handle = -1;      // the file written: the replacement, or the file itself
@@ -74,8 +80,8 @@ private:
 #endif
     bool m_inPlace = false;
     bool m_cutDown = false;
-    QString m_error;
-    int m_systemError = 0;
+    // The first failure, which every later call gives again.
+    Failure m_failure;
 };
 
 } // namespace quenzal

@@ -19,24 +19,24 @@ namespace quenzal::TextFiles {
 
 namespace {
 
-// Why `path` is not a file Open can read whole, or nothing when it is one.
+// Fails with why `path` is not a file Open can read whole; ok when it is one.
 // Symbolic links are followed. Anything but a regular file (a FIFO that
 // would block until a writer comes, an endless device, a socket, a folder)
 // is refused before it is opened.
-std::optional<QString> notARegularPath(const QString &path)
+Result<void> checkRegularPath(const QString &path)
 {
 #ifdef Q_OS_UNIX
     struct stat status;
     if (::stat(systemName(path).constData(), &status) != 0)
-        return std::nullopt; // opening it says why
-    return notARegularFile(status.st_mode);
+        return {}; // opening it says why
+    return checkRegularFile(status.st_mode);
 #else
     const QFileInfo info(path);
     if (info.exists() && info.isDir())
-        return QStringLiteral("It is a folder, not a file");
+        return Result<void>::failure(QStringLiteral("It is a folder, not a file"));
     if (info.exists() && !info.isFile())
-        return QStringLiteral("It is not a regular file");
-    return std::nullopt;
+        return Result<void>::failure(QStringLiteral("It is not a regular file"));
+    return {};
 #endif
 }
 
@@ -73,57 +73,63 @@ Result<QByteArray> readAll(const QString &path)
     return bytes;
 }
 
-Result<bool> readInPieces(const QString &path, qint64 pieceSize, const TakePiece &take)
+Result<Completion> readInPieces(const QString &path, qint64 pieceSize, const TakePiece &take)
 {
-    if (const auto why = notARegularPath(path))
-        return Result<bool>::failure(*why);
+    using Read = Result<Completion>;
+    if (const Result<void> regular = checkRegularPath(path); !regular)
+        return Read::failure(regular.error());
     QFile file(path);
 #ifdef Q_OS_UNIX
     // Opened without waiting: the name may have been pointed at a FIFO since
     // it was looked at.
     const int handle = ::open(systemName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (handle < 0)
-        return Result<bool>::failure(qt_error_string(errno));
+        return Read::failure(qt_error_string(errno));
     if (!file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(handle);
-        return Result<bool>::failure(file.errorString());
+        return Read::failure(file.errorString());
     }
     // The name may have been pointed elsewhere since it was looked at.
     struct stat status;
     if (::fstat(file.handle(), &status) == 0) {
-        if (const auto why = notARegularFile(status.st_mode))
-            return Result<bool>::failure(*why);
+        if (const Result<void> regular = checkRegularFile(status.st_mode); !regular)
+            return Read::failure(regular.error());
     }
 #else
     if (!file.open(QIODevice::ReadOnly))
-        return Result<bool>::failure(file.errorString());
+        return Read::failure(file.errorString());
 #endif
     const qint64 size = file.size();
     if (size > kMaxReadBytes)
-        return Result<bool>::failure(tooLarge(size));
+        return Read::failure(tooLarge(size));
     QByteArray piece(qMax<qint64>(1, pieceSize), Qt::Uninitialized);
     for (qint64 done = 0;;) {
         const qint64 read = file.read(piece.data(), piece.size());
         if (read < 0)
-            return Result<bool>::failure(file.errorString());
+            return Read::failure(file.errorString());
         if (read == 0)
-            return true;
+            return Completion::Whole;
         done += read;
         // A file that grows while it is read is refused once it passes the
         // limit, instead of filling the memory.
         if (done > kMaxReadBytes)
-            return Result<bool>::failure(tooLarge(done));
+            return Read::failure(tooLarge(done));
         if (!take(QByteArrayView(piece.constData(), read), done, qMax(size, done)))
-            return false;
+            return Completion::Stopped;
     }
 }
 
 Result<void> writeAll(const QString &path, QByteArrayView bytes)
 {
     FileWriter file(path);
-    if (file.open() && file.write(bytes) && file.commit())
+    FileWriter::Done done = file.open();
+    if (done)
+        done = file.write(bytes);
+    if (done)
+        done = file.commit();
+    if (done)
         return {};
-    return Result<void>::failure(file.errorString());
+    return Result<void>::failure(done.error().reason);
 }
 
 } // namespace quenzal::TextFiles

@@ -25,9 +25,9 @@ using TakePiece = std::function<bool(QByteArrayView piece, qint64 done, qint64 t
 // A whole regular file's bytes handed to `take` in order, in pieces of at
 // most `pieceSize` bytes, so that they need not all be held at once; refused
 // as by readAll(), also once a file that grows while it is read passes
-// kMaxReadBytes. True once the last piece is taken; false when `take`
+// kMaxReadBytes. Whole once the last piece is taken; Stopped when `take`
 // stopped the reading.
-Result<bool> readInPieces(const QString &path, qint64 pieceSize, const TakePiece &take);
+Result<Completion> readInPieces(const QString &path, qint64 pieceSize, const TakePiece &take);
 
 // Writes `bytes` as the whole content of `path`, creating or replacing it, as
 // FileWriter does.

@@ -370,7 +370,7 @@ bool RichTextArea::setText(const QString &text, const Progress &progress)
     return true;
 }
 
-Result<bool> RichTextArea::loadRichText(QByteArrayView rtf, const Progress &progress)
+Result<Completion> RichTextArea::loadRichText(QByteArrayView rtf, const Progress &progress)
 {
     rtf::ReadOptions options;
     options.maxTableDepth = kShownTableDepth;
@@ -386,17 +386,17 @@ Result<bool> RichTextArea::loadRichText(QByteArrayView rtf, const Progress &prog
     }
     rtf::ReadResult result = rtf::read(rtf, options);
     if (stopped)
-        return false;
+        return Completion::Stopped;
     if (!result)
-        return Result<bool>::failure(result.error());
+        return Result<Completion>::failure(result.error());
     QTextDocument *loaded = result.value().get();
     loaded->setUndoRedoEnabled(false);
     rtf::addSoftBreaks(*loaded, kSoftBreakEvery, kSoftBlockEvery);
     loaded->setUndoRedoEnabled(true);
     if (progress && !progress(rtf.size(), rtf.size()))
-        return false;
+        return Completion::Stopped;
     adopt(result.value().release());
-    return true;
+    return Completion::Whole;
 }
 
 void RichTextArea::adopt(QTextDocument *document)

@@ -66,9 +66,9 @@ public:
     };
 
     // Replaces the whole content with a Rich Text Format document, formatting
-    // included: true. Stopped by `progress`, it changes nothing: false. Bytes
-    // that are not rich text change nothing either: a failure, with why.
-    Result<bool> loadRichText(QByteArrayView rtf, const Progress &progress = {});
+    // included: Whole. Stopped by `progress`, it changes nothing: Stopped.
+    // Bytes that are not rich text change nothing either: a failure, with why.
+    Result<Completion> loadRichText(QByteArrayView rtf, const Progress &progress = {});
     // The whole content as a Rich Text Format document.
     QByteArray richText() const;
 

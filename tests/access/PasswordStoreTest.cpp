@@ -30,6 +30,7 @@ private slots:
     void storedAgainAfterMatch_data();
     void storedAgainAfterMatch();
     void locationShowsEveryCharacter();
+    void passwordThatCannotBeHashedIsNotStored();
 };
 
 void PasswordStoreTest::matches_data()
@@ -159,7 +160,7 @@ void PasswordStoreTest::storeThatCannotBeUsed()
     PasswordStore store(settings, cheapHashing());
     QVERIFY(store.isSet());
     for (const QString &typed : {QString(), QStringLiteral("Secret"), stored.value_or(QString())}) {
-        const Result<bool> match = store.matches(typed);
+        const Result<PasswordStore::Match> match = store.matches(typed);
         QVERIFY(!match.ok());
         QCOMPARE(match.error(), message);
     }
@@ -216,10 +217,25 @@ void PasswordStoreTest::locationShowsEveryCharacter()
     FakeSettingsStore settings;
     settings.path = QStringLiteral("/home/user\u200B/Quenzal.conf");
     settings.readFailure = QStringLiteral("Permission denied");
-    const Result<bool> match = PasswordStore(settings, cheapHashing()).matches(QString());
+    const Result<PasswordStore::Match> match =
+        PasswordStore(settings, cheapHashing()).matches(QString());
     QCOMPARE(match.error(),
              QStringLiteral("Could not read the password from \"/home/user<U+200B>/Quenzal.conf\": "
                             "Permission denied."));
+}
+
+// Hashing that fails (in the program, for want of memory; here, for limits
+// libsodium refuses) is told, and the old password stays.
+void PasswordStoreTest::passwordThatCannotBeHashedIsNotStored()
+{
+    FakeSettingsStore settings;
+    settings.values.insert(kEntry, QStringLiteral("old"));
+    PasswordStore store(settings, {crypto_pwhash_OPSLIMIT_MIN, 0});
+    const Result<void> written = store.write(QStringLiteral("new"));
+    QVERIFY(!written.ok());
+    QVERIFY(!written.error().isEmpty());
+    QVERIFY(settings.writes.isEmpty());
+    QVERIFY(isMatch(store.matches(QStringLiteral("old"))));
 }
 
 QTEST_GUILESS_MAIN(PasswordStoreTest)

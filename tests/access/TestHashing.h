@@ -14,9 +14,9 @@ inline PasswordHashing cheapHashing()
 }
 
 // The store's answer as the Login window takes it: a failure is no match.
-inline bool isMatch(const Result<bool> &match)
+inline bool isMatch(const Result<PasswordStore::Match> &match)
 {
-    return match.ok() && *match;
+    return match.ok() && *match == PasswordStore::Match::Right;
 }
 
 } // namespace quenzal::test

@@ -42,8 +42,8 @@ void frmChangePass::cmdChange_Click()
 {
     // The current password first; the first failure found is the only one
     // reported.
-    const Result<bool> match = m_gate.passwords().matches(txtCurrent->text());
-    if (!match.ok() || !*match) {
+    const Result<PasswordStore::Match> match = m_gate.passwords().matches(txtCurrent->text());
+    if (!match.ok() || *match == PasswordStore::Match::Wrong) {
         showError(match.ok() ? invalidPassword() : match.error());
         // A store that cannot be used is no fault of what was typed.
         if (match.ok())

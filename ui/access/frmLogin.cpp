@@ -39,8 +39,8 @@ frmLogin::frmLogin(AccessGate &gate)
 
 void frmLogin::cmdOK_Click()
 {
-    const Result<bool> match = m_gate.passwords().matches(txtPassword->text());
-    if (match.ok() && *match) {
+    const Result<PasswordStore::Match> match = m_gate.passwords().matches(txtPassword->text());
+    if (match.ok() && *match == PasswordStore::Match::Right) {
         LoginSucceeded = true;
         m_gate.showMain();
         hide();

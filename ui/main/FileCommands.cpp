@@ -37,12 +37,9 @@ QString otherKind(const QString &name, const QString &verb)
     return otherKindRefusal(verb, quoted(QFileInfo(name).fileName()));
 }
 
-QString failure(const QString &verb, const QString &name, QString reason)
+QString failure(const QString &verb, const QString &name, const QString &reason)
 {
-    while (reason.endsWith(u'.'))
-        reason.chop(1);
-    return QStringLiteral("Could not %1 %2: %3.")
-        .arg(verb, quoted(QDir::toNativeSeparators(name)), reason);
+    return couldNot(verb + u' ' + quoted(QDir::toNativeSeparators(name)), reason);
 }
 
 struct ChosenFile
@@ -130,7 +127,7 @@ void OpenTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &mes
             fail(read.error());
             return;
         }
-        if (!*read)
+        if (*read == Completion::Stopped)
             return; // cancelled
         text.show();
     } catch (const std::bad_alloc &) {

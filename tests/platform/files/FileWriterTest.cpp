@@ -202,12 +202,13 @@ private slots:
             if (Target(target) == Target::ReadOnlyFolder)
                 notRoot.emplace();
             FileWriter writer(name);
-            opened = writer.open();
-            QCOMPARE(writer.errorString(), refusal);
+            const FileWriter::Done open = writer.open();
+            opened = open.ok();
+            QCOMPARE(open.error().reason, refusal);
             QCOMPARE(writer.writesInPlace(), Way(way) == Way::InPlace);
             if (opened) {
-                wrote = writer.write("new ") && writer.write("text");
-                committed = writer.commit();
+                wrote = writer.write("new ").ok() && writer.write("text").ok();
+                committed = writer.commit().ok();
             }
         }
         ::chmod(QFile::encodeName(path(QStringLiteral("ro"))).constData(), 0755);
@@ -255,15 +256,17 @@ private slots:
         const QStringList namesBefore = names();
         {
             FileWriter writer(name);
-            QVERIFY(writer.open());
+            QVERIFY(writer.open().ok());
+            QString reason;
             if (anyBytes) {
                 FileSizeLimit full(1000);
-                QVERIFY(!writer.write(QByteArray(5000, 'x')));
-                QVERIFY(!writer.commit());
+                QVERIFY(!writer.write(QByteArray(5000, 'x')).ok());
+                const FileWriter::Done committed = writer.commit();
+                QVERIFY(!committed.ok());
+                reason = committed.error().reason;
             }
             QCOMPARE(writer.changedInPlace(), inPlace && anyBytes);
-            QCOMPARE(writer.errorString().contains(QLatin1String("written in place")),
-                     inPlace && anyBytes);
+            QCOMPARE(reason.contains(QLatin1String("written in place")), inPlace && anyBytes);
         }
         QCOMPARE(contentsOf(name), left);
         QCOMPARE(names(), namesBefore);

@@ -189,7 +189,7 @@ void QtSettingsStoreTest::notARegularFileIsRefused()
         QVERIFY(QFile::link(target, fileName));
     }
     const struct stat before = statusOf(fileName);
-    const QString reason = *notARegularFile(before.st_mode);
+    const QString reason = checkRegularFile(before.st_mode).error();
     QtSettingsStore store(fileName);
     // Whatever opens the FIFO to read it is let go by opening its other end,
     // so that the test fails instead of hanging.
