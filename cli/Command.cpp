@@ -1,22 +1,17 @@
 #include "Command.h"
 
+#include "Modules.h"
 #include "Output.h"
 #include "Passwords.h"
 #include "Terminal.h"
-#include "base/Layout.h"
 #include "engine/Cipher.h"
 #include "engine/CodePage.h"
 #include "platform/files/FileKind.h"
 #include "platform/files/FileNames.h"
 #include "platform/files/FileWriter.h"
 #include "platform/files/TextFiles.h"
-#include "platform/rtf/ExactText.h"
-#include "platform/rtf/Rtf.h"
 
 #include <QFile>
-#include <QFont>
-#include <QTextCursor>
-#include <QTextDocument>
 
 #include <cerrno>
 #ifdef Q_OS_UNIX
@@ -236,13 +231,13 @@ Result<QByteArray, Failure> readText(Input &input, bool richText, bool scramble)
         return bytes;
     QByteArray codes = std::move(*bytes);
     if (richText) {
-        // The text alone: pictures have none, so they are not decoded.
-        rtf::ReadOptions options;
-        options.decodePictures = false;
-        const rtf::ReadResult document = rtf::read(codes, options);
-        if (!document.ok())
-            return input.failure(document.error());
-        const QString text = rtf::exactText(*document.value());
+        const auto module = richTextModule();
+        if (!module)
+            return module.error();
+        const auto read = (*module)->exactTextOf(codes);
+        if (!read)
+            return input.failure(read.error());
+        const QString &text = *read;
         if (QString refusal = cipherRefusal(QStringLiteral("The text"), text, scramble, true);
             !refusal.isEmpty())
             return Failure{Unrepresentable, refusal};
@@ -255,23 +250,6 @@ Result<QByteArray, Failure> readText(Input &input, bool richText, bool scramble)
     return codes;
 }
 
-// A text as the window's Save writes the lower area to an .rtf file.
-QByteArray richTextOf(const QString &text)
-{
-    QTextDocument document;
-    document.setUndoRedoEnabled(false);
-    // The lower area's font, which the document names as its own.
-    QFont font{QString(kTextAreaFontFamily)};
-    font.setPointSizeF(kTextAreaFontPoints);
-    document.setDefaultFont(font);
-    QTextCursor cursor(&document);
-    cursor.beginEditBlock();
-    const QTextCharFormat plain;
-    rtf::insertExactText(cursor, text, plain);
-    cursor.endEditBlock();
-    return rtf::write(document);
-}
-
 // A held text's result: its codes through both passes, as plain text or as
 // an .rtf file, which must not be too large to be read again.
 Result<QByteArray, Failure> resultOf(QByteArray codes, const Keys &keys, bool richText,
@@ -280,7 +258,10 @@ Result<QByteArray, Failure> resultOf(QByteArray codes, const Keys &keys, bool ri
     transform({reinterpret_cast<std::uint8_t *>(codes.data()), std::size_t(codes.size())}, keys, 1);
     if (!richText)
         return codes;
-    QByteArray bytes = richTextOf(CodePage::decode(codes));
+    const auto module = richTextModule();
+    if (!module)
+        return module.error();
+    QByteArray bytes = (*module)->richTextOf(CodePage::decode(codes));
     if (bytes.size() > TextFiles::kMaxReadBytes)
         return Failure{OutputUnwritable,
                        couldNot(QStringLiteral("write ") + quoted(output),
@@ -399,6 +380,8 @@ Result<void, Failure> runCommand(const Options &options)
     // are asked for, as the window checks the text before them.
     std::optional<QByteArray> codes;
     if (richIn || richOut) {
+        if (const auto module = richTextModule(); !module)
+            return module.error();
         auto text = readText(input, richIn, options.scramble);
         if (!text)
             return text.error();

@@ -22,6 +22,7 @@ enum ExitStatus : int {
     Tampered = 12,          // decrypt: the integrity check failed, or there is none
     NoMessage = 13,         // decrypt: no OpenPGP message in the input
     GpgUnavailable = 14,    // encrypt, decrypt: gpg cannot be started
+    Incomplete = 15,        // a part of the program that the run needs is missing
 };
 
 // Why the program stops: one line for standard error and the status to end with.

@@ -1,6 +1,7 @@
 #include "MessageCommand.h"
 
 #include "Command.h"
+#include "Modules.h"
 #include "Output.h"
 #include "Passwords.h"
 #include "messages/Messages.h"
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QTemporaryFile>
 
+#include <cstring>
 #include <vector>
 
 namespace quenzal::cli {
@@ -266,3 +268,10 @@ Result<void, Failure> runMessageCommand(const Options &options)
 }
 
 } // namespace quenzal::cli
+
+extern "C" Q_DECL_EXPORT const quenzal::cli::MessageModule *
+quenzalMessageModule(const char *version)
+{
+    static constexpr quenzal::cli::MessageModule kModule{quenzal::cli::runMessageCommand};
+    return std::strcmp(version, QUENZAL_VERSION) == 0 ? &kModule : nullptr;
+}

@@ -112,6 +112,8 @@ Exit status:
      integrity check failed), or it has no integrity protection
  13  decrypt: no OpenPGP message was found in the input
  14  encrypt, decrypt: gpg (GnuPG) is not installed or cannot be started
+ 15  the part of the program that the run needs (for .rtf files, or for
+     encrypt and decrypt) is missing or belongs to another version
 
 Examples:
   quenzal-cli scramble letter.txt letter-scrambled.txt

@@ -1,5 +1,5 @@
 #include "Command.h"
-#include "MessageCommand.h"
+#include "Modules.h"
 #include "Options.h"
 #include "Terminal.h"
 #include "base/VisibleText.h"
@@ -59,14 +59,23 @@ QStringList commandLine(int argc, char *argv[])
 #endif
 }
 
+// Encrypt or decrypt, through the module that speaks OpenPGP.
+std::optional<Failure> runMessageCommand(const Options &options)
+{
+    const auto module = messageModule();
+    if (!module)
+        return module.error();
+    return (*module)->runMessageCommand(options);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     if (const int closed = terminal::closedStandardStream(); closed >= 0)
         return refuseClosedStream(closed);
-    // No window system: Qt Core, with Qt Gui's text documents for Rich Text
-    // Format, runs without any display.
+    // No window system: Qt Core, and Qt Gui's text documents for Rich Text
+    // Format in their module, run without any display.
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quenzal-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUENZAL_VERSION));

@@ -1,7 +1,8 @@
 # Desktop integration and the Debian package, made by CPack from the install
 # rules:
 #   cmake --build <build> --target package    (or: cd <build> && cpack)
-# The package puts quenzal in /usr/bin, its menu entry in
+# The package puts quenzal and quenzal-cli in /usr/bin (quenzal-cli's modules
+# in /usr/lib/quenzal/quenzal-cli), the menu entry in
 # /usr/share/applications, its AppStream entry in /usr/share/metainfo, its icon
 # in the hicolor theme, its manual pages, and the licence and changelog in
 # /usr/share/doc/quenzal. The libraries it depends on are read from the linked
@@ -80,11 +81,13 @@ if(UNIX AND NOT APPLE)
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quenzal)
 
     # A stripped install (cpack, or cmake --install --strip) drops from the
-    # programs also the compiler's notes that plain strip keeps, as Debian's
-    # own packaging does. This runs after every other install rule.
+    # programs and quenzal-cli's modules also the compiler's notes that plain
+    # strip keeps, as Debian's own packaging does. This runs after every other
+    # install rule.
     install(CODE "
         if(CMAKE_INSTALL_DO_STRIP)
-            file(GLOB _programs \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/*\")
+            file(GLOB _programs \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/*\"
+                 \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/quenzal/quenzal-cli/*\")
             foreach(_program IN LISTS _programs)
                 execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
                                         --remove-section=.note \"\${_program}\"

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <utility>
 
 namespace quenzal::CodePage {
 namespace {
@@ -18,15 +19,22 @@ std::size_t indexOf(int number)
     return it == kNumbers.end() ? indexOf(kWestern) : std::size_t(it - kNumbers.begin());
 }
 
-const std::array<Page, kCodePageCount> &pages()
+// Each code page is built when it is first asked for: a run in one code page
+// (quenzal-cli's, say) builds only that one.
+template <std::size_t Index> const Page &pageAt()
 {
-    static const std::array<Page, kCodePageCount> all = [] {
-        return std::array<Page, kCodePageCount>{
-            Page(874),  Page(1250), Page(1251), Page(1252), Page(1253),
-            Page(1254), Page(1255), Page(1256), Page(1257), Page(1258),
-        };
-    }();
-    return all;
+    static const Page page(kNumbers[Index]);
+    return page;
+}
+
+const Page &pageAt(std::size_t index)
+{
+    static constexpr auto kPages = []<std::size_t... Indexes>(std::index_sequence<Indexes...>)
+    {
+        return std::array<const Page &(*)(), sizeof...(Indexes)>{&pageAt<Indexes>...};
+    }
+    (std::make_index_sequence<kNumbers.size()>());
+    return kPages[index]();
 }
 
 const Page *g_current = nullptr;
@@ -188,10 +196,14 @@ QString name(int number)
 int ofLocale(QStringView locale)
 {
     // language[_TERRITORY][.codeset][@modifier]
-    qsizetype end = 0;
-    while (end < locale.size() && locale[end].isLetter())
-        ++end;
-    const QString language = locale.first(end).toString().toLower();
+    // Every language code is ASCII letters: they are lowered without Qt's
+    // Unicode tables, which a plain-text run of quenzal-cli never needs.
+    QString language;
+    for (const QChar ch : locale) {
+        if (!ch.isLetter())
+            break;
+        language += ch >= u'A' && ch <= u'Z' ? QChar(ch.unicode() + (u'a' - u'A')) : ch;
+    }
     if (language == u"sr" && locale.contains(u"@latin", Qt::CaseInsensitive))
         return 1250;
     for (const auto &[code, codePage] : kLanguages) {
@@ -213,7 +225,7 @@ int ofSystemLanguage()
 
 const Page &page(int number)
 {
-    return pages()[indexOf(number)];
+    return pageAt(indexOf(number));
 }
 
 const Page &currentPage()

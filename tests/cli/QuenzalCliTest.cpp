@@ -772,6 +772,55 @@ private slots:
             QVERIFY(!terminal.shown.contains(password.toUtf8()));
         }
     }
+
+    // A program whose modules are missing says which part it lacks and
+    // writes nothing; plain text needs neither module.
+    void missingModuleIsTold_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("lacking"); // nothing for a run that succeeds
+        const QString none = QStringLiteral("--no-password"),
+                      noSecond = QStringLiteral("--no-second-password");
+        const QString richText = QStringLiteral("reads and writes Rich Text Format"),
+                      messages = QStringLiteral("encrypts and decrypts messages");
+        QTest::newRow(".rtf input")
+            << QStringList{u"scramble"_s, u"in.rtf"_s, u"out.txt"_s, none, noSecond} << richText;
+        QTest::newRow(".rtf output")
+            << QStringList{u"unscramble"_s, u"in.txt"_s, u"out.rtf"_s, none, noSecond} << richText;
+        QTest::newRow("encrypt") << QStringList{u"encrypt"_s, u"in.txt"_s, u"out.txt"_s,
+                                                u"--password-file"_s, u"in.txt"_s}
+                                 << messages;
+        QTest::newRow("plain text")
+            << QStringList{u"scramble"_s, u"in.txt"_s, u"out.txt"_s, none, noSecond} << QString();
+    }
+
+    void missingModuleIsTold()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, lacking);
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("bin")));
+        const QString program = path(QStringLiteral("bin/quenzal-cli"));
+        QVERIFY(QFile::copy(QStringLiteral(QUENZAL_CLI), program));
+        writeFile(path(QStringLiteral("in.txt")), "some text\n");
+        writeFile(path(QStringLiteral("in.rtf")), richTextOf(QStringLiteral("some text")));
+
+        Cli cli(arguments);
+        cli.process.setProgram(program);
+        cli.process.setWorkingDirectory(m_dir.path());
+        QVERIFY(cli.run());
+        if (lacking.isEmpty()) {
+            QCOMPARE(cli.errors(), QString());
+            QCOMPARE(cli.process.exitCode(), 0);
+            return;
+        }
+        QVERIFY2(cli.errors().startsWith(u"quenzal-cli: Could not load the part of the program "
+                                         "that %1 (\""_s.arg(lacking) +
+                                         m_dir.path()),
+                 qPrintable(cli.errors()));
+        QCOMPARE(cli.process.exitCode(), 15);
+        QVERIFY(!QFile::exists(path(QStringLiteral("out.txt"))));
+        QVERIFY(!QFile::exists(path(QStringLiteral("out.rtf"))));
+    }
 };
 
 QTEST_MAIN(QuenzalCliTest)

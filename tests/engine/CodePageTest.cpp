@@ -132,6 +132,7 @@ private slots:
         QTest::newRow("Serbian, Latin letters") << "sr_RS@latin" << 1250;
         QTest::newRow("Serbian") << "sr_RS" << 1251;
         QTest::newRow("Ukrainian") << "uk_UA.UTF-8" << 1251;
+        QTest::newRow("language in capitals") << "UK_UA" << 1251;
         QTest::newRow("Greek") << "el_GR.UTF-8" << 1253;
         QTest::newRow("Turkish") << "tr_TR.UTF-8" << 1254;
         QTest::newRow("Hebrew") << "he_IL.UTF-8" << 1255;

@@ -38,5 +38,28 @@ for desktop in "$work"/root/usr/share/applications/*.desktop; do
     case $out in *error:* | *warning:*) failed=1 ;; esac
 done
 
+# quenzal-cli as the package installs it loads its modules: .rtf files
+# written and read through the one, and, through the other, an input that
+# holds no message told as such (exit status 13) rather than a missing part
+# (15).
+echo "== quenzal-cli's modules from the package"
+cli="$work/root/usr/bin/quenzal-cli"
+printf '{\\rtf1 some text}' >"$work/in.rtf"
+printf 'password\n' >"$work/password"
+none="--no-password --no-second-password"
+# shellcheck disable=SC2086
+if ! "$cli" scramble $none "$work/in.rtf" "$work/scrambled.rtf" ||
+    ! "$cli" unscramble $none "$work/scrambled.rtf" "$work/out.txt" ||
+    [ "$(cat "$work/out.txt")" != "some text" ]; then
+    echo "quenzal-cli from the package did not write and read .rtf files"
+    failed=1
+fi
+status=0
+"$cli" decrypt --password-file "$work/password" "$work/in.rtf" "$work/out.txt" || status=$?
+if [ "$status" -ne 13 ]; then
+    echo "quenzal-cli from the package ended decrypt with status $status, not 13"
+    failed=1
+fi
+
 [ "$failed" -eq 0 ] && echo "== the package passes"
 exit "$failed"
