@@ -7,8 +7,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <optional>
-
 // The parts of quenzal-cli that only some runs need, each a module loaded
 // when a run first needs it, so that a plain-text run loads Qt Core and
 // nothing more. A module has one entry point, with C linkage, that hands out
@@ -30,7 +28,7 @@ struct RichTextModule
 // OpenPGP password messages through GpgME++: encrypt and decrypt.
 struct MessageModule
 {
-    std::optional<Failure> (*runMessageCommand)(const Options &options);
+    Result<void, Failure> (*runMessageCommand)(const Options &options);
 };
 
 // The module, loaded on the first call; or, when it is missing or of

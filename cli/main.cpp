@@ -60,7 +60,7 @@ QStringList commandLine(int argc, char *argv[])
 }
 
 // Encrypt or decrypt, through the module that speaks OpenPGP.
-std::optional<Failure> runMessageCommand(const Options &options)
+quenzal::Result<void, Failure> runMessageCommand(const Options &options)
 {
     const auto module = messageModule();
     if (!module)
