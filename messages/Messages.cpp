@@ -288,9 +288,19 @@ private:
 };
 
 // GpgME's data over a provider, marked as sensitive, so that GpgME clears
-// its own buffers of it. (GpgME's larger "io-buffer-size" was measured
-// slower here: GpgME 1.18 formats every buffer for its trace, whether
-// tracing or not.)
+// its own buffers of it.
+//
+// Every byte between the program and gpg passes through a pipe of GpgME's,
+// which by default it reads and writes 4 KiB at a time: a wake-up of each
+// side, and a call of ours, for every 4 KiB, which on a busy machine costs
+// more than gpg's own work. GpgME's buffer is made as large as the pipe
+// (64 KiB, Linux's default), so that each wake-up moves what the pipe holds.
+// Not larger: GpgME 1.18 writes its whole buffer into the pipe, and what
+// does not fit is moved to the buffer's start and offered again; and it
+// formats every buffer it reads or writes for its trace, whether tracing or
+// not, so that the rest would be formatted again at each attempt.
+constexpr const char *pipeCapacity = "65536";
+
 gpgme_ssize_t readFrom(void *provider, void *buffer, size_t size)
 {
     return static_cast<GpgME::DataProvider *>(provider)->read(buffer, size);
@@ -309,6 +319,7 @@ GpgME::Data dataOver(GpgME::DataProvider &provider)
     if (gpgme_data_new_from_cbs(&data, &providerCallbacks, &provider) != 0)
         return GpgME::Data();
     gpgme_data_set_flag(data, "sensitive", "1");
+    gpgme_data_set_flag(data, "io-buffer-size", pipeCapacity);
     return GpgME::Data(data);
 }
 
