@@ -65,8 +65,10 @@ public:
         if (gpgconf.isEmpty())
             return;
         const QString home = m_folder.path();
+        // The agent is the only daemon gpg starts here: the context is
+        // offline (no key server's), and there is no key for a card's.
         for (const QStringList &command :
-             {QStringList{QStringLiteral("--kill"), QStringLiteral("all")},
+             {QStringList{QStringLiteral("--kill"), QStringLiteral("gpg-agent")},
               QStringList{QStringLiteral("--remove-socketdir")}}) {
             QProcess gpgconfRun;
             gpgconfRun.setStandardOutputFile(QProcess::nullDevice());
