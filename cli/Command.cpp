@@ -1,5 +1,6 @@
 #include "Command.h"
 
+#include "Input.h"
 #include "Modules.h"
 #include "Output.h"
 #include "Passwords.h"
@@ -44,48 +45,27 @@ QString readLimit()
     return QStringLiteral("%1 MiB").arg(TextFiles::kMaxReadBytes / (1024 * 1024));
 }
 
-// The text's source: a named file or standard input.
-class Input
+// The text's source, read in blocks or whole.
+class TextInput : public Input
 {
 public:
-    explicit Input(const QString &name) : m_name(name) {}
-
-    QString shown() const
-    {
-        return m_name.isEmpty() ? QStringLiteral("standard input") : quoted(m_name);
-    }
-
-    Result<void, Failure> open()
-    {
-        if (m_name.isEmpty()) {
-            if (!m_file.open(0, QIODevice::ReadOnly | QIODevice::Unbuffered))
-                return failure(m_file.errorString());
-        } else if (const auto opened = openForReading(m_file, m_name); !opened) {
-            return failure(opened.error());
-        }
-#ifdef Q_OS_LINUX
-        // Read from start to end: the system may read far ahead (a pipe or a
-        // terminal ignores it).
-        ::posix_fadvise(m_file.handle(), 0, 0, POSIX_FADV_SEQUENTIAL);
-#endif
-        return {};
-    }
+    using Input::Input;
 
     // Up to `size` bytes into `data`, straight from the system; 0 at the end.
     Result<qint64, Failure> read(char *data, qint64 size)
     {
 #ifdef Q_OS_UNIX
         for (;;) {
-            const ssize_t n = ::read(m_file.handle(), data, size_t(size));
+            const ssize_t n = ::read(handle(), data, size_t(size));
             if (n >= 0)
                 return qint64(n);
             if (errno != EINTR)
                 return failure(qt_error_string(errno));
         }
 #else
-        const qint64 n = m_file.read(data, size);
+        const qint64 n = device().read(data, size);
         if (n < 0)
-            return failure(m_file.errorString());
+            return failure(device().errorString());
         return n;
 #endif
     }
@@ -94,8 +74,8 @@ public:
     // holds.
     Result<QByteArray, Failure> readAll()
     {
-        if (!m_name.isEmpty()) {
-            auto bytes = TextFiles::readAll(m_name);
+        if (!name().isEmpty()) {
+            auto bytes = TextFiles::readAll(name());
             if (bytes)
                 return std::move(*bytes);
             return failure(bytes.error());
@@ -127,15 +107,15 @@ public:
     bool isRegularFile() const
     {
         struct stat status;
-        return ::fstat(m_file.handle(), &status) == 0 && S_ISREG(status.st_mode);
+        return ::fstat(handle(), &status) == 0 && S_ISREG(status.st_mode);
     }
 
     // How much a regular file has left to read.
     qint64 bytesLeft() const
     {
         struct stat status;
-        const off_t offset = ::lseek(m_file.handle(), 0, SEEK_CUR);
-        if (offset < 0 || ::fstat(m_file.handle(), &status) != 0)
+        const off_t offset = ::lseek(handle(), 0, SEEK_CUR);
+        if (offset < 0 || ::fstat(handle(), &status) != 0)
             return 0;
         return qint64(status.st_size) - offset;
     }
@@ -144,20 +124,19 @@ public:
     bool isFile(const QString &path) const
     {
         struct stat input, file;
-        return ::fstat(m_file.handle(), &input) == 0 &&
-               ::stat(systemName(path).constData(), &file) == 0 && input.st_dev == file.st_dev &&
-               input.st_ino == file.st_ino;
+        return ::fstat(handle(), &input) == 0 && ::stat(systemName(path).constData(), &file) == 0 &&
+               input.st_dev == file.st_dev && input.st_ino == file.st_ino;
     }
 
     // For Scramble, the refusal of a code 0 anywhere ahead, found without
     // moving on: the input must be a regular file.
     Result<void, Failure> findCodeZeroAhead(std::span<char> block) const
     {
-        off_t offset = ::lseek(m_file.handle(), 0, SEEK_CUR);
+        off_t offset = ::lseek(handle(), 0, SEEK_CUR);
         if (offset < 0)
             return failure(qt_error_string(errno));
         for (std::int64_t position = 1;;) {
-            const ssize_t n = ::pread(m_file.handle(), block.data(), block.size(), offset);
+            const ssize_t n = ::pread(handle(), block.data(), block.size(), offset);
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0)
@@ -172,16 +151,11 @@ public:
     }
 #endif
 
-    Failure failure(const QString &reason) const
-    {
-        const bool missing = !m_name.isEmpty() && !fileExists(m_name);
-        return {missing ? InputMissing : InputUnreadable,
-                couldNot(QStringLiteral("read ") + shown(), reason)};
-    }
-
 private:
-    QString m_name;
-    QFile m_file;
+    int handle() const
+    {
+        return device().handle();
+    }
 };
 
 struct Keys
@@ -197,7 +171,8 @@ void transform(std::span<std::uint8_t> codes, const Keys &keys, std::int64_t pos
     scrambleCodesTwice(codes, codes, keys.first, keys.second, keys.scramble, position);
 }
 
-Result<void, Failure> stream(Input &input, Output &output, const Keys &keys, std::span<char> block)
+Result<void, Failure> stream(TextInput &input, Output &output, const Keys &keys,
+                             std::span<char> block)
 {
     std::int64_t position = 1;
     for (;;) {
@@ -224,7 +199,7 @@ Result<void, Failure> stream(Input &input, Output &output, const Keys &keys, std
 // The codes of the whole text: a plain input's bytes, or an .rtf input's
 // exact text (as the upper area holds it after Open). Refused as the cipher
 // refuses it.
-Result<QByteArray, Failure> readText(Input &input, bool richText, bool scramble)
+Result<QByteArray, Failure> readText(TextInput &input, bool richText, bool scramble)
 {
     auto bytes = input.readAll();
     if (!bytes)
@@ -279,8 +254,8 @@ Result<QByteArray, Failure> resultOf(QByteArray codes, const Keys &keys, bool ri
 // and, for Scramble, when the input cannot be read ahead (a pipe) to look
 // for code 0; a regular file is read ahead for it. The held text, if any.
 using Held = std::optional<QByteArray>;
-Result<Held, Failure> readBeforeWritingInPlace(Input &input, const Output &output, bool scramble,
-                                               std::span<char> block)
+Result<Held, Failure> readBeforeWritingInPlace(TextInput &input, const Output &output,
+                                               bool scramble, std::span<char> block)
 {
 #ifdef Q_OS_UNIX
     if (!output.writesInPlace())
@@ -368,7 +343,7 @@ Result<void, Failure> runCommand(const Options &options)
     const bool richOut =
         !options.output.isEmpty() && fileKind(options.output) == FileKind::RichText;
 
-    Input input(options.input);
+    TextInput input(options.input);
     if (auto opened = input.open(); !opened)
         return opened;
     // The output is opened before anything is asked for: one that cannot be

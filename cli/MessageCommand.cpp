@@ -1,6 +1,7 @@
 #include "MessageCommand.h"
 
 #include "Command.h"
+#include "Input.h"
 #include "Modules.h"
 #include "Output.h"
 #include "Passwords.h"
@@ -49,46 +50,6 @@ ExitStatus statusOf(Problem problem)
     }
     return GpgUnavailable;
 }
-
-// The input: a named file or standard input, read as bytes.
-class Input
-{
-public:
-    explicit Input(const QString &name) : m_name(name) {}
-
-    QIODevice &device() { return m_file; }
-
-    QString shown() const
-    {
-        return m_name.isEmpty() ? QStringLiteral("standard input")
-                                : u'"' + shownName(m_name) + u'"';
-    }
-
-    Result<void, Failure> open()
-    {
-        if (m_name.isEmpty()) {
-            if (!m_file.open(0, QIODevice::ReadOnly | QIODevice::Unbuffered))
-                return failure(m_file.errorString());
-        } else if (const auto opened = openForReading(m_file, m_name); !opened) {
-            return failure(opened.error());
-        }
-        return {};
-    }
-
-    // Back to the start, for a second pass: only a regular file can.
-    bool rewind() { return !m_file.isSequential() && m_file.seek(0); }
-
-    Failure failure(const QString &reason) const
-    {
-        const bool missing = !m_name.isEmpty() && !fileExists(m_name);
-        return {missing ? InputMissing : InputUnreadable,
-                couldNot(QStringLiteral("read ") + shown(), reason)};
-    }
-
-private:
-    QString m_name;
-    QFile m_file;
-};
 
 class Command
 {

@@ -22,6 +22,16 @@
 namespace quenzal {
 namespace {
 
+// `reason` for a failure after the file itself was cut down to be written.
+QString leftInPart(QString reason)
+{
+    while (reason.endsWith(u'.'))
+        reason.chop(1);
+    return reason + QStringLiteral(". The file could not be replaced as a whole, so it was "
+                                   "written in place and now holds only the part written "
+                                   "before the failure");
+}
+
 #ifdef Q_OS_UNIX
 
 // `path` with its symbolic links followed to the name they lead to, which
@@ -137,14 +147,8 @@ void FileWriter::release()
 FileWriter::Done FileWriter::fail(int systemError, const QString &reason)
 {
     m_failure = {reason, systemError};
-    if (m_cutDown) {
-        QString &said = m_failure.reason;
-        while (said.endsWith(u'.'))
-            said.chop(1);
-        said += QStringLiteral(". The file could not be replaced as a whole, so it was "
-                               "written in place and now holds only the part written "
-                               "before the failure");
-    }
+    if (m_cutDown)
+        m_failure.reason = leftInPart(m_failure.reason);
     release(); // nothing more is written, and no commit follows
     return Done::failure(m_failure);
 }
@@ -328,14 +332,8 @@ FileWriter::Done FileWriter::fail(int systemError, const QString &reason)
     m_failure = {reason, systemError};
     if (auto *save = qobject_cast<QSaveFile *>(m_file.get()))
         save->cancelWriting();
-    else if (m_cutDown) {
-        QString &said = m_failure.reason;
-        while (said.endsWith(u'.'))
-            said.chop(1);
-        said += QStringLiteral(". The file could not be replaced as a whole, so it was "
-                               "written in place and now holds only the part written "
-                               "before the failure");
-    }
+    else if (m_cutDown)
+        m_failure.reason = leftInPart(m_failure.reason);
     m_file.reset(); // nothing more is written, and no commit follows
     return Done::failure(m_failure);
 }
