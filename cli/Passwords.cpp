@@ -122,7 +122,7 @@ std::variant<QByteArray, Failure> readPassword(const PasswordSource &source,
         messages::secureClear(std::get<QByteArray>(password));
         return *failure;
     }
-    QByteArray &repeated = std::get<QByteArray>(again);
+    auto &repeated = std::get<QByteArray>(again);
     const bool same = repeated == std::get<QByteArray>(password);
     messages::secureClear(repeated);
     if (!same) {

@@ -13,6 +13,7 @@
 #include <QtEndian>
 
 #include <array>
+#include <ranges>
 #include <utility>
 
 namespace quenzal::rtf {
@@ -63,7 +64,7 @@ bool isWholePng(QByteArrayView data)
     if (!data.startsWith("\x89PNG\r\n\x1a\n"))
         return false;
     for (qsizetype at = 8; data.size() - at >= 12;) {
-        const quint32 length = qFromBigEndian<quint32>(data.data() + at);
+        const auto length = qFromBigEndian<quint32>(data.data() + at);
         if (length > quint32(data.size() - at - 12))
             return false;
         const QByteArrayView chunk = data.sliced(at + 4, 4 + qsizetype(length));
@@ -451,8 +452,8 @@ void DocumentBuilder::moveOnInParagraphs(Table &table, Step step)
         // From the last row, so that the ends of those before stay where
         // they are; each row's end then moves past the paragraphs before it.
         QTextCursor cursor(m_document.get());
-        for (auto end = table.rowEnds.crbegin(); end != table.rowEnds.crend(); ++end) {
-            cursor.setPosition(*end);
+        for (const int end : std::views::reverse(table.rowEnds)) {
+            cursor.setPosition(end);
             cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
         }
         for (size_t row = 0; row < table.rowEnds.size(); ++row)

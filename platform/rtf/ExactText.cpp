@@ -10,6 +10,7 @@
 #include <QTextTable>
 
 #include <algorithm>
+#include <ranges>
 
 namespace quenzal::rtf {
 namespace {
@@ -287,8 +288,8 @@ void addSoftBreaks(QTextDocument &document, qsizetype every, qsizetype blockEver
                 line = 0;
             }
         }
-        for (auto at = splits.crbegin(); at != splits.crend(); ++at) {
-            cursor.setPosition(*at);
+        for (const int at : std::views::reverse(splits)) {
+            cursor.setPosition(at);
             insertSoftBlockBreak(cursor);
         }
     }
