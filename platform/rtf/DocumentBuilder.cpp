@@ -13,7 +13,6 @@
 #include <QtEndian>
 
 #include <array>
-#include <ranges>
 #include <utility>
 
 namespace quenzal::rtf {
@@ -452,8 +451,8 @@ void DocumentBuilder::moveOnInParagraphs(Table &table, Step step)
         // From the last row, so that the ends of those before stay where
         // they are; each row's end then moves past the paragraphs before it.
         QTextCursor cursor(m_document.get());
-        for (const int end : std::views::reverse(table.rowEnds)) {
-            cursor.setPosition(end);
+        for (auto end = table.rowEnds.crbegin(); end != table.rowEnds.crend(); ++end) {
+            cursor.setPosition(*end);
             cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
         }
         for (size_t row = 0; row < table.rowEnds.size(); ++row)

@@ -10,7 +10,6 @@
 #include <QTextTable>
 
 #include <algorithm>
-#include <ranges>
 
 namespace quenzal::rtf {
 namespace {
@@ -288,8 +287,8 @@ void addSoftBreaks(QTextDocument &document, qsizetype every, qsizetype blockEver
                 line = 0;
             }
         }
-        for (const int at : std::views::reverse(splits)) {
-            cursor.setPosition(at);
+        for (auto at = splits.crbegin(); at != splits.crend(); ++at) {
+            cursor.setPosition(*at);
             insertSoftBlockBreak(cursor);
         }
     }

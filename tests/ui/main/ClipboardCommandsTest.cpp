@@ -130,7 +130,7 @@ private slots:
             else
                 triggerAction(f.window.get(), "mnupaste");
         };
-        int reports = 0;
+        qsizetype reports = 0;
         {
             MainWindowFixture f;
             f.window->show(); // shown, so laid out

@@ -187,7 +187,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, cancelAt);
         writeFile(path(name), contents);
-        int reports = 0;
+        qsizetype reports = 0;
         {
             MainWindowFixture f;
             f.fakes.fileDialogs.answers.enqueue(path(name));
