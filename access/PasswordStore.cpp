@@ -169,7 +169,7 @@ Result<void> PasswordStore::write(const QString &password)
         }
         value = QString::fromLatin1(hash);
     }
-    const Result<void> written = m_settings.write(section(), key(), value);
+    Result<void> written = m_settings.write(section(), key(), value);
     if (written)
         return written;
     return Result<void>::failure(couldNot(storing, written.error()));

@@ -70,7 +70,7 @@ quenzal::Result<void, Failure> runMessageCommand(const Options &options)
 
 } // namespace
 
-int main(int argc, char *argv[])
+int main(int argc, char *argv[]) // NOLINT(bugprone-exception-escape): std::get cannot throw
 {
     if (const int closed = terminal::closedStandardStream(); closed >= 0)
         return refuseClosedStream(closed);
@@ -88,7 +88,7 @@ int main(int argc, char *argv[])
         print(stdout, information->text);
         return Success;
     }
-    const Options &options = std::get<Options>(*parsed);
+    const auto &options = std::get<Options>(*parsed);
     const bool message = options.command == Options::Command::Encrypt ||
                          options.command == Options::Command::Decrypt;
     if (const auto done = message ? runMessageCommand(options) : runCommand(options); !done)

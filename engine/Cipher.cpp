@@ -27,7 +27,8 @@ std::uint8_t wrapIntoCodes(std::int64_t v)
 // shown with two decimals, read back and multiplied by 100.
 float percentage(std::int64_t i, std::int64_t n)
 {
-    return float((200 * i + n) / (2 * n));
+    const std::int64_t whole = (200 * i + n) / (2 * n);
+    return float(whole);
 }
 
 } // namespace
@@ -175,8 +176,8 @@ void shiftCodes(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, s
         for (std::size_t j = 0; j < len; ++j) {
             const std::uint8_t c = src[j];
             const std::uint8_t t = subtracted[j];
-            const std::uint8_t difference = std::uint8_t(c - std::min(c, t));
-            const std::uint8_t around = std::uint8_t(c + std::uint8_t(kModulus - t));
+            const auto difference = std::uint8_t(c - std::min(c, t));
+            const auto around = std::uint8_t(c + std::uint8_t(kModulus - t));
             dst[j] = std::max(difference, around);
         }
     }

@@ -170,7 +170,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: %s <scenario> <MiB or file> [<seconds>]\n", argv[0]);
         return 2;
     }
-    const QString scenario = args[1];
+    const QString &scenario = args[1];
     QTemporaryDir home;
     QtMessageBoxes messages;
     QtProgramEnd programEnd;
@@ -194,7 +194,8 @@ int main(int argc, char **argv)
         pressCtrlV(box);
         QApplication::processEvents();
         std::printf("%s %s: %.2f s, %lld characters, peak %lld MB\n", argv[1], argv[2],
-                    timer.elapsed() / 1000.0, qlonglong(box->text().size()), peakMemory() / 1024);
+                    double(timer.elapsed()) / 1000.0, qlonglong(box->text().size()),
+                    peakMemory() / 1024);
         return 0;
     }
     auto window = makeMainWindow(services, [] {});
@@ -241,8 +242,8 @@ int main(int argc, char **argv)
             return 2;
         }
     }
-    const double seconds = timer.elapsed() / 1000.0;
-    const double afterCancel = cancelled.isValid() ? cancelled.elapsed() / 1000.0 : -1;
+    const double seconds = double(timer.elapsed()) / 1000.0;
+    const double afterCancel = cancelled.isValid() ? double(cancelled.elapsed()) / 1000.0 : -1;
     const qint64 loadPeak = peakMemory();
     for (RichTextArea *area : {upper, lower}) {
         while (area->document()->lastBlock().layout()->lineCount() == 0)
@@ -250,7 +251,7 @@ int main(int argc, char **argv)
     }
     std::printf("%s %s: %.2f s, at most %.2f s without a report, peak %lld MB by its end and "
                 "%lld MB once laid out",
-                argv[1], argv[2], seconds, loadProgress.longest / 1000.0, loadPeak / 1024,
+                argv[1], argv[2], seconds, double(loadProgress.longest) / 1000.0, loadPeak / 1024,
                 peakMemory() / 1024);
     if (afterCancel >= 0)
         std::printf(", the progress stayed %.2f s after Cancel, the upper area %s", afterCancel,

@@ -289,7 +289,7 @@ Result<void> QtSettingsStore::write(const QString &section, const QString &key,
     if (!old)
         return Result<void>::failure(old.error());
     SettingsCopy copy;
-    if (const Result<void> made = copy.create(*old); !made)
+    if (Result<void> made = copy.create(*old); !made)
         return made;
     copy.settings().setValue(name, value);
     const Result<QByteArray> content = copy.content();
@@ -298,7 +298,7 @@ Result<void> QtSettingsStore::write(const QString &section, const QString &key,
     // Written as Save writes a file: a file that replacing would change (one
     // of another owner, say) is written in place.
     createPrivately(m_fileName);
-    if (const Result<void> written = TextFiles::writeAll(m_fileName, *content); !written)
+    if (Result<void> written = TextFiles::writeAll(m_fileName, *content); !written)
         return written;
     // Also a file made by hand or by an older build: the owner's only.
     if (QFileInfo(m_fileName).isFile())

@@ -63,7 +63,7 @@ bool isWholePng(QByteArrayView data)
     if (!data.startsWith("\x89PNG\r\n\x1a\n"))
         return false;
     for (qsizetype at = 8; data.size() - at >= 12;) {
-        const quint32 length = qFromBigEndian<quint32>(data.data() + at);
+        const auto length = qFromBigEndian<quint32>(data.data() + at);
         if (length > quint32(data.size() - at - 12))
             return false;
         const QByteArrayView chunk = data.sliced(at + 4, 4 + qsizetype(length));

@@ -262,7 +262,7 @@ void Reader::controlWord(const Token &token, bool starred)
         m_blue = std::clamp(parameter, 0, 255);
         break;
     case Word::Character: {
-        const char16_t character = char16_t(meaning.value);
+        const auto character = char16_t(meaning.value);
         addText(QStringView(&character, 1));
         break;
     }
@@ -522,7 +522,7 @@ void Reader::addUnicode(int code)
     // no UTF-16 unit; their fallback is skipped all the same.
     if (code < -32768 || code > 65535)
         return;
-    const char16_t unit = char16_t(code < 0 ? code + 65536 : code);
+    const auto unit = char16_t(code < 0 ? code + 65536 : code);
     if (unit == 0)
         return;
     addText(QStringView(&unit, 1));

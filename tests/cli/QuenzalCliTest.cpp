@@ -322,7 +322,7 @@ private slots:
         QTest::addColumn<QString>("standardInput"); // a file in place of a pipe
         const QString none = QStringLiteral("--no-password"),
                       noSecond = QStringLiteral("--no-second-password");
-        const auto row = [&](const char *name, QStringList arguments, int status,
+        const auto row = [&](const char *name, const QStringList &arguments, int status,
                              const QString &message, const QString &standardOutput = {},
                              int limit = 0, const QString &standardInput = {}) {
             QTest::newRow(name) << arguments << standardOutput << limit << status << message

@@ -155,7 +155,7 @@ private slots:
         EveryWindow windows;
         QWidget *form = windows.open(window);
         QVERIFY(form);
-        QWidget *widget = form->findChild<QWidget *>(control);
+        auto *widget = form->findChild<QWidget *>(control);
         if (!widget) { // a toolbar button, by its key
             auto *toolbar = form->findChild<QToolBar *>(QStringLiteral("Toolbar1"));
             QVERIFY(toolbar);

@@ -145,7 +145,7 @@ private slots:
                                                .arg(line)
                                                .arg(metrics.horizontalAdvance(line))
                                                .arg(room.width())));
-            const qreal height = (lines.size() - 1) * metrics.lineSpacing() + metrics.height();
+            const qreal height = qreal(lines.size() - 1) * metrics.lineSpacing() + metrics.height();
             QVERIFY2(height <= room.height() + 1,
                      qPrintable(what + QStringLiteral(": %1 lines are %2 high in %3")
                                            .arg(lines.size())
@@ -176,7 +176,7 @@ private slots:
         EveryWindow windows;
         QWidget *form = windows.open(window);
         QVERIFY(form);
-        QWidget *widget = control<QWidget>(form, qPrintable(name));
+        auto *widget = control<QWidget>(form, qPrintable(name));
         QVERIFY(widget);
         const QPalette lightPalette = QApplication::palette();
         const auto colours = [&] {

@@ -30,7 +30,7 @@ AccessWindow::AccessWindow(AccessGate &gate, Qt::WindowFlags frame, const char *
     setWindowIcon(programIcon());
     // The default dialog font, for every control.
     setFont(dialogFont());
-    resize(sizeHint());
+    resize(AccessWindow::sizeHint());
 }
 
 AccessWindow::~AccessWindow() = default;

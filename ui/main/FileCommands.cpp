@@ -91,7 +91,9 @@ void OpenTextFile(const FileControls &c, FileDialogs &dialogs, MessageBoxes &mes
         QStringLiteral("opened"));
     if (!chosen)
         return;
-    const auto &[name, kind] = *chosen;
+    // Named, not bound: clang before 16 cannot capture a structured binding.
+    const QString &name = chosen->name;
+    const FileKind kind = chosen->kind;
     // Reading and laying out a large file takes a while: the pointer says so,
     // and a long load shows its progress and can be cancelled.
     Loading loading(progress, &c.window,

@@ -64,7 +64,7 @@ frmMessagePassword::frmMessagePassword(Services services, Purpose purpose, Use u
                            : QStringLiteral("Decrypt Message"));
     setWindowIcon(programIcon());
     setFont(dialogFont());
-    setFixedSize(sizeHint());
+    setFixedSize(frmMessagePassword::sizeHint());
     // The main window waits while the password is asked.
     setWindowModality(Qt::WindowModal);
 

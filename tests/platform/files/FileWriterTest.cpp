@@ -157,7 +157,7 @@ private slots:
         QTest::addColumn<int>("target");
         QTest::addColumn<int>("way");
         QTest::addColumn<QString>("refusal");
-        const auto row = [](const char *name, Target target, Way way, QString refusal = {}) {
+        const auto row = [](const char *name, Target target, Way way, const QString &refusal = {}) {
             QTest::newRow(name) << int(target) << int(way) << refusal;
         };
         const QString fifo = QStringLiteral("It is a named pipe (FIFO), not a regular file");

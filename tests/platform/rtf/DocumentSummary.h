@@ -28,7 +28,7 @@ inline QString charSummary(const QTextDocument &document, const QTextCharFormat 
     QStringList parts;
     if (format.isImageFormat()) {
         const QTextImageFormat image = format.toImageFormat();
-        const QImage pixels =
+        const auto pixels =
             document.resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
         return QStringLiteral("picture %1x%2 shown %3x%4")
             .arg(pixels.width())

@@ -196,7 +196,7 @@ void QtSettingsStoreTest::notARegularFileIsRefused()
     std::atomic<bool> opened = false;
     std::jthread watch;
     if (make == QLatin1String("fifo")) {
-        watch = std::jthread([&](std::stop_token stop) {
+        watch = std::jthread([&](const std::stop_token &stop) {
             while (!stop.stop_requested()) {
                 const int end = ::open(encoded.constData(), O_WRONLY | O_NONBLOCK);
                 if (end >= 0) {

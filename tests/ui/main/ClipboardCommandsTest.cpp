@@ -142,7 +142,7 @@ private slots:
             };
             paste(f);
             QCOMPARE(target(f)->text(), pasted);
-            reports = f.fakes.loadProgress.reports.size();
+            reports = int(f.fakes.loadProgress.reports.size());
             QVERIFY(reports > 2);
             QVERIFY(laidOut);
             QCOMPARE(f.fakes.loadProgress.reports.constLast().first,

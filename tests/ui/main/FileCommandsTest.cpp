@@ -193,7 +193,7 @@ private slots:
             f.fakes.fileDialogs.answers.enqueue(path(name));
             open(f, Via::Menu);
             QCOMPARE(f.rtfOriginal->text(), text.chopped(name.endsWith(u".rtf") ? 2 : 0));
-            reports = f.fakes.loadProgress.reports.size();
+            reports = int(f.fakes.loadProgress.reports.size());
             QVERIFY(reports > 2);
             QCOMPARE(f.fakes.loadProgress.reports.constLast().first,
                      f.fakes.loadProgress.reports.constLast().second);
