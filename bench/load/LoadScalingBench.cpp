@@ -55,10 +55,10 @@ QByteArray repeated(const QByteArray &head, const QByteArray &unit, const QByteA
 
 QByteArray fontsInUse(qsizetype size)
 {
-    // Half the bytes name fonts, half use them.
+    // Half the bytes name fonts (one at least), the other half use them.
     QByteArray table = "{\\rtf1\\ansi{\\fonttbl";
     qint64 n = 0;
-    for (; table.size() < size / 2; ++n)
+    for (; n == 0 || table.size() < size / 2; ++n)
         table += "{\\f" + QByteArray::number(n) + " Family " + QByteArray::number(n) + ";}";
     table += "}";
     for (qint64 i = 0; table.size() < size - 1; ++i)
