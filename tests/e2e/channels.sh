@@ -91,6 +91,8 @@ mailbox:
   group = $delivery_group
   mode = 0666
 CONF
+# exim reads no configuration that others may write (whatever the umask).
+chmod 644 "$work/exim/exim.conf"
 exim4 -C "$work/exim/exim.conf" -bd -odi -oX "$smtp_port" -oP "$work/exim/pid"
 smtp_ready() {
     python3 -c "import smtplib; smtplib.SMTP('127.0.0.1', $smtp_port, timeout=5).quit()" 2>/dev/null
