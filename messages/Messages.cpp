@@ -423,9 +423,9 @@ Failure explain(const GpgME::Error &error, bool decrypting,
 Result<void, Failure> run(bool decrypting, QIODevice &input, const Sink &sink,
                           QByteArrayView password, bool armour, const Progress &progress)
 {
-    if (const auto usable = checkPassword(password); !usable)
+    if (auto usable = checkPassword(password); !usable)
         return usable;
-    if (const auto started = startGpg(); !started)
+    if (auto started = startGpg(); !started)
         return started;
     PrivateHome &home = PrivateHome::instance();
     if (!home.isValid())
