@@ -34,11 +34,6 @@ namespace {
 // several times slower per byte than writes of 128 KiB, the size cat uses.)
 constexpr qint64 kBlockSize = 128 * 1024;
 
-QString quoted(const QString &name)
-{
-    return u'"' + shownName(name) + u'"';
-}
-
 // The most a text read whole may have, in words.
 QString readLimit()
 {
@@ -239,7 +234,7 @@ Result<QByteArray, Failure> resultOf(QByteArray codes, const Keys &keys, bool ri
     QByteArray bytes = (*module)->richTextOf(CodePage::decode(codes));
     if (bytes.size() > TextFiles::kMaxReadBytes)
         return Failure{OutputUnwritable,
-                       couldNot(QStringLiteral("write ") + quoted(output),
+                       couldNot(QStringLiteral("write ") + quotedName(output),
                                 QStringLiteral("As Rich Text Format the text would take more "
                                                "than %1, the most an .rtf file can have to be "
                                                "read again")
@@ -270,7 +265,7 @@ Result<Held, Failure> readBeforeWritingInPlace(TextInput &input, const Output &o
     }
     if (itself && input.bytesLeft() > TextFiles::kMaxReadBytes)
         return Failure{OutputUnwritable,
-                       couldNot(QStringLiteral("write ") + quoted(output.name()),
+                       couldNot(QStringLiteral("write ") + quotedName(output.name()),
                                 QStringLiteral("It is also the input and can only be written in "
                                                "place, so the text is read whole first, and it "
                                                "has more than %1")
@@ -304,14 +299,14 @@ Result<void, Failure> checkKind(const QString &name, bool input)
         if (const Result<void> regular = checkRegularFile(status.st_mode); !regular)
             return Failure{input ? InputUnreadable : OutputUnwritable,
                            couldNot((input ? QStringLiteral("read ") : QStringLiteral("write ")) +
-                                        quoted(name),
+                                        quotedName(name),
                                     regular.error())};
     }
 #endif
     if (kind != FileKind::Other)
         return {};
     const QString verb = input ? QStringLiteral("read") : QStringLiteral("written");
-    return Failure{OtherKind, otherKindRefusal(verb, quoted(name))};
+    return Failure{OtherKind, otherKindRefusal(verb, quotedName(name))};
 }
 
 } // namespace

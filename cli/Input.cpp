@@ -10,7 +10,7 @@ namespace quenzal::cli {
 
 QString Input::shown() const
 {
-    return m_name.isEmpty() ? QStringLiteral("standard input") : u'"' + shownName(m_name) + u'"';
+    return m_name.isEmpty() ? QStringLiteral("standard input") : quotedName(m_name);
 }
 
 Result<void, Failure> Input::open()

@@ -84,7 +84,7 @@ Failure Output::afterInputFailure(Failure failed) const
 
 QString Output::shown() const
 {
-    return m_name.isEmpty() ? QStringLiteral("standard output") : u'"' + shownName(m_name) + u'"';
+    return m_name.isEmpty() ? QStringLiteral("standard output") : quotedName(m_name);
 }
 
 Failure Output::failure(const FileWriter::Failure &failed) const

@@ -69,7 +69,7 @@ Result<QByteArray, Failure> readOnce(const PasswordSource &source, terminal::Pro
                                .arg(asking.which, pastTense(command))};
         break;
     case PasswordSource::Kind::File: {
-        from = u'"' + shownName(source.file) + u'"';
+        from = quotedName(source.file);
         QFile file;
         if (const auto opened = openForReading(file, source.file); !opened)
             line = Read::failure(opened.error());

@@ -120,6 +120,11 @@ QString shownName(QStringView name)
     return shown;
 }
 
+QString quotedName(QStringView name)
+{
+    return u'"' + shownName(name) + u'"';
+}
+
 bool fileExists(const QString &name)
 {
 #ifdef Q_OS_UNIX

@@ -28,6 +28,8 @@ QByteArray systemName(QStringView name);
 // ("caf<0xE9>.txt"), a character that would not show by its own, as
 // visibleText() shows it.
 QString shownName(QStringView name);
+// shownName() in double quotes, as messages name a file.
+QString quotedName(QStringView name);
 
 // Whether the file `name` exists, symbolic links followed.
 bool fileExists(const QString &name);
