@@ -3,8 +3,9 @@
 #include "engine/CodePage.h"
 #include "platform/files/FileNames.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
+#include <algorithm>
+#include <cstring>
+#include <iterator>
 
 namespace quenzal::cli {
 namespace {
@@ -129,33 +130,229 @@ Failure usage(const QString &message)
             message + QStringLiteral(" (quenzal-cli --help lists the options and commands.)")};
 }
 
+// The options, in the order --help lists them. The command line is read here
+// rather than by QCommandLineParser, whose code and symbols alone added some
+// 0.4 MiB of Qt Core's pages to every run's peak memory, for the few rules the
+// program needs: a long name with its value after "=" or as the next word, the
+// short ones run together ("-hv"), options before, between and after the
+// names, and "--" ending them.
+namespace opt {
+enum Id {
+    Help,
+    Version,
+    FirstFile,
+    FirstDescriptor,
+    FirstNone,
+    SecondFile,
+    SecondDescriptor,
+    SecondNone,
+    Binary,
+    CodePage,
+    Force,
+    Count
+};
+} // namespace opt
+
+struct OptionSpec
+{
+    char shortName; // 0: none
+    const char *name;
+    const char *valueName; // nullptr: a switch
+    const char *description;
+};
+
+constexpr OptionSpec kOptions[opt::Count] = {
+    {'h', "help", nullptr, "Show this help and end."},
+    {'v', "version", nullptr, "Show the version and end."},
+    {0, "password-file", "file", "Read the first password from the first line of <file>."},
+    {0, "password-fd", "n", "Read the first password as a line from file descriptor <n>."},
+    {0, "no-password", nullptr, "The first password is empty."},
+    {0, "second-password-file", "file", "Read the second password from the first line of <file>."},
+    {0, "second-password-fd", "n", "Read the second password as a line from file descriptor <n>."},
+    {0, "no-second-password", nullptr, "The second password is empty."},
+    {0, "binary", nullptr, "encrypt: write a binary message rather than armoured text."},
+    {0, "code-page", "n",
+     "Read and write text in code page <n>: 874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, "
+     "1257 or 1258."},
+    {0, "force", nullptr,
+     "scramble, encrypt --binary: write the result to standard output also when it is a "
+     "terminal."},
+};
+
+struct Positional
+{
+    const char *name;
+    const char *description;
+};
+
+constexpr Positional kPositionals[] = {
+    {"command", "scramble, unscramble, encrypt or decrypt."},
+    {"input", "The text: a .txt or .rtf file (encrypt, decrypt: any file); standard input when "
+              "left out or \"-\"."},
+    {"output", "The result: a .txt or .rtf file (encrypt, decrypt: any file); standard output "
+               "when left out or \"-\"."},
+};
+
+QString longName(opt::Id option)
+{
+    return QStringLiteral("--") + QLatin1String(kOptions[option].name);
+}
+
+// One row of the help: the names in a column `width` wide, the description
+// beside them, wrapped at a word before the 80th column.
+QString helpRow(const QString &names, qsizetype width, const QString &description)
+{
+    const qsizetype room = 79 - (2 + width + 1);
+    QString text;
+    QString label = names;
+    for (qsizetype start = 0; start < description.size();) {
+        qsizetype end = std::min(start + room, description.size());
+        if (end < description.size()) {
+            const qsizetype space = description.lastIndexOf(u' ', end);
+            if (space > start)
+                end = space;
+        }
+        text += QStringLiteral("  ") + label.leftJustified(width) + u' ';
+        text += QStringView(description).sliced(start, end - start);
+        text += u'\n';
+        label.clear();
+        start = end;
+        while (start < description.size() && description[start] == u' ')
+            ++start;
+    }
+    return text;
+}
+
+QString helpText()
+{
+    QStringList names;
+    for (const OptionSpec &option : kOptions) {
+        QString name = QStringLiteral("--") + QLatin1String(option.name);
+        if (option.shortName)
+            name.prepend(QStringLiteral("-%1, ").arg(QLatin1Char(option.shortName)));
+        if (option.valueName)
+            name += QStringLiteral(" <%1>").arg(QLatin1String(option.valueName));
+        names << name;
+    }
+    qsizetype width = 0;
+    for (const QString &name : std::as_const(names))
+        width = std::max(width, name.size());
+    for (const Positional &positional : kPositionals)
+        width = std::max(width, qsizetype(std::strlen(positional.name)));
+    ++width; // a blank between the longest name and its description
+
+    QString text = QStringLiteral(
+        "Usage: quenzal-cli [options] command [input] [output]\n"
+        "Scrambles or unscrambles a text with two passwords, byte for byte as Quenzal\n"
+        "does, or encrypts or decrypts an OpenPGP password message.\n\nOptions:\n");
+    for (int option = 0; option < opt::Count; ++option)
+        text += helpRow(names[option], width, QLatin1String(kOptions[option].description));
+    text += QStringLiteral("\nArguments:\n");
+    for (const Positional &positional : kPositionals)
+        text +=
+            helpRow(QLatin1String(positional.name), width, QLatin1String(positional.description));
+    return text + QLatin1String(kHelpEnd);
+}
+
+// The command line taken apart: which options were given, with their values
+// in order, and the names.
+struct CommandLine
+{
+    bool isSet[opt::Count] = {};
+    QStringList values[opt::Count];
+    QStringList names;
+};
+
+Result<CommandLine, Failure> split(const QStringList &arguments)
+{
+    CommandLine line;
+    QString unknown; // the first unknown option, which is told first
+    QString error;   // else the first other mistake
+    bool onlyNames = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (onlyNames || argument.size() < 2 || argument[0] != u'-') {
+            line.names << argument;
+        } else if (argument == QLatin1String("--")) {
+            onlyNames = true;
+        } else if (argument[1] == u'-') {
+            const qsizetype assign = argument.indexOf(u'=');
+            const QStringView name =
+                QStringView(argument).sliced(2, (assign < 0 ? argument.size() : assign) - 2);
+            const auto *found = std::find_if(
+                std::begin(kOptions), std::end(kOptions),
+                [&](const OptionSpec &option) { return name == QLatin1String(option.name); });
+            if (found == std::end(kOptions)) {
+                if (unknown.isEmpty())
+                    unknown = QStringLiteral("--") + name.toString();
+                continue;
+            }
+            const auto option = opt::Id(found - std::begin(kOptions));
+            line.isSet[option] = true;
+            if (!found->valueName) {
+                if (assign >= 0 && error.isEmpty())
+                    error = QStringLiteral("Unexpected value after '%1'.").arg(longName(option));
+            } else if (assign >= 0) {
+                line.values[option] << argument.sliced(assign + 1);
+            } else if (i + 1 < arguments.size()) {
+                line.values[option] << arguments[++i];
+            } else if (error.isEmpty()) {
+                error = QStringLiteral("Missing value after '%1'.").arg(longName(option));
+            }
+        } else {
+            // Short options, one letter each, run together.
+            for (qsizetype at = 1; at < argument.size(); ++at) {
+                const QChar letter = argument[at];
+                if (letter == u'=' && at > 1) {
+                    if (error.isEmpty())
+                        error =
+                            QStringLiteral("Unexpected value after '-%1'.").arg(argument[at - 1]);
+                    break;
+                }
+                const auto *found = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                                 [&](const OptionSpec &option) {
+                                                     return letter == QLatin1Char(option.shortName);
+                                                 });
+                if (found == std::end(kOptions)) {
+                    if (unknown.isEmpty())
+                        unknown = QStringLiteral("-") + letter;
+                    continue;
+                }
+                line.isSet[found - std::begin(kOptions)] = true;
+            }
+        }
+    }
+    if (!unknown.isEmpty())
+        return usage(QStringLiteral("Unknown option \"%1\".").arg(shownName(unknown)));
+    if (!error.isEmpty())
+        return usage(error);
+    return line;
+}
+
 // The source of one password from its three options; a failure when more
 // than one is given.
-Result<PasswordSource> passwordSource(const QCommandLineParser &parser,
-                                      const QCommandLineOption &file,
-                                      const QCommandLineOption &descriptor,
-                                      const QCommandLineOption &none)
+Result<PasswordSource> passwordSource(const CommandLine &line, opt::Id file, opt::Id descriptor,
+                                      opt::Id none)
 {
-    const int given =
-        int(parser.isSet(file)) + int(parser.isSet(descriptor)) + int(parser.isSet(none));
-    if (given > 1 || parser.values(file).size() > 1 || parser.values(descriptor).size() > 1)
+    const int given = int(line.isSet[file]) + int(line.isSet[descriptor]) + int(line.isSet[none]);
+    if (given > 1 || line.values[file].size() > 1 || line.values[descriptor].size() > 1)
         return Result<PasswordSource>::failure(
-            QStringLiteral("Give each password one way only: --%1, --%2 or --%3.")
-                .arg(file.names().constFirst(), descriptor.names().constFirst(),
-                     none.names().constFirst()));
+            QStringLiteral("Give each password one way only: %1, %2 or %3.")
+                .arg(longName(file), longName(descriptor), longName(none)));
     PasswordSource source;
-    if (parser.isSet(file)) {
+    if (line.isSet[file]) {
         source.kind = PasswordSource::Kind::File;
-        source.file = parser.value(file);
-    } else if (parser.isSet(descriptor)) {
+        source.file = line.values[file].constFirst();
+    } else if (line.isSet[descriptor]) {
         bool ok = false;
+        const QString &number = line.values[descriptor].constFirst();
         source.kind = PasswordSource::Kind::Descriptor;
-        source.descriptor = parser.value(descriptor).toInt(&ok);
+        source.descriptor = number.toInt(&ok);
         if (!ok || source.descriptor < 0)
             return Result<PasswordSource>::failure(
-                QStringLiteral("--%1 takes a file descriptor number, not \"%2\".")
-                    .arg(descriptor.names().constFirst(), shownName(parser.value(descriptor))));
-    } else if (parser.isSet(none)) {
+                QStringLiteral("%1 takes a file descriptor number, not \"%2\".")
+                    .arg(longName(descriptor), shownName(number)));
+    } else if (line.isSet[none]) {
         source.kind = PasswordSource::Kind::Empty;
     }
     return source;
@@ -166,84 +363,13 @@ Result<PasswordSource> passwordSource(const QCommandLineParser &parser,
 Result<std::variant<Options, Information>, Failure> parseArguments(const QStringList &arguments)
 {
     using Parsed = std::variant<Options, Information>;
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Scrambles or unscrambles a text with two passwords, byte for byte as Quenzal does,\n"
-        "or encrypts or decrypts an OpenPGP password message."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Show this help and end."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Show the version and end."));
-    const QCommandLineOption firstFile(
-        QStringLiteral("password-file"),
-        QStringLiteral("Read the first password from the first line of <file>."),
-        QStringLiteral("file"));
-    const QCommandLineOption secondFile(
-        QStringLiteral("second-password-file"),
-        QStringLiteral("Read the second password from the first line of <file>."),
-        QStringLiteral("file"));
-    const QCommandLineOption firstDescriptor(
-        QStringLiteral("password-fd"),
-        QStringLiteral("Read the first password as a line from file descriptor <n>."),
-        QStringLiteral("n"));
-    const QCommandLineOption secondDescriptor(
-        QStringLiteral("second-password-fd"),
-        QStringLiteral("Read the second password as a line from file descriptor <n>."),
-        QStringLiteral("n"));
-    const QCommandLineOption firstNone(QStringLiteral("no-password"),
-                                       QStringLiteral("The first password is empty."));
-    const QCommandLineOption secondNone(QStringLiteral("no-second-password"),
-                                        QStringLiteral("The second password is empty."));
-    const QCommandLineOption codePage(
-        QStringLiteral("code-page"),
-        QStringLiteral("Read and write text in code page <n>: 874, 1250, 1251, 1252, 1253, "
-                       "1254, 1255, 1256, 1257 or 1258."),
-        QStringLiteral("n"));
-    const QCommandLineOption binary(
-        QStringLiteral("binary"),
-        QStringLiteral("encrypt: write a binary message rather than armoured text."));
-    const QCommandLineOption force(
-        QStringLiteral("force"),
-        QStringLiteral("scramble, encrypt --binary: write the result to standard output also when "
-                       "it is a terminal."));
-    parser.addOptions({help, version, firstFile, firstDescriptor, firstNone, secondFile,
-                       secondDescriptor, secondNone, binary, codePage, force});
-    parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("scramble, unscramble, encrypt or decrypt."));
-    parser.addPositionalArgument(
-        QStringLiteral("input"),
-        QStringLiteral("The text: a .txt or .rtf file (encrypt, decrypt: any file); standard "
-                       "input when left out or \"-\"."),
-        QStringLiteral("[input]"));
-    parser.addPositionalArgument(
-        QStringLiteral("output"),
-        QStringLiteral("The result: a .txt or .rtf file (encrypt, decrypt: any file); standard "
-                       "output when left out or \"-\"."),
-        QStringLiteral("[output]"));
-
-    if (!parser.parse(arguments)) {
-        // The parser names an unknown option without its dashes.
-        if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty()) {
-            const QString &name = unknown.constFirst();
-            const bool longName =
-                name.size() > 1 || arguments.contains(QStringLiteral("--") + name);
-            return usage(
-                QStringLiteral("Unknown option \"%1%2\".")
-                    .arg(longName ? QStringLiteral("--") : QStringLiteral("-"), shownName(name)));
-        }
-        QString error = parser.errorText();
-        return usage(error.endsWith(u'.') ? error : error + u'.');
-    }
-    if (parser.isSet(help)) {
-        // The usage line names the program as it was started; name it plainly.
-        QString text = parser.helpText();
-        const qsizetype lineEnd = text.indexOf(u'\n');
-        text.replace(
-            0, lineEnd,
-            text.first(lineEnd).replace(arguments.constFirst(), QStringLiteral("quenzal-cli")));
-        return Parsed(Information{text + QLatin1String(kHelpEnd)});
-    }
-    if (parser.isSet(version))
+    const auto taken = split(arguments);
+    if (!taken)
+        return taken.error();
+    const CommandLine &line = *taken;
+    if (line.isSet[opt::Help])
+        return Parsed(Information{helpText()});
+    if (line.isSet[opt::Version])
         return Parsed(Information{
             QStringLiteral("quenzal-cli %1\n"
                            "Copyright (C) 2026 Brindlecove.\n"
@@ -251,9 +377,9 @@ Result<std::variant<Options, Information>, Failure> parseArguments(const QString
                            "<https://gnu.org/licenses/gpl.html>.\n"
                            "This is free software: you are free to change and redistribute it.\n"
                            "There is NO WARRANTY, to the extent permitted by law.\n")
-                .arg(QCoreApplication::applicationVersion())});
+                .arg(QLatin1String(QUENZAL_VERSION))});
 
-    const QStringList names = parser.positionalArguments();
+    const QStringList &names = line.names;
     if (names.isEmpty())
         return usage(QStringLiteral("Say what to do: scramble, unscramble, encrypt or decrypt."));
     Options options;
@@ -272,17 +398,17 @@ Result<std::variant<Options, Information>, Failure> parseArguments(const QString
                          .arg(shownName(names[0])));
     options.scramble = options.command == Command::Scramble;
     const bool message = options.command == Command::Encrypt || options.command == Command::Decrypt;
-    options.binary = parser.isSet(binary);
-    options.force = parser.isSet(force);
+    options.binary = line.isSet[opt::Binary];
+    options.force = line.isSet[opt::Force];
     if (options.binary && options.command != Command::Encrypt)
         return usage(QStringLiteral("--binary is for encrypt only."));
     if (message) {
-        for (const QCommandLineOption *cipherOnly :
-             {&firstNone, &secondFile, &secondDescriptor, &secondNone}) {
-            if (parser.isSet(*cipherOnly))
-                return usage(QStringLiteral("--%1 is for scramble and unscramble: %2 takes one "
+        for (const opt::Id cipherOnly :
+             {opt::FirstNone, opt::SecondFile, opt::SecondDescriptor, opt::SecondNone}) {
+            if (line.isSet[cipherOnly])
+                return usage(QStringLiteral("%1 is for scramble and unscramble: %2 takes one "
                                             "password, never empty.")
-                                 .arg(cipherOnly->names().constFirst(), names[0]));
+                                 .arg(longName(cipherOnly), names[0]));
         }
     }
     if (names.size() > 3)
@@ -293,25 +419,26 @@ Result<std::variant<Options, Information>, Failure> parseArguments(const QString
     options.input = names.size() > 1 ? named(names[1]) : QString();
     options.output = names.size() > 2 ? named(names[2]) : QString();
 
-    const auto first = passwordSource(parser, firstFile, firstDescriptor, firstNone);
+    const auto first = passwordSource(line, opt::FirstFile, opt::FirstDescriptor, opt::FirstNone);
     if (!first)
         return usage(first.error());
-    const auto second = passwordSource(parser, secondFile, secondDescriptor, secondNone);
+    const auto second =
+        passwordSource(line, opt::SecondFile, opt::SecondDescriptor, opt::SecondNone);
     if (!second)
         return usage(second.error());
     options.first = *first;
     options.second = *second;
-    if (message && parser.isSet(codePage))
+    if (message && line.isSet[opt::CodePage])
         return usage(QStringLiteral("--code-page is for scramble and unscramble: %1 reads and "
                                     "writes bytes.")
                          .arg(names[0]));
-    if (parser.isSet(codePage)) {
+    if (line.isSet[opt::CodePage]) {
         bool ok = false;
-        options.codePage = parser.value(codePage).toInt(&ok);
-        if (!ok || !CodePage::isKnown(options.codePage) || parser.values(codePage).size() > 1)
+        options.codePage = line.values[opt::CodePage].constFirst().toInt(&ok);
+        if (!ok || !CodePage::isKnown(options.codePage) || line.values[opt::CodePage].size() > 1)
             return usage(QStringLiteral("--code-page takes one of 874, 1250, 1251, 1252, 1253, "
                                         "1254, 1255, 1256, 1257 and 1258, not \"%1\".")
-                             .arg(shownName(parser.values(codePage).join(u' '))));
+                             .arg(shownName(line.values[opt::CodePage].join(u' '))));
     }
     for (const PasswordSource *source : {&options.first, &options.second}) {
         if (options.input.isEmpty() && source->kind == PasswordSource::Kind::Descriptor &&
