@@ -371,13 +371,12 @@ Result<std::variant<Options, Information>, Failure> parseArguments(const QString
         return Parsed(Information{helpText()});
     if (line.isSet[opt::Version])
         return Parsed(Information{
-            QStringLiteral("quenzal-cli %1\n"
+            QStringLiteral("quenzal-cli " QUENZAL_VERSION "\n"
                            "Copyright (C) 2026 Brindlecove.\n"
                            "License GPLv3+: GNU GPL version 3 or later "
                            "<https://gnu.org/licenses/gpl.html>.\n"
                            "This is free software: you are free to change and redistribute it.\n"
-                           "There is NO WARRANTY, to the extent permitted by law.\n")
-                .arg(QLatin1String(QUENZAL_VERSION))});
+                           "There is NO WARRANTY, to the extent permitted by law.\n")});
 
     const QStringList &names = line.names;
     if (names.isEmpty())
