@@ -34,7 +34,7 @@ QString readAs(const QStringList &arguments)
             .arg(parsed.error().message);
     if (const auto *information = std::get_if<Information>(&*parsed))
         return information->text.first(information->text.indexOf(u'\n'));
-    const Options &options = std::get<Options>(*parsed);
+    const auto &options = std::get<Options>(*parsed);
     const char *const commands[] = {"scramble", "unscramble", "encrypt", "decrypt"};
     return QStringLiteral("%1 in=%2 out=%3 first=%4 second=%5 page=%6%7%8")
         .arg(QLatin1String(commands[int(options.command)]), options.input, options.output,
