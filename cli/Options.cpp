@@ -226,8 +226,9 @@ QString helpRow(const QString &names, qsizetype width, const QString &descriptio
 QString helpText()
 {
     QStringList names;
-    for (const OptionSpec &option : kOptions) {
-        QString name = QStringLiteral("--") + QLatin1String(option.name);
+    for (int id = 0; id < opt::Count; ++id) {
+        const OptionSpec &option = kOptions[id];
+        QString name = longName(opt::Id(id));
         if (option.shortName)
             name.prepend(QStringLiteral("-%1, ").arg(QLatin1Char(option.shortName)));
         if (option.valueName)
